@@ -1,0 +1,35 @@
+// The side of a conversion run that shows it: the main window, or the
+// command-line program. The worker calls each of these on the host object's
+// thread and waits until the call has returned (a blocking queued call when the
+// host lives on another thread), so a host may read and show freely.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class QObject;
+class TCompressThread;
+
+struct StatusReport {
+    QString StatusText;         // "Converting - holiday.avi", or empty
+    int64_t ElapsedSeconds = 0; // since the run started
+    int64_t TimeLeftSeconds = 0;  // estimate; 0 while nothing is known
+    int32_t TotalPercent = 0;
+};
+
+class WorkerHost {
+public:
+    virtual ~WorkerHost() = default;
+    // The object whose thread runs the calls below.
+    virtual QObject* HostObject() = 0;
+    virtual void ShowStatus(const StatusReport& report) = 0;
+    virtual void ShowProgress(int32_t currentPercent, int32_t totalPercent) = 0;
+    // A failure that ended the run, exactly as the engine words it.
+    virtual void ShowError(const QString& errorText) = 0;
+    // "All tasks has been completed!" or "Process stopped.".
+    virtual void ShowCompletion(const QString& message) = 0;
+    // The worker is about to end: a host that still refers to this worker as
+    // its active one lets go of it; a host that moved on leaves its own.
+    virtual void DetachFromWindow(TCompressThread* worker) = 0;
+    virtual void EnterIdleState() = 0;
+};

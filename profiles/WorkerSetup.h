@@ -1,0 +1,18 @@
+// The two setters through which a selection reaches a conversion worker. The
+// worker (TCompressThread) implements them; ConfigureWorker calls them.
+#pragma once
+
+#include <cstdint>
+
+class TWorkerSetup {
+public:
+    virtual ~TWorkerSetup() = default;
+    // bitRate in bit/s; frameRateIndex 0 to 3 (FrameRateTable's Id);
+    // codecChoice 1 asks for MPEG-4 Part 2, anything else for H.263.
+    virtual bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
+                                    int32_t bitRate, int32_t codecChoice) = 0;
+    // bitRateKbps in kbit/s; sampleRate in Hz; channels 1 or 2; codecChoice is
+    // the phone model's audio flag (AMR narrow-band whatever its value).
+    virtual bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
+                                    int32_t codecChoice) = 0;
+};
