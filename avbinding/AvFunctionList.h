@@ -26,73 +26,73 @@ extern "C" {
 
 // X(library, function): library is one of Avcodec, Avformat, Avutil, Swscale,
 // Swresample (the TLibrary members of av::Binding without "Library").
-#define KESTOVAR_AV_FUNCTIONS(X)                      \
-    /* libavcodec */                                  \
-    X(Avcodec, avcodec_version)                       \
-    X(Avcodec, avcodec_find_decoder)                  \
-    X(Avcodec, avcodec_find_encoder)                  \
-    X(Avcodec, avcodec_alloc_context3)                \
-    X(Avcodec, avcodec_free_context)                  \
-    X(Avcodec, avcodec_parameters_to_context)         \
-    X(Avcodec, avcodec_parameters_from_context)       \
-    X(Avcodec, avcodec_open2)                         \
-    X(Avcodec, avcodec_send_packet)                   \
-    X(Avcodec, avcodec_receive_frame)                 \
-    X(Avcodec, avcodec_send_frame)                    \
-    X(Avcodec, avcodec_receive_packet)                \
-    X(Avcodec, av_packet_alloc)                       \
-    X(Avcodec, av_packet_free)                        \
-    X(Avcodec, av_packet_unref)                       \
-    X(Avcodec, av_packet_rescale_ts)                  \
-    /* libavformat */                                 \
-    X(Avformat, avformat_version)                     \
-    X(Avformat, avformat_open_input)                  \
-    X(Avformat, avformat_find_stream_info)            \
-    X(Avformat, avformat_close_input)                 \
-    X(Avformat, av_find_best_stream)                  \
-    X(Avformat, av_read_frame)                        \
-    X(Avformat, av_stream_get_side_data)              \
-    X(Avformat, avformat_alloc_output_context2)       \
-    X(Avformat, avformat_free_context)                \
-    X(Avformat, avformat_new_stream)                  \
-    X(Avformat, avio_open)                            \
-    X(Avformat, avio_closep)                          \
-    X(Avformat, avio_size)                            \
-    X(Avformat, avio_seek)                            \
-    X(Avformat, avformat_write_header)                \
-    X(Avformat, av_interleaved_write_frame)           \
-    X(Avformat, av_write_trailer)                     \
-    X(Avformat, av_dump_format)                       \
-    /* libavutil */                                   \
-    X(Avutil, avutil_version)                         \
-    X(Avutil, av_version_info)                        \
-    X(Avutil, av_log_set_level)                       \
-    X(Avutil, av_strerror)                            \
-    X(Avutil, av_rescale_q)                           \
-    X(Avutil, av_dict_set)                            \
-    X(Avutil, av_dict_free)                           \
-    X(Avutil, av_frame_alloc)                         \
-    X(Avutil, av_frame_free)                          \
-    X(Avutil, av_frame_unref)                         \
-    X(Avutil, av_frame_get_buffer)                    \
-    X(Avutil, av_frame_make_writable)                 \
-    X(Avutil, av_channel_layout_default)              \
-    X(Avutil, av_channel_layout_uninit)               \
-    X(Avutil, av_display_rotation_get)                \
-    X(Avutil, av_audio_fifo_alloc)                    \
-    X(Avutil, av_audio_fifo_free)                     \
-    X(Avutil, av_audio_fifo_write)                    \
-    X(Avutil, av_audio_fifo_read)                     \
-    X(Avutil, av_audio_fifo_size)                     \
-    /* libswscale */                                  \
-    X(Swscale, swscale_version)                       \
-    X(Swscale, sws_getContext)                        \
-    X(Swscale, sws_scale)                             \
-    X(Swscale, sws_freeContext)                       \
-    /* libswresample */                               \
-    X(Swresample, swresample_version)                 \
-    X(Swresample, swr_alloc_set_opts2)                \
-    X(Swresample, swr_init)                           \
-    X(Swresample, swr_convert)                        \
-    X(Swresample, swr_get_delay)                      \
+#define KESTOVAR_AV_FUNCTIONS(X)                \
+    /* libavcodec */                            \
+    X(Avcodec, avcodec_version)                 \
+    X(Avcodec, avcodec_find_decoder)            \
+    X(Avcodec, avcodec_find_encoder)            \
+    X(Avcodec, avcodec_alloc_context3)          \
+    X(Avcodec, avcodec_free_context)            \
+    X(Avcodec, avcodec_parameters_to_context)   \
+    X(Avcodec, avcodec_parameters_from_context) \
+    X(Avcodec, avcodec_open2)                   \
+    X(Avcodec, avcodec_send_packet)             \
+    X(Avcodec, avcodec_receive_frame)           \
+    X(Avcodec, avcodec_send_frame)              \
+    X(Avcodec, avcodec_receive_packet)          \
+    X(Avcodec, av_packet_alloc)                 \
+    X(Avcodec, av_packet_free)                  \
+    X(Avcodec, av_packet_unref)                 \
+    X(Avcodec, av_packet_rescale_ts)            \
+    /* libavformat */                           \
+    X(Avformat, avformat_version)               \
+    X(Avformat, avformat_open_input)            \
+    X(Avformat, avformat_find_stream_info)      \
+    X(Avformat, avformat_close_input)           \
+    X(Avformat, av_find_best_stream)            \
+    X(Avformat, av_read_frame)                  \
+    X(Avformat, av_stream_get_side_data)        \
+    X(Avformat, avformat_alloc_output_context2) \
+    X(Avformat, avformat_free_context)          \
+    X(Avformat, avformat_new_stream)            \
+    X(Avformat, avio_open)                      \
+    X(Avformat, avio_closep)                    \
+    X(Avformat, avio_size)                      \
+    X(Avformat, avio_seek)                      \
+    X(Avformat, avformat_write_header)          \
+    X(Avformat, av_interleaved_write_frame)     \
+    X(Avformat, av_write_trailer)               \
+    X(Avformat, av_dump_format)                 \
+    /* libavutil */                             \
+    X(Avutil, avutil_version)                   \
+    X(Avutil, av_version_info)                  \
+    X(Avutil, av_log_set_level)                 \
+    X(Avutil, av_strerror)                      \
+    X(Avutil, av_rescale_q)                     \
+    X(Avutil, av_dict_set)                      \
+    X(Avutil, av_dict_free)                     \
+    X(Avutil, av_frame_alloc)                   \
+    X(Avutil, av_frame_free)                    \
+    X(Avutil, av_frame_unref)                   \
+    X(Avutil, av_frame_get_buffer)              \
+    X(Avutil, av_frame_make_writable)           \
+    X(Avutil, av_channel_layout_default)        \
+    X(Avutil, av_channel_layout_uninit)         \
+    X(Avutil, av_display_rotation_get)          \
+    X(Avutil, av_audio_fifo_alloc)              \
+    X(Avutil, av_audio_fifo_free)               \
+    X(Avutil, av_audio_fifo_write)              \
+    X(Avutil, av_audio_fifo_read)               \
+    X(Avutil, av_audio_fifo_size)               \
+    /* libswscale */                            \
+    X(Swscale, swscale_version)                 \
+    X(Swscale, sws_getContext)                  \
+    X(Swscale, sws_scale)                       \
+    X(Swscale, sws_freeContext)                 \
+    /* libswresample */                         \
+    X(Swresample, swresample_version)           \
+    X(Swresample, swr_alloc_set_opts2)          \
+    X(Swresample, swr_init)                     \
+    X(Swresample, swr_convert)                  \
+    X(Swresample, swr_get_delay)                \
     X(Swresample, swr_free)

@@ -22,7 +22,8 @@ void* LoadByName(const std::string& fileName) {
 
 }  // namespace
 
-TLibrary::TLibrary(std::string fileName) : FileName(std::move(fileName)), Handle(LoadByName(FileName)) {}
+TLibrary::TLibrary(std::string fileName)
+    : FileName(std::move(fileName)), Handle(LoadByName(FileName)) {}
 
 TLibrary::~TLibrary() {
     if (Handle == nullptr) return;
