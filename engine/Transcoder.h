@@ -1,0 +1,64 @@
+// The per-file conversion: one source file in, one phone-ready .3gp file out.
+//
+// TTranscoder opens the source and its decoders, creates the output with an
+// H.263 or MPEG-4 Part 2 video stream and an AMR narrow-band sound stream,
+// runs the conversion loop (frame-rate conversion, scaling, resampling) and
+// writes the trailer. The output is written under a temporary name in the
+// output folder and renamed to its final name only once it is complete.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ConversionParameters.h"
+
+class TranscodeObserver {
+public:
+    virtual ~TranscodeObserver() = default;
+    // Called on the worker's thread whenever the file's whole percentage grows
+    // beyond the last reported one (at most once per whole percent, 1 to 100).
+    virtual void FilePercent(int32_t percent) = 0;
+    // Polled once per pass of the conversion loop. True ends the file normally:
+    // what was converted so far becomes a complete, shorter output file.
+    virtual bool IsStopRequested() const = 0;
+};
+
+class TTranscoder {
+public:
+    // Algorithm flags of the picture scaler: bicubic (SWS_BICUBIC).
+    static constexpr int32_t ScaleFlags = 4;
+
+    // Keeps a copy of the parameters and a reference to the observer, which
+    // must outlive the transcoder.
+    TTranscoder(const ConversionParameters& parameters, TranscodeObserver& observer);
+    ~TTranscoder();
+    TTranscoder(const TTranscoder&) = delete;
+    TTranscoder& operator=(const TTranscoder&) = delete;
+
+    // Converts one source file into one output file; both paths in UTF-8.
+    // Returns normally when the file was converted or stopped. On failure throws
+    // EngineError with the message to show ("Could not open source file\n", ...,
+    // "Could not open destination file"), after releasing everything the file
+    // held and removing the temporary output; an existing file of the output's
+    // name is then left untouched.
+    void ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8);
+
+    // The exact length in seconds of the source last opened by ConvertFile;
+    // negative when the source does not tell its length.
+    double SourceDuration() const { return Duration; }
+
+private:
+    struct TranscodeState;
+
+    // Sets every field of the per-file state to its initial value.
+    void ResetState();
+    // Releases what the per-file state holds (output file closed first), then
+    // ResetState. Never throws.
+    void ReleaseState();
+
+    const ConversionParameters Parameters;
+    TranscodeObserver& Observer;
+    double Duration = 0;
+    std::unique_ptr<TranscodeState> State;
+};
