@@ -1,0 +1,90 @@
+// What a selection hands to a conversion worker.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Formatparams.h"
+
+namespace {
+
+// Records every setter call, in order, as text.
+class RecordingWorker : public TWorkerSetup {
+public:
+    bool acceptVideo = true;
+    std::vector<std::string> calls;
+
+    bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
+                            int32_t codecChoice) override {
+        calls.push_back("video " + std::to_string(width) + " " + std::to_string(height) + " " +
+                        std::to_string(frameRateIndex) + " " + std::to_string(bitRate) + " " +
+                        std::to_string(codecChoice));
+        return acceptVideo;
+    }
+    bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
+                            int32_t codecChoice) override {
+        calls.push_back("audio " + std::to_string(bitRateKbps) + " " + std::to_string(sampleRate) +
+                        " " + std::to_string(channels) + " " + std::to_string(codecChoice));
+        return true;
+    }
+};
+
+std::vector<std::string> Configure(const ProfileSelection& s) {
+    RecordingWorker worker;
+    EXPECT_TRUE(ConfigureWorker(s, worker));
+    return worker.calls;
+}
+
+using Calls = std::vector<std::string>;
+
+}  // namespace
+
+TEST(ConfigureWorker, InitialSelection) {
+    ProfileSelection s;
+    SettleRestoredSelection(s);
+    EXPECT_EQ(Configure(s), (Calls{"video 320 240 0 80000 1", "audio 64 8000 1 1"}));
+}
+
+TEST(ConfigureWorker, BestOnSonyEricssonZ500) {
+    ProfileSelection s;
+    SettleRestoredSelection(s);
+    s.SelectPhoneManufacturer(3);
+    s.SelectPhoneModel(82);
+    s.ApplyQualityLevel(QualityBest);
+    EXPECT_EQ(Configure(s), (Calls{"video 128 96 2 256000 1", "audio 96 8000 1 0"}));
+}
+
+TEST(ConfigureWorker, RestoredCustomValuesAndH263Model) {
+    ProfileSelection s;
+    s.PhoneManufacturer = 1;
+    s.PhoneModel = 31;  // Motorola A1000: H.263, audio flag 1
+    s.Resolution = 13;
+    s.Quality = QualityCustom;
+    s.FrameRate = 1;
+    s.VideoQuality = 100;
+    s.AudioChannels = 1;
+    s.AudioFrequency = 1;
+    s.AudioQuality = 0;
+    SettleRestoredSelection(s);
+    EXPECT_EQ(Configure(s), (Calls{"video 352 288 1 100000 0", "audio 12 11025 2 1"}));
+}
+
+TEST(ConfigureWorker, RefusesWhatCannotBeLookedUp) {
+    ProfileSelection s;
+    SettleRestoredSelection(s);
+    for (int32_t ProfileSelection::*field :
+         {&ProfileSelection::FrameRate, &ProfileSelection::AudioQuality,
+          &ProfileSelection::AudioFrequency, &ProfileSelection::AudioChannels,
+          &ProfileSelection::VideoQuality}) {
+        ProfileSelection bad = s;
+        bad.*field = -1;
+        RecordingWorker worker;
+        EXPECT_FALSE(ConfigureWorker(bad, worker));
+        EXPECT_TRUE(worker.calls.empty());
+    }
+
+    // A worker that refuses its video parameters is not given the audio ones.
+    RecordingWorker worker;
+    worker.acceptVideo = false;
+    EXPECT_FALSE(ConfigureWorker(s, worker));
+    EXPECT_EQ(worker.calls.size(), 1u);
+}
