@@ -1,0 +1,23 @@
+#include "KestovarApplication.h"
+
+#include <exception>
+
+#include "AppTitle.h"
+#include "ErrorDisplay.h"
+
+TKestovarApplication::TKestovarApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QString::fromUtf8(ApplicationTitle));
+}
+
+bool TKestovarApplication::notify(QObject* receiver, QEvent* event) {
+    // Qt cannot carry an exception through its event loop; it has to be
+    // caught here, shown, and the event counted as handled.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowErrorDisplay(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowErrorDisplay(QString());
+    }
+    return true;
+}

@@ -1,0 +1,255 @@
+// Construction of the main window: actions, menu, step toolbar, the three
+// pages with their group boxes, and the two wizard buttons.
+#include "MainFrm.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolBar>
+
+#include "AppTitle.h"
+#include "Dynamicavimport.h"
+#include "SettingsStore.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr QSize MainClientSize{431, 285};
+constexpr int MenuBarHeight = 22;
+constexpr int ToolBarTop = MenuBarHeight + 5;
+constexpr int ToolBarHeight = 24;
+constexpr int BackgroundTop = ToolBarTop + ToolBarHeight;
+
+Qt::WindowFlags MainWindowFlags() {
+    return Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+           Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+           Qt::WindowCloseButtonHint;
+}
+
+QGroupBox* MakeGroupBox(QWidget* page, const char* name, const QString& title, QRect geometry) {
+    auto* box = new QGroupBox(title, page);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, MainWindowFlags()) {
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QString::fromUtf8(ApplicationTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/skin/app-icon.png")));
+
+    // The window with all its controls, actions and menus.
+    CreateActions();
+    CreateMenuAndToolBar();
+    CreatePages();
+    // Step 1 controls: BuildOpenClipPage();
+    // Step 2 controls: BuildSelectorPage();
+    // Step 3 controls: BuildConvertPage();
+
+    // The selection starts at its initial values (ProfileSelection's member
+    // initialisers) with no worker; the stored choices replace them, and
+    // stored numbers outside their tables fall back to the initial values
+    // before anything looks them up.
+    ActiveWorker = nullptr;
+    LoadSettings();
+    for (std::string_view name : SettleRestoredSelection(ProfileSelection))
+        qWarning("Stored setting '%.*s' was out of range; its initial value is used",
+                 static_cast<int>(name.size()), name.data());
+
+    // Step 2: RestoreQualityLevel(); BuildSelectorMenus();
+
+    Steps->setCurrentWidget(OpenClipPage);
+    // Step 1: the grid's title row.
+    ClipList.clear();
+    // Step 3: lbElapsedTime and lbTimeLeft show the zero time.
+
+    // From here on the media libraries are in use; with FFmpeg 5.1 formats
+    // and codecs need no registration, so there is no call to make.
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    FormDestroy();
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::CreateActions() {
+    FileOpenClip = new QAction(tr("&Open Video File..."), this);
+    FileOpenClip->setObjectName(QStringLiteral("FileOpenClip"));
+    FileOpenClip->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileOpenClip->setToolTip(tr("Open"));
+    FileOpenClip->setStatusTip(tr("Opens an existing file"));
+    FileOpenClip->setIcon(QIcon(QStringLiteral(":/skin/icon-open.png")));
+
+    auto makeStep = [this](const char* name, const QString& caption, bool checked,
+                           void (TMainForm::*handler)()) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(checked);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    OpenClipStep =
+        makeStep("OpenClipStep", tr("Open Video File(s)"), true, &TMainForm::OpenClipStepExecute);
+    SelPhoneModelStep = makeStep("SelPhoneModelStep", tr("Select Phone Model"), false,
+                                 &TMainForm::SelPhoneModelStepExecute);
+    ConvertStep = makeStep("ConvertStep", tr("Convert"), false, &TMainForm::ConvertStepExecute);
+
+    HomePage = new QAction(tr("Home Page"), this);
+    HomePage->setObjectName(QStringLiteral("HomePage"));
+    HomePage->setIcon(QIcon(QStringLiteral(":/skin/icon-home.png")));
+    connect(HomePage, &QAction::triggered, this, &TMainForm::HomePageExecute);
+
+    HelpAbout = new QAction(tr("About"), this);
+    HelpAbout->setObjectName(QStringLiteral("HelpAbout"));
+    HelpAbout->setIcon(QIcon(QStringLiteral(":/skin/icon-about.png")));
+    connect(HelpAbout, &QAction::triggered, this, &TMainForm::HelpAboutExecute);
+
+    FileExit = new QAction(tr("E&xit"), this);
+    FileExit->setObjectName(QStringLiteral("FileExit"));
+    FileExit->setToolTip(tr("Exit"));
+    FileExit->setStatusTip(tr("Quits the application"));
+    FileExit->setIcon(QIcon(QStringLiteral(":/skin/icon-exit.png")));
+    connect(FileExit, &QAction::triggered, this, &QWidget::close);
+
+    // The window's commands work without a menu being open (Ctrl+O).
+    addActions({FileOpenClip, OpenClipStep, SelPhoneModelStep, ConvertStep, HomePage, HelpAbout,
+                FileExit});
+}
+
+void TMainForm::CreateMenuAndToolBar() {
+    // The band behind the menu bar and the toolbar, with its lower edge line.
+    auto* band = new QWidget(this);
+    band->setObjectName(QStringLiteral("MenuToolBand"));
+    band->setGeometry(0, 0, MainClientSize.width(), BackgroundTop);
+
+    ActionMainMenuBar = new QMenuBar(this);
+    ActionMainMenuBar->setObjectName(QStringLiteral("ActionMainMenuBar"));
+    ActionMainMenuBar->setNativeMenuBar(false);
+    ActionMainMenuBar->setGeometry(0, 0, MainClientSize.width(), MenuBarHeight);
+
+    MainMenu = ActionMainMenuBar->addMenu(tr("&Menu"));
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+    MainMenu->setToolTipsVisible(false);
+    // The menu item reads "&About"; the action's own caption is "About".
+    auto* aboutItem = new QAction(tr("&About"), MainMenu);
+    aboutItem->setObjectName(QStringLiteral("HelpAboutItem"));
+    aboutItem->setIcon(HelpAbout->icon());
+    connect(aboutItem, &QAction::triggered, HelpAbout, &QAction::trigger);
+    connect(HelpAbout, &QAction::changed, aboutItem,
+            [this, aboutItem] { aboutItem->setEnabled(HelpAbout->isEnabled()); });
+    MainMenu->addAction(FileOpenClip);
+    MainMenu->addSeparator();
+    MainMenu->addAction(HomePage);
+    MainMenu->addSeparator();
+    MainMenu->addAction(aboutItem);
+    MainMenu->addSeparator();
+    MainMenu->addAction(FileExit);
+
+    ActionToolBar = new QToolBar(this);
+    ActionToolBar->setObjectName(QStringLiteral("ActionToolBar"));
+    ActionToolBar->setGeometry(0, ToolBarTop, MainClientSize.width(), ToolBarHeight);
+    ActionToolBar->setMovable(false);
+    ActionToolBar->setFloatable(false);
+    ActionToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Toolbar items are proxies of the step actions with their own texts.
+    auto addStepItem = [this](QAction* step, const QString& text) {
+        auto* item = new QAction(text, ActionToolBar);
+        item->setObjectName(step->objectName() + QStringLiteral("Item"));
+        item->setCheckable(true);
+        item->setChecked(step->isChecked());
+        item->setEnabled(step->isEnabled());
+        connect(item, &QAction::triggered, step, [step, item] {
+            // The item follows its action: a click on a pressed item keeps it
+            // pressed, and the action decides what is shown.
+            item->setChecked(step->isChecked());
+            step->trigger();
+        });
+        connect(step, &QAction::changed, item, [step, item] {
+            item->setChecked(step->isChecked());
+            item->setEnabled(step->isEnabled());
+        });
+        ActionToolBar->addAction(item);
+    };
+    addStepItem(OpenClipStep, tr("Step 1 - Open Video File(s)"));
+    ActionToolBar->addSeparator();
+    addStepItem(SelPhoneModelStep, tr("Step 2 - Select Phone Model"));
+    ActionToolBar->addSeparator();
+    addStepItem(ConvertStep, tr("Step 3 - Convert"));
+}
+
+void TMainForm::CreatePages() {
+    MainFormSkinImage = new QLabel(this);
+    MainFormSkinImage->setObjectName(QStringLiteral("MainFormSkinImage"));
+    MainFormSkinImage->setGeometry(0, BackgroundTop, MainClientSize.width(),
+                                   MainClientSize.height() - BackgroundTop);
+    MainFormSkinImage->setPixmap(QPixmap(QStringLiteral(":/skin/background.png")));
+
+    Steps = new QStackedWidget(MainFormSkinImage);
+    Steps->setObjectName(QStringLiteral("Steps"));
+    Steps->setGeometry(3, 0, 425, 169);
+
+    auto makePage = [this](const char* name) {
+        auto* page = new QWidget(Steps);
+        page->setObjectName(QString::fromLatin1(name));
+        Steps->addWidget(page);
+        return page;
+    };
+    OpenClipPage = makePage("OpenClipPage");
+    SelPhoneModelPage = makePage("SelPhoneModelPage");
+    ConvertPage = makePage("ConvertPage");
+
+    gpOpenVideo =
+        MakeGroupBox(OpenClipPage, "gpOpenVideo", tr("Open video file(s)"), {3, 3, 413, 163});
+    gbSelPhoneModel = MakeGroupBox(SelPhoneModelPage, "gbSelPhoneModel", tr("Select phone model"),
+                                   {3, 3, 413, 94});
+    gbSelQuality =
+        MakeGroupBox(SelPhoneModelPage, "gbSelQuality", tr("Select quality"), {3, 100, 413, 66});
+    gbConvertVideo =
+        MakeGroupBox(ConvertPage, "gbConvertVideo", tr("Convert video file(s)"), {3, 3, 413, 163});
+
+    lbOutFolder = new QLabel(tr("Output Folder:"), gbConvertVideo);
+    lbOutFolder->setObjectName(QStringLiteral("lbOutFolder"));
+    lbOutFolder->move(15, 31);
+    lbOutFolder->adjustSize();
+    ebOutFolder = new QLineEdit(DefaultOutputFolder(), gbConvertVideo);
+    ebOutFolder->setObjectName(QStringLiteral("ebOutFolder"));
+    ebOutFolder->setGeometry(92, 27, 237, 23);
+
+    btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<Back"), {289, 171, 60, 23});
+    btnBack->setEnabled(false);
+    btnNext = MakeButton(MainFormSkinImage, "btnNext", tr("Next>>"), {355, 171, 60, 23});
+    connect(btnBack, &QPushButton::clicked, this, &TMainForm::btnBackClick);
+    connect(btnNext, &QPushButton::clicked, this, &TMainForm::btnNextClick);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // Escape closes a dialog but not the main window.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    TBaseSkinForm::keyPressEvent(event);
+}

@@ -1,0 +1,53 @@
+// The user's stored choices: the phone, picture size and quality of the
+// selection and the output folder, kept per user between runs (on Windows in
+// the registry key Software\Brenholt\Kestovar3GPVideoConverter, elsewhere in
+// ~/.config/Brenholt/Kestovar3GPVideoConverter.conf).
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+
+#include "ProfileSelection.h"
+
+// A stored value that cannot be read or written. The message names the value:
+// "Invalid data type for 'Quality'".
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The output folder before anything is stored: C:\3gpVideo on Windows, the
+// folder 3gpVideo in the user's home folder elsewhere.
+QString DefaultOutputFolder();
+
+// A path names one value: the text after its last backslash is the value's
+// name, the text before it a key path below the application's key.
+namespace SettingsStore {
+
+// Stores one value. Throws SettingsError "Failed to set data for '<name>'"
+// when the store refuses it.
+void WriteIntegerSetting(const QString& path, int32_t value);
+void WriteStringSetting(const QString& path, const QString& text);
+
+// True when the value exists, which is then read into the out parameter;
+// false, leaving it untouched, when it does not. A value of another type
+// throws SettingsError "Invalid data type for '<name>'"; an integer too
+// large for 32 bits throws "Failed to get data for '<name>'".
+bool ReadIntegerSetting(const QString& path, int32_t& value);
+bool ReadStringSetting(const QString& path, QString& text);
+
+// The ten stored values, in the order they are read and written.
+inline constexpr const char* ValueNames[10] = {
+    "PhoneManufacturer", "PhoneModel",     "Resolution",   "Quality",       "FrameRate",
+    "VideoQuality",      "AudioFrequency", "AudioQuality", "AudioChannels", "OutputFolder"};
+
+// Replaces each field of the selection, and the output folder, for which a
+// value is stored; the others keep what they hold. Numbers are taken as they
+// are stored (the caller settles them). The first failure ends the load.
+void LoadSettings(ProfileSelection& selection, QString& outputFolder);
+// Stores the nine fields and the output folder, whatever its text. The first
+// failure ends the save.
+void SaveSettings(const ProfileSelection& selection, const QString& outputFolder);
+
+}  // namespace SettingsStore
