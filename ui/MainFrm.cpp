@@ -17,6 +17,7 @@
 #include "AppTitle.h"
 #include "Dynamicavimport.h"
 #include "SettingsStore.h"
+#include "SourceClipsGrid.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -62,8 +63,8 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
     CreateActions();
     CreateMenuAndToolBar();
     CreatePages();
-    // Step 1 controls: BuildOpenClipPage();
-    // Step 2 controls: BuildSelectorPage();
+    BuildOpenClipPage();
+    BuildSelectorPage();
     // Step 3 controls: BuildConvertPage();
 
     // The selection starts at its initial values (ProfileSelection's member
@@ -76,10 +77,13 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
         qWarning("Stored setting '%.*s' was out of range; its initial value is used",
                  static_cast<int>(name.size()), name.data());
 
-    // Step 2: RestoreQualityLevel(); BuildSelectorMenus();
+    // The radio button of the stored level; then the selector menus and
+    // the phone texts.
+    RestoreQualityLevel();
+    BuildSelectorMenus();
 
     Steps->setCurrentWidget(OpenClipPage);
-    // Step 1: the grid's title row.
+    SourceClipsGrid->SetTitles({tr("File Name"), tr("Size"), tr("Duration"), tr("Resolution")});
     ClipList.clear();
     // Step 3: lbElapsedTime and lbTimeLeft show the zero time.
 

@@ -158,6 +158,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+private:
+    // The last clip file chosen; the next open dialog starts there.
+    QString LastClipPath;
+
 public:
 
     // --- end of step 1 ---
@@ -233,8 +237,6 @@ public:
 
 private:
     void QualityLevelChange(int level, bool checked);
-    // The last clip file chosen; the next open dialog starts there.
-    QString LastClipPath;
 
 public:
     // --- end of step 2 ---

@@ -1,0 +1,103 @@
+#include "AdvancedSettingsFrm.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "MainFrm.h"
+#include "PopupSelector.h"
+
+TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
+
+namespace {
+
+QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
+    : TBaseSkinForm(owner, QSize(183, 202), FixedDialogFlags()), mainForm_(mainForm) {
+    AdvancedSettingsForm = this;
+
+    setObjectName(QStringLiteral("AdvancedSettingsForm"));
+    setWindowTitle(QStringLiteral("Quality Settings"));
+
+    gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
+    gbSettings->setObjectName(QStringLiteral("gbSettings"));
+    gbSettings->setGeometry(3, 3, 168, 134);
+
+    lbFramerate = MakeLabel(QStringLiteral("Framerate:"), gbSettings, 9, 33);
+    TPopupSelector framerate =
+        MakePopupSelector(gbSettings, this, QRect(81, 29, 64, 23), QRect(145, 29, 17, 23));
+    ebFramerate = framerate.Field;
+    btnSelectFramerate = framerate.Button;
+    FrameratePopupActionBar = framerate.Menu;
+
+    lbVideoQuality = MakeLabel(QStringLiteral("Video Quality:"), gbSettings, 9, 62);
+    TPopupSelector video =
+        MakePopupSelector(gbSettings, this, QRect(81, 58, 64, 23), QRect(145, 58, 17, 23));
+    ebVideoQuality = video.Field;
+    btnSelectVideoQuality = video.Button;
+    VideoQualityPopupActionBar = video.Menu;
+
+    lbAudioQuality = MakeLabel(QStringLiteral("Audio Quality:"), gbSettings, 9, 91);
+    TPopupSelector audio =
+        MakePopupSelector(gbSettings, this, QRect(81, 87, 64, 23), QRect(145, 87, 17, 23));
+    ebAudioQuality = audio.Field;
+    btnSelectAudioQuality = audio.Button;
+    AudioQualityPopupActionBar = audio.Menu;
+
+    ebFramerate->setObjectName(QStringLiteral("ebFramerate"));
+    ebVideoQuality->setObjectName(QStringLiteral("ebVideoQuality"));
+    ebAudioQuality->setObjectName(QStringLiteral("ebAudioQuality"));
+    btnSelectFramerate->setObjectName(QStringLiteral("btnSelectFramerate"));
+    btnSelectVideoQuality->setObjectName(QStringLiteral("btnSelectVideoQuality"));
+    btnSelectAudioQuality->setObjectName(QStringLiteral("btnSelectAudioQuality"));
+    FrameratePopupActionBar->setObjectName(QStringLiteral("FrameratePopupActionBar"));
+    VideoQualityPopupActionBar->setObjectName(QStringLiteral("VideoQualityPopupActionBar"));
+    AudioQualityPopupActionBar->setObjectName(QStringLiteral("AudioQualityPopupActionBar"));
+
+    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setGeometry(111, 143, 60, 23);
+    btnClose->setDefault(true);
+
+    connect(btnSelectFramerate, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectFramerateClick);
+    connect(btnSelectVideoQuality, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectVideoQualityClick);
+    connect(btnSelectAudioQuality, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectAudioQualityClick);
+    connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
+
+    if (mainForm_) mainForm_->BuildQualityMenus();
+    FormCreate();
+}
+
+TAdvancedSettingsForm::~TAdvancedSettingsForm() {
+    if (AdvancedSettingsForm == this) AdvancedSettingsForm = nullptr;
+}
+
+void TAdvancedSettingsForm::btnSelectFramerateClick() {
+    if (mainForm_) mainForm_->btnSelectFramerateClick();
+}
+
+void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
+    if (mainForm_) mainForm_->btnSelectVideoQualityClick();
+}
+
+void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
+    if (mainForm_) mainForm_->btnSelectAudioQualityClick();
+}
+
+// Hiding ends the modal loop; the dialog stays for the next time.
+void TAdvancedSettingsForm::btnCloseClick() {
+    reject();
+}

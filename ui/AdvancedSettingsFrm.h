@@ -1,0 +1,57 @@
+// The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
+// chosen by hand. It only shows the values: they live in the main window's
+// selection, the main window writes them into the three fields and fills the
+// three menus, and every choice in a menu takes effect at once. "Close" (or the
+// title bar's close box) only hides the dialog again.
+#pragma once
+
+#include "BaseSkinFrm.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class TMainForm;
+class TPopupButton;
+
+class TAdvancedSettingsForm : public TBaseSkinForm {
+    Q_OBJECT
+public:
+    // Builds the controls and asks the main window to fill the fields and the
+    // menus. The global AdvancedSettingsForm points to the dialog from the
+    // start of its construction on, so the main window's helpers can write
+    // into it while the menus are being filled.
+    // owner: the window the dialog is shown over (the main window).
+    explicit TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner = nullptr);
+    ~TAdvancedSettingsForm() override;
+
+    QGroupBox* gbSettings = nullptr;
+    QLabel* lbFramerate = nullptr;
+    QLineEdit* ebFramerate = nullptr;
+    TPopupButton* btnSelectFramerate = nullptr;
+    QLabel* lbVideoQuality = nullptr;
+    QLineEdit* ebVideoQuality = nullptr;
+    TPopupButton* btnSelectVideoQuality = nullptr;
+    QLabel* lbAudioQuality = nullptr;
+    QLineEdit* ebAudioQuality = nullptr;
+    TPopupButton* btnSelectAudioQuality = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    QMenu* FrameratePopupActionBar = nullptr;
+    QMenu* VideoQualityPopupActionBar = nullptr;
+    QMenu* AudioQualityPopupActionBar = nullptr;
+
+private slots:
+    void btnSelectFramerateClick();
+    void btnSelectVideoQualityClick();
+    void btnSelectAudioQualityClick();
+    void btnCloseClick();
+
+private:
+    TMainForm* mainForm_;
+};
+
+// The one Quality Settings dialog of the application; null until it is being
+// created and again once it is gone.
+extern TAdvancedSettingsForm* AdvancedSettingsForm;

@@ -1,0 +1,228 @@
+// Step 1 of the wizard: the source clip list. Clips are added one at a time
+// through the open dialog (or dropped onto the window), probed at once and
+// listed in the grid; they can be removed, the selection moved with the
+// arrows, and the selected clip played with the desktop's associated program.
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include "ClipProbe.h"
+#include "MainFrm.h"
+#include "SourceClipsGrid.h"
+#include "UpDownArrows.h"
+
+namespace {
+
+struct ClipFilter {
+    const char* Text;
+    const char* Patterns;
+};
+
+// The open dialog's filters, the first one chosen by default.
+constexpr ClipFilter kClipFilters[] = {
+    {"All Supported Files",
+     "*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe;*.avi;*.wmv;*.flv;*.mov;*.qt;*.3gp"},
+    {"AVI Files (*.avi)", "*.avi"},
+    {"FLV Files (*.flv)", "*.flv"},
+    {"Quick Time Files (*.mov;*.qt)", "*.mov;*.qt"},
+    {"Windows Media Files (*.wmv)", "*.wmv"},
+    {"MPEG Video Files (*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe)",
+     "*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe"},
+    {"3GP Files (*.3gp)", "*.3gp"},
+    {"All Files (*.*)", "*.*"},
+};
+
+QPushButton* MakeStepButton(QWidget* parent, const char* name, const QString& caption,
+                            QRect geometry, QAction* action) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::TabFocus);
+    // The button only runs its action, and is greyed while the action is.
+    button->setEnabled(action->isEnabled());
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::changed, button,
+                     [button, action] { button->setEnabled(action->isEnabled()); });
+    return button;
+}
+
+// Only plain files can be chosen in the open dialog, so only they are taken
+// from a drop; folders and remote addresses are passed over.
+QStringList DroppedClipPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isFile()) paths.append(QDir::toNativeSeparators(path));
+    }
+    return paths;
+}
+
+}  // namespace
+
+QStringList TMainForm::ClipFileFilters() {
+    QStringList filters;
+    for (const ClipFilter& filter : kClipFilters) filters.append(QString::fromLatin1(filter.Text));
+    return filters;
+}
+
+void TMainForm::BuildOpenClipPage() {
+    FileDeleteClip = new QAction(tr("Delete"), this);
+    FileDeleteClip->setObjectName(QStringLiteral("FileDeleteClip"));
+    FileDeleteClip->setEnabled(false);
+    PreviewVideo = new QAction(tr("Preview Video"), this);
+    PreviewVideo->setObjectName(QStringLiteral("PreviewVideo"));
+    connect(FileOpenClip, &QAction::triggered, this, &TMainForm::FileOpenClipExecute);
+    connect(FileDeleteClip, &QAction::triggered, this, &TMainForm::FileDeleteClipExecute);
+    connect(PreviewVideo, &QAction::triggered, this, &TMainForm::PreviewVideoExecute);
+
+    SourceClipsPanel = new QFrame(gpOpenVideo);
+    SourceClipsPanel->setObjectName(QStringLiteral("SourceClipsPanel"));
+    SourceClipsPanel->setGeometry(11, 25, 375, 98);
+    SourceClipsPanel->setFrameShape(QFrame::Box);
+    SourceClipsPanel->setLineWidth(1);
+    SourceClipsGrid = new TSourceClipsGrid(SourceClipsPanel);
+    SourceClipsGrid->setFrameShape(QFrame::NoFrame);
+    SourceClipsGrid->setGeometry(SourceClipsPanel->contentsRect());
+
+    udSourceClips = new TUpDownArrows(gpOpenVideo);
+    udSourceClips->setObjectName(QStringLiteral("udSourceClips"));
+    udSourceClips->setGeometry(386, 25, 17, 98);
+    connect(udSourceClips, &TUpDownArrows::Click, this, &TMainForm::udSourceClipsClick);
+
+    btnAddSource =
+        MakeStepButton(gpOpenVideo, "btnAddSource", tr("Add"), {11, 130, 60, 23}, FileOpenClip);
+    btnDelete =
+        MakeStepButton(gpOpenVideo, "btnDelete", tr("Delete"), {78, 130, 60, 23}, FileDeleteClip);
+    btnPreview =
+        MakeStepButton(gpOpenVideo, "btnPreview", tr("Preview"), {335, 130, 60, 23}, PreviewVideo);
+
+    // Files dragged from the desktop's file manager are added as if chosen.
+    setAcceptDrops(true);
+}
+
+void TMainForm::FileOpenClipExecute() {
+    const QStringList texts = ClipFileFilters();
+    QStringList filters;
+    for (std::size_t i = 0; i < std::size(kClipFilters); ++i) {
+        // The dialog takes the patterns from the last parentheses, separated
+        // by blanks, and shows only the text before them. "*" is every file
+        // here: not every file name holds a dot.
+        QString patterns = QString::fromLatin1(kClipFilters[i].Patterns);
+        patterns.replace(u';', u' ');
+        if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
+        filters.append(QStringLiteral("%1 (%2)").arg(texts[i], patterns));
+    }
+    const QString startPath = LastClipPath.isEmpty() ? QDir::homePath() : LastClipPath;
+
+    QString chosen;
+    if (ChooseClipFile) {
+        chosen = ChooseClipFile(this, startPath, filters);
+    } else {
+        chosen = QFileDialog::getOpenFileName(this, tr("Open"), startPath, filters.join(u";;"),
+                                              nullptr, QFileDialog::HideNameFilterDetails);
+    }
+    if (chosen.isEmpty()) return;
+    // The next dialog opens in the same folder, on the same file.
+    LastClipPath = chosen;
+    FileOpenClipAccept(QDir::toNativeSeparators(chosen));
+}
+
+void TMainForm::FileOpenClipAccept(const QString& path) {
+    // A path already listed (exactly: letter case counts) is selected, not
+    // added again.
+    const auto listed = std::find_if(ClipList.begin(), ClipList.end(), [&path](const auto& item) {
+        return item->SourcePath == path;
+    });
+    if (listed != ClipList.end()) {
+        SourceClipsGrid->SelectRow(static_cast<int>(listed - ClipList.begin()) + 1);
+    } else {
+        ClipList.push_back(ProbeClip(path));
+        const int count = static_cast<int>(ClipList.size());
+        // The first clip takes the empty row the grid starts with.
+        if (SourceClipsGrid->GridRowCount() <= count) {
+            SourceClipsGrid->SetGridRowCount(SourceClipsGrid->GridRowCount() + 1);
+        }
+        SourceClipsGrid->SetRowTexts(count, TSourceClipsGrid::ClipRowTexts(*ClipList.back()));
+        SourceClipsGrid->SelectRow(count);
+        FileDeleteClip->setEnabled(true);
+    }
+    OpenClipStep->trigger();
+}
+
+void TMainForm::FileDeleteClipExecute() {
+    if (ClipList.empty()) return;
+    const int row = SourceClipsGrid->SelectedRow();
+    const int count = static_cast<int>(ClipList.size());
+    if (row < 1 || row > count) return;
+
+    ClipList.erase(ClipList.begin() + (row - 1));
+    const int rows = SourceClipsGrid->GridRowCount();
+    for (int k = row; k < rows - 1; ++k) {
+        SourceClipsGrid->SetRowTexts(k, SourceClipsGrid->RowTexts(k + 1));
+    }
+    if (rows > 2) {
+        SourceClipsGrid->SetGridRowCount(rows - 1);
+    } else {
+        SourceClipsGrid->SetRowTexts(1, QStringList(4, QString()));
+        FileDeleteClip->setEnabled(false);
+    }
+    // The clip that followed the deleted one is now selected; after the last
+    // row, the new last row.
+    SourceClipsGrid->SelectRow(std::min(row, SourceClipsGrid->GridRowCount() - 1));
+}
+
+void TMainForm::udSourceClipsClick(int button) {
+    const int row = SourceClipsGrid->SelectedRow();
+    if (button == TUpDownArrows::UpperArrow) {
+        if (row > 1) SourceClipsGrid->SelectRow(row - 1);
+    } else if (row < SourceClipsGrid->GridRowCount() - 1) {
+        SourceClipsGrid->SelectRow(row + 1);
+    }
+}
+
+void TMainForm::PreviewVideoExecute() {
+    const int index = SourceClipsGrid->SelectedRow() - 1;
+    if (index < 0 || index >= static_cast<int>(ClipList.size())) return;
+    // A clip the desktop cannot open is not reported: the player, if any, tells.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ClipList[index]->SourcePath));
+}
+
+void TMainForm::ClearClipList() {
+    ClipList.clear();
+    if (SourceClipsGrid) SourceClipsGrid->SetGridRowCount(1);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    // While a run lasts no clip may be added, as with the open dialog.
+    if (!FileOpenClip->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    const QStringList paths = DroppedClipPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    for (const QString& path : paths) FileOpenClipAccept(path);
+}

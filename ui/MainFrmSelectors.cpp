@@ -1,0 +1,339 @@
+// Step 2 of the wizard: the phone manufacturer, model and picture size
+// selectors, the quality level, and the main window's side of the Quality
+// Settings dialog. Every choice goes through the ProfileSelection operations;
+// the handlers here only refresh the texts and the menus after each one.
+#include <QAction>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AdvancedSettingsFrm.h"
+#include "Formatparams.h"
+#include "MainFrm.h"
+#include "PopupSelector.h"
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QRadioButton* MakeRadioButton(const char* name, const QString& caption, QWidget* parent,
+                              QRect geometry) {
+    auto* button = new QRadioButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+// One menu item: its tag is the row number its handler receives.
+QAction* AddItem(QMenu* menu, const QString& caption, int tag) {
+    QAction* item = menu->addAction(caption);
+    item->setData(tag);
+    return item;
+}
+
+constexpr int kResolutionItemCount = static_cast<int>(ResolutionTable.size());
+
+}  // namespace
+
+void TMainForm::BuildSelectorPage() {
+    MakeLabel(tr("Manufacturer:"), gbSelPhoneModel, 16, 31);
+    TPopupSelector manufacturer =
+        MakePopupSelector(gbSelPhoneModel, this, {92, 26, 85, 23}, {177, 26, 17, 23});
+    ebPhoneManufacturer = manufacturer.Field;
+    btnSelectPhoneManufacturer = manufacturer.Button;
+    PhoneManufacturerPopupActionBar = manufacturer.Menu;
+
+    MakeLabel(tr("Model:"), gbSelPhoneModel, 205, 31);
+    TPopupSelector model =
+        MakePopupSelector(gbSelPhoneModel, this, {242, 26, 136, 23}, {378, 26, 17, 23});
+    ebPhoneModel = model.Field;
+    btnSelectPhoneModel = model.Button;
+    PhoneModelPopupActionBar = model.Menu;
+
+    MakeLabel(tr("Resolution:"), gbSelPhoneModel, 16, 60);
+    TPopupSelector resolution =
+        MakePopupSelector(gbSelPhoneModel, this, {92, 56, 64, 23}, {156, 56, 17, 23});
+    ebResolution = resolution.Field;
+    btnSelectResolution = resolution.Button;
+    ResolutionPopupActionBar = resolution.Menu;
+
+    ebPhoneManufacturer->setObjectName(QStringLiteral("ebPhoneManufacturer"));
+    ebPhoneModel->setObjectName(QStringLiteral("ebPhoneModel"));
+    ebResolution->setObjectName(QStringLiteral("ebResolution"));
+    btnSelectPhoneManufacturer->setObjectName(QStringLiteral("btnSelectPhoneManufacturer"));
+    btnSelectPhoneModel->setObjectName(QStringLiteral("btnSelectPhoneModel"));
+    btnSelectResolution->setObjectName(QStringLiteral("btnSelectResolution"));
+    PhoneManufacturerPopupActionBar->setObjectName(
+        QStringLiteral("PhoneManufacturerPopupActionBar"));
+    PhoneModelPopupActionBar->setObjectName(QStringLiteral("PhoneModelPopupActionBar"));
+    ResolutionPopupActionBar->setObjectName(QStringLiteral("ResolutionPopupActionBar"));
+    connect(btnSelectPhoneManufacturer, &QPushButton::clicked, this,
+            &TMainForm::btnSelectPhoneManufacturerClick);
+    connect(btnSelectPhoneModel, &QPushButton::clicked, this, &TMainForm::btnSelectPhoneModelClick);
+    connect(btnSelectResolution, &QPushButton::clicked, this, &TMainForm::btnSelectResolutionClick);
+
+    cbLow = MakeRadioButton("cbLow", tr("Low"), gbSelQuality, {16, 35, 38, 15});
+    cbMedium = MakeRadioButton("cbMedium", tr("Medium"), gbSelQuality, {77, 35, 55, 15});
+    cbHight = MakeRadioButton("cbHight", tr("Hight"), gbSelQuality, {138, 35, 44, 15});
+    cbBest = MakeRadioButton("cbBest", tr("Best"), gbSelQuality, {199, 35, 40, 15});
+    cbCustom = MakeRadioButton("cbCustom", tr("Custom"), gbSelQuality, {260, 35, 55, 15});
+    QualityButtons = new QButtonGroup(this);
+    QualityButtons->setExclusive(true);
+    for (QRadioButton* button : {cbLow, cbMedium, cbHight, cbBest, cbCustom})
+        QualityButtons->addButton(button);
+    // Medium is the checked one before the stored level is restored; it is
+    // checked before the handlers are connected, so nothing runs for it.
+    cbMedium->setChecked(true);
+    connect(cbLow, &QRadioButton::toggled, this, &TMainForm::cbLowChange);
+    connect(cbMedium, &QRadioButton::toggled, this, &TMainForm::cbMediumChange);
+    connect(cbHight, &QRadioButton::toggled, this, &TMainForm::cbHightChange);
+    connect(cbBest, &QRadioButton::toggled, this, &TMainForm::cbBestChange);
+    connect(cbCustom, &QRadioButton::toggled, this, &TMainForm::cbCustomChange);
+
+    btnAdvanced = new QPushButton(tr("Customize"), gbSelQuality);
+    btnAdvanced->setObjectName(QStringLiteral("btnAdvanced"));
+    btnAdvanced->setGeometry(335, 33, 60, 23);
+    btnAdvanced->setAutoDefault(false);
+    btnAdvanced->setFocusPolicy(Qt::TabFocus);
+    connect(btnAdvanced, &QPushButton::clicked, this, &TMainForm::btnAdvancedClick);
+}
+
+void TMainForm::PopupButtonMenu(TPopupButton* button) {
+    ::PopupButtonMenu(button);
+}
+
+void TMainForm::ShowPhoneManufacturer() {
+    ebPhoneManufacturer->setText(Text(ManufacturerTable[ProfileSelection.PhoneManufacturer].Name));
+}
+
+void TMainForm::ShowPhoneModel() {
+    ebPhoneModel->setText(QString::fromStdString(PhoneModelText(ProfileSelection.PhoneModel)));
+}
+
+void TMainForm::ShowResolution() {
+    ProfileSelection.ApplyResolution();
+    ebResolution->setText(
+        QString::fromStdString(SizeText(ProfileSelection.Width, ProfileSelection.Height)));
+}
+
+void TMainForm::FilterPhoneModelMenu() {
+    for (int i = kResolutionItemCount; i < SelectorMenuItems.size(); ++i) {
+        QAction* item = SelectorMenuItems[i];
+        item->setVisible(PhoneModelTable[item->data().toInt()].Manufacturer ==
+                         ProfileSelection.PhoneManufacturer);
+    }
+}
+
+void TMainForm::FilterResolutionMenu() {
+    for (int i = 0; i < kResolutionItemCount && i < SelectorMenuItems.size(); ++i) {
+        SelectorMenuItems[i]->setVisible(
+            IsResolutionAllowed(ProfileSelection.VideoCodec, ResolutionTable[i].Index));
+    }
+}
+
+void TMainForm::ShowFrameRate() {
+    if (AdvancedSettingsForm == nullptr) return;
+    AdvancedSettingsForm->ebFramerate->setText(
+        Text(FrameRateTable[ProfileSelection.FrameRate].Name));
+}
+
+void TMainForm::ShowVideoQuality() {
+    if (AdvancedSettingsForm == nullptr) return;
+    AdvancedSettingsForm->ebVideoQuality->setText(
+        QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
+}
+
+void TMainForm::ShowAudioQuality() {
+    if (AdvancedSettingsForm == nullptr) return;
+    AdvancedSettingsForm->ebAudioQuality->setText(
+        QString::fromStdString(BitrateText(AudioBitrateList[ProfileSelection.AudioQuality])));
+}
+
+QRadioButton* TMainForm::QualityButton(int level) const {
+    switch (level) {
+        case QualityLow:
+            return cbLow;
+        case QualityHight:
+            return cbHight;
+        case QualityBest:
+            return cbBest;
+        case QualityCustom:
+            return cbCustom;
+        default:
+            return cbMedium;
+    }
+}
+
+void TMainForm::RestoreQualityLevel() {
+    QualityButton(ProfileSelection.Quality)->setChecked(true);
+}
+
+void TMainForm::BuildSelectorMenus() {
+    SelectorMenuItems.clear();
+
+    for (const NamedEntry& row : ManufacturerTable) {
+        QAction* item = AddItem(PhoneManufacturerPopupActionBar, Text(row.Name), row.Id);
+        connect(item, &QAction::triggered, this, [this, item] { OnPhoneManufacturerClick(item); });
+    }
+    ShowPhoneManufacturer();
+    ShowPhoneModel();
+
+    QList<QAction*> modelItems;
+    for (int row = 0; row < static_cast<int>(PhoneModelTable.size()); ++row) {
+        QAction* item =
+            AddItem(PhoneModelPopupActionBar, QString::fromStdString(PhoneModelText(row)), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnPhoneModelClick(item); });
+        modelItems.append(item);
+    }
+
+    ShowResolution();
+    QList<QAction*> resolutionItems;
+    for (int row = 0; row < kResolutionItemCount; ++row) {
+        QAction* item =
+            AddItem(ResolutionPopupActionBar, QString::fromStdString(ResolutionText(row)), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnResolutionClick(item); });
+        resolutionItems.append(item);
+    }
+
+    // The filters walk one list: the resolution items, then the model items.
+    SelectorMenuItems = resolutionItems + modelItems;
+    FilterPhoneModelMenu();
+    FilterResolutionMenu();
+}
+
+void TMainForm::BuildQualityMenus() {
+    TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
+    if (dialog == nullptr) return;
+
+    ShowFrameRate();
+    for (int row = 0; row < static_cast<int>(FrameRateTable.size()); ++row) {
+        QAction* item =
+            AddItem(dialog->FrameratePopupActionBar, Text(FrameRateTable[row].Name), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnFramerateClick(item); });
+    }
+    ShowVideoQuality();
+    for (int row = 0; row < static_cast<int>(VideoBitrateList.size()); ++row) {
+        QAction* item = AddItem(dialog->VideoQualityPopupActionBar,
+                                QString::fromStdString(BitrateText(VideoBitrateList[row])), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnVideoQualityClick(item); });
+    }
+    ShowAudioQuality();
+    for (int row = 0; row < static_cast<int>(AudioBitrateList.size()); ++row) {
+        QAction* item = AddItem(dialog->AudioQualityPopupActionBar,
+                                QString::fromStdString(BitrateText(AudioBitrateList[row])), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnAudioQualityClick(item); });
+    }
+}
+
+void TMainForm::btnSelectPhoneManufacturerClick() {
+    PopupButtonMenu(btnSelectPhoneManufacturer);
+}
+void TMainForm::btnSelectPhoneModelClick() {
+    PopupButtonMenu(btnSelectPhoneModel);
+}
+void TMainForm::btnSelectResolutionClick() {
+    PopupButtonMenu(btnSelectResolution);
+}
+
+void TMainForm::btnSelectFramerateClick() {
+    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectFramerate);
+}
+
+void TMainForm::btnSelectVideoQualityClick() {
+    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectVideoQuality);
+}
+
+void TMainForm::btnSelectAudioQualityClick() {
+    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectAudioQuality);
+}
+
+void TMainForm::OnPhoneManufacturerClick(QAction* item) {
+    const int id = item->data().toInt();
+    // Choosing the current manufacturer again keeps the model and the size.
+    if (id == ProfileSelection.PhoneManufacturer) return;
+    if (!ProfileSelection.SelectPhoneManufacturer(id)) return;
+    ShowPhoneManufacturer();
+    FilterPhoneModelMenu();
+    ShowPhoneModel();
+    FilterResolutionMenu();
+    ShowResolution();
+}
+
+void TMainForm::OnPhoneModelClick(QAction* item) {
+    // Also for the current model: its default size comes back.
+    if (!ProfileSelection.SelectPhoneModel(item->data().toInt())) return;
+    ShowPhoneModel();
+    ShowResolution();
+    FilterResolutionMenu();
+}
+
+void TMainForm::OnResolutionClick(QAction* item) {
+    if (!ProfileSelection.SelectResolution(item->data().toInt())) return;
+    ShowResolution();
+}
+
+void TMainForm::OnFramerateClick(QAction* item) {
+    if (!ProfileSelection.SelectFrameRate(item->data().toInt())) return;
+    ShowFrameRate();
+}
+
+void TMainForm::OnVideoQualityClick(QAction* item) {
+    if (!ProfileSelection.SelectVideoQuality(item->data().toInt())) return;
+    ShowVideoQuality();
+}
+
+void TMainForm::OnAudioQualityClick(QAction* item) {
+    if (!ProfileSelection.SelectAudioQuality(item->data().toInt())) return;
+    ShowAudioQuality();
+}
+
+// A level's handler runs when its button becomes checked; the button that
+// loses the check reports nothing.
+void TMainForm::QualityLevelChange(int level, bool checked) {
+    if (!checked) return;
+    ProfileSelection.ApplyQualityLevel(level);
+    ShowVideoQuality();
+    ShowFrameRate();
+    ShowAudioQuality();
+}
+
+void TMainForm::cbLowChange(bool checked) {
+    QualityLevelChange(QualityLow, checked);
+}
+void TMainForm::cbMediumChange(bool checked) {
+    QualityLevelChange(QualityMedium, checked);
+}
+void TMainForm::cbHightChange(bool checked) {
+    QualityLevelChange(QualityHight, checked);
+}
+void TMainForm::cbBestChange(bool checked) {
+    QualityLevelChange(QualityBest, checked);
+}
+
+void TMainForm::cbCustomChange(bool checked) {
+    if (checked) ProfileSelection.ApplyQualityLevel(QualityCustom);
+}
+
+void TMainForm::btnAdvancedClick() {
+    TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
+    if (dialog == nullptr) return;
+    // Centred over the main window, modal; however it is closed, the level
+    // becomes Custom (the values stay what they are).
+    dialog->adjustSize();
+    dialog->move(frameGeometry().center() - dialog->rect().center());
+    dialog->exec();
+    cbCustom->setChecked(true);
+}

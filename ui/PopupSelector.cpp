@@ -1,0 +1,30 @@
+#include "PopupSelector.h"
+
+#include <QLineEdit>
+#include <QMenu>
+
+TPopupButton::TPopupButton(QWidget* parent) : QPushButton(QStringLiteral(">"), parent) {
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PopupButtonMenu(TPopupButton* button) {
+    if (button == nullptr || button->PopupMenu() == nullptr) return;
+    QWidget* parent = button->parentWidget();
+    const QPoint belowButton(button->x(), button->y() + button->height());
+    const QPoint screenPoint = parent ? parent->mapToGlobal(belowButton)
+                                      : button->mapToGlobal(QPoint(0, button->height()));
+    button->PopupMenu()->popup(screenPoint);
+}
+
+TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QRect& fieldRect,
+                                 const QRect& buttonRect) {
+    TPopupSelector selector;
+    selector.Field = new QLineEdit(parent);
+    selector.Field->setReadOnly(true);
+    selector.Field->setGeometry(fieldRect);
+    selector.Button = new TPopupButton(parent);
+    selector.Button->setGeometry(buttonRect);
+    selector.Menu = new QMenu(menuOwner);
+    selector.Button->SetPopupMenu(selector.Menu);
+    return selector;
+}

@@ -1,0 +1,117 @@
+#include "SourceClipsGrid.h"
+
+#include <QHeaderView>
+#include <QLocale>
+
+#include "SourceClip.h"
+#include "TimeFormat.h"
+
+namespace {
+
+constexpr int kColumnCount = 4;
+constexpr int kColumnWidths[kColumnCount] = {174, 60, 58, 76};
+constexpr int kRowHeight = 14;
+
+}  // namespace
+
+TSourceClipsGrid::TSourceClipsGrid(QWidget* parent) : QTableWidget(1, kColumnCount, parent) {
+    setObjectName(QStringLiteral("SourceClipsGrid"));
+    setHorizontalHeaderLabels(QStringList(kColumnCount, QString()));
+
+    QHeaderView* header = horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setHighlightSections(false);
+    header->setSectionsClickable(false);
+    header->setMinimumSectionSize(8);
+    header->setFixedHeight(kRowHeight + 2);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < kColumnCount; ++column) {
+        setColumnWidth(column, kColumnWidths[column]);
+    }
+
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(kRowHeight);
+    verticalHeader()->setDefaultSectionSize(kRowHeight);
+
+    // The selection moves with the keyboard, the mouse or the arrows beside
+    // the grid; the grid scrolls to keep it in view.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setStyleSheet(
+        QStringLiteral("QTableWidget { background: white; gridline-color: #a0a0a0; }"
+                       "QHeaderView::section { background: rgb(217, 219, 230); border: none;"
+                       " border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; "
+                       "padding-left: 2px; }"));
+}
+
+QStringList TSourceClipsGrid::ClipRowTexts(const SourceClipItem& item) {
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return {item.DisplayName, locale.toString(item.SizeMb, 'f', 2) + QStringLiteral(" Mb"),
+            FormatTimeOfDay(item.SourceDuration.count()),
+            QStringLiteral("%1 X %2").arg(item.SourceWidth).arg(item.SourceHeight)};
+}
+
+void TSourceClipsGrid::SetTitles(const QStringList& titles) {
+    QStringList labels = titles.mid(0, kColumnCount);
+    while (labels.size() < kColumnCount) labels.append(QString());
+    setHorizontalHeaderLabels(labels);
+}
+
+QStringList TSourceClipsGrid::Titles() const {
+    QStringList titles;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const QTableWidgetItem* cell = horizontalHeaderItem(column);
+        titles.append(cell ? cell->text() : QString());
+    }
+    return titles;
+}
+
+int TSourceClipsGrid::GridRowCount() const {
+    return rowCount() + 1;
+}
+
+void TSourceClipsGrid::SetGridRowCount(int count) {
+    setRowCount(std::max(count, 1) - 1);
+}
+
+QStringList TSourceClipsGrid::RowTexts(int row) const {
+    QStringList texts;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const QTableWidgetItem* cell = row >= 1 ? item(row - 1, column) : nullptr;
+        texts.append(cell ? cell->text() : QString());
+    }
+    return texts;
+}
+
+void TSourceClipsGrid::SetRowTexts(int row, const QStringList& texts) {
+    if (row < 1 || row >= GridRowCount()) return;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const QString text = texts.value(column);
+        if (QTableWidgetItem* cell = item(row - 1, column)) {
+            cell->setText(text);
+        } else {
+            setItem(row - 1, column, new QTableWidgetItem(text));
+        }
+    }
+}
+
+int TSourceClipsGrid::SelectedRow() const {
+    const int current = currentRow();
+    return current >= 0 ? current + 1 : 0;
+}
+
+void TSourceClipsGrid::SelectRow(int row) {
+    if (row < 1 || row >= GridRowCount()) return;
+    setCurrentCell(row - 1, 0);
+    selectRow(row - 1);
+    if (QTableWidgetItem* cell = item(row - 1, 0)) scrollToItem(cell);
+}

@@ -1,0 +1,42 @@
+// The grid of step 1 that lists the source clips: a title row with the four
+// column titles and one row per clip below it.
+//
+// Rows are counted as the user sees them: row 0 is the title row (drawn as the
+// table's horizontal header), row i + 1 shows clip i. The grid never has fewer
+// than two rows, the title row and one row that stays empty while no clip is
+// listed, except after Clear(), which leaves the title row alone.
+#pragma once
+
+#include <QStringList>
+#include <QTableWidget>
+
+struct SourceClipItem;
+
+class TSourceClipsGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TSourceClipsGrid(QWidget* parent = nullptr);
+
+    // The four texts of a clip's row: name, "1.50 Mb" (system decimal
+    // separator, no group separator), duration in the long time format,
+    // "320 X 240".
+    static QStringList ClipRowTexts(const SourceClipItem& item);
+
+    // "File Name", "Size", ... for row 0.
+    void SetTitles(const QStringList& titles);
+    QStringList Titles() const;
+
+    // Row count including the title row.
+    int GridRowCount() const;
+    // Sets the row count including the title row; at least 1.
+    void SetGridRowCount(int count);
+
+    // The texts of row `row` (1 or more); empty texts for missing cells.
+    QStringList RowTexts(int row) const;
+    void SetRowTexts(int row, const QStringList& texts);
+
+    // The selected row (1 or more); 0 when nothing is selected.
+    int SelectedRow() const;
+    // Selects a whole row (1 or more) and scrolls it into view.
+    void SelectRow(int row);
+};
