@@ -1,0 +1,321 @@
+// Step 1 of the wizard as a user drives it: clips chosen in the open dialog
+// (stood in for by a chooser that returns a path), dropped from a file
+// manager, deleted, the selection moved with the arrows, and a preview.
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLocale>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+#include <memory>
+
+#include "MainFrm.h"
+#include "SourceClipsGrid.h"
+#include "StepsTestSupport.h"
+#include "TimeFormat.h"
+#include "UpDownArrows.h"
+
+// Receives the addresses the window asks the desktop to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Urls;
+public slots:
+    void Open(const QUrl& url) { Urls.append(url); }
+};
+
+class ClipListTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir clips_;
+    QString small_, second_, third_, audioOnly_, exactSize_, longClip_, junk_;
+    std::unique_ptr<TMainForm> window_;
+
+    QString Clip(const QString& name) const { return clips_.filePath(name); }
+    TSourceClipsGrid* Grid() const { return window_->SourceClipsGrid; }
+    QString SizeText(const char* digits) const {
+        QString text = QString::fromLatin1(digits);
+        text.replace(u'.', QLocale::system().decimalPoint());
+        return text + QStringLiteral(" Mb");
+    }
+    QStringList Paths() const {
+        QStringList paths;
+        for (const auto& item : window_->ClipList) paths.append(item->SourcePath);
+        return paths;
+    }
+    void Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPointF where(200, 100);
+        QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &drop);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(clips_.isValid());
+        small_ = steps_test::MakeSmallVideo(Clip("small.avi"), 160, 120);
+        second_ = steps_test::MakeSmallVideo(Clip("second.avi"), 176, 144);
+        third_ = steps_test::MakeSmallVideo(Clip("third.avi"), 96, 72);
+        audioOnly_ = steps_test::MakeClip(
+            Clip("tone.wav"),
+            {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=8000", "-t", "2"});
+        exactSize_ = steps_test::MakeSmallVideo(Clip("padded.avi"));
+        QVERIFY(steps_test::PadFile(exactSize_, 1572864));
+        // Ten tiny pictures a second make the length exact to a tenth.
+        longClip_ = steps_test::MakeClip(
+            Clip("long.mkv"), {"-f", "lavfi", "-i", "color=c=black:s=16x16:r=10", "-t", "3725.9",
+                               "-c:v", "mpeg4", "-g", "600"});
+        junk_ = steps_test::MakeJunkFile(Clip("notes.avi"), 20000);
+        for (const QString& path :
+             {small_, second_, third_, audioOnly_, exactSize_, longClip_, junk_})
+            QVERIFY(!path.isEmpty());
+    }
+
+    void init() {
+        QFile::remove(steps_test::SettingsFilePath());
+        window_ = std::make_unique<TMainForm>();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void startsWithTitleRowAndOneEmptyRow() {
+        QCOMPARE(Grid()->Titles(), (QStringList{"File Name", "Size", "Duration", "Resolution"}));
+        QCOMPARE(Grid()->GridRowCount(), 2);
+        QCOMPARE(Grid()->RowTexts(1), QStringList(4, QString()));
+        QVERIFY(!window_->btnDelete->isEnabled());
+        QVERIFY(window_->btnAddSource->isEnabled());
+        QCOMPARE(Grid()->columnWidth(0), 174);
+        QCOMPARE(Grid()->columnWidth(1), 60);
+        QCOMPARE(Grid()->columnWidth(2), 58);
+        QCOMPARE(Grid()->columnWidth(3), 76);
+    }
+
+    void addingThroughTheOpenDialog() {
+        QStringList offered;
+        QStringList startPaths;
+        QStringList answers{small_, second_, QString()};
+        window_->ChooseClipFile = [&](QWidget*, const QString& start, const QStringList& filters) {
+            offered = filters;
+            startPaths.append(start);
+            return answers.takeFirst();
+        };
+
+        // From step 2: the first clip is added, and step 1 is shown.
+        window_->SelPhoneModelStep->trigger();
+        window_->btnAddSource->click();
+        QCOMPARE(window_->CurrentStep(), 1);
+        QCOMPARE(Grid()->GridRowCount(), 2);
+        QCOMPARE(Grid()->RowTexts(1), (QStringList{"small.avi", Grid()->RowTexts(1).at(1),
+                                                   FormatTimeOfDay(1), "160 X 120"}));
+        QCOMPARE(Grid()->SelectedRow(), 1);
+        QVERIFY(window_->btnDelete->isEnabled());
+
+        // The second makes a third row and is selected; the dialog starts
+        // where the last file was chosen.
+        window_->FileOpenClip->trigger();
+        QCOMPARE(Grid()->GridRowCount(), 3);
+        QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("second.avi"));
+        QCOMPARE(Grid()->RowTexts(2).at(3), QStringLiteral("176 X 144"));
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        QCOMPARE(startPaths.at(1), small_);
+        QCOMPARE(Paths(), (QStringList{small_, second_}));
+
+        // Cancelled on step 2: nothing is added and the step stays.
+        window_->SelPhoneModelStep->trigger();
+        window_->FileOpenClip->trigger();
+        QCOMPARE(window_->CurrentStep(), 2);
+        QCOMPARE(window_->ClipList.size(), std::size_t{2});
+
+        QCOMPARE(offered.size(), 8);
+        QCOMPARE(offered.first(),
+                 QStringLiteral("All Supported Files (*.mpeg *.mpg *.m1v *.mp2 *.mpa *.mpe *.avi "
+                                "*.wmv *.flv *.mov *.qt *.3gp)"));
+        QCOMPARE(offered.at(3), QStringLiteral("Quick Time Files (*.mov;*.qt) (*.mov *.qt)"));
+        QCOMPARE(offered.last(), QStringLiteral("All Files (*.*) (*)"));
+        QCOMPARE(TMainForm::ClipFileFilters(),
+                 (QStringList{"All Supported Files", "AVI Files (*.avi)", "FLV Files (*.flv)",
+                              "Quick Time Files (*.mov;*.qt)", "Windows Media Files (*.wmv)",
+                              "MPEG Video Files (*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe)",
+                              "3GP Files (*.3gp)", "All Files (*.*)"}));
+    }
+
+    void aListedPathIsSelectedNotAddedAgain() {
+        window_->FileOpenClipAccept(small_);
+        window_->FileOpenClipAccept(second_);
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        window_->ConvertStep->trigger();
+        window_->FileOpenClipAccept(small_);
+        QCOMPARE(Paths(), (QStringList{small_, second_}));
+        QCOMPARE(Grid()->GridRowCount(), 3);
+        QCOMPARE(Grid()->SelectedRow(), 1);
+        QCOMPARE(window_->CurrentStep(), 1);
+    }
+
+    void pathsDifferingInLetterCaseAreDifferentClips() {
+        const QString upper = Clip("CASE.AVI");
+        const QString lower = Clip("case.avi");
+        QVERIFY(QFile::copy(small_, upper));
+        QVERIFY(QFile::copy(second_, lower));
+        window_->FileOpenClipAccept(upper);
+        window_->FileOpenClipAccept(lower);
+        QCOMPARE(Paths(), (QStringList{upper, lower}));
+        QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("CASE.AVI"));
+        QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("case.avi"));
+    }
+
+    void fileTheLibraryCannotReadIsStillListed() {
+        window_->FileOpenClipAccept(junk_);
+        QCOMPARE(Grid()->RowTexts(1),
+                 (QStringList{"notes.avi", SizeText("0.00"), FormatTimeOfDay(0), "0 X 0"}));
+        QCOMPARE(window_->ClipList.size(), std::size_t{1});
+    }
+
+    void audioOnlyFileHasNoPictureSize() {
+        window_->FileOpenClipAccept(audioOnly_);
+        QCOMPARE(Grid()->RowTexts(1).at(2), FormatTimeOfDay(2));
+        QCOMPARE(Grid()->RowTexts(1).at(3), QStringLiteral("0 X 0"));
+    }
+
+    void sizeIsInUnitsOfTwoToTheTwentiethBytes() {
+        window_->FileOpenClipAccept(exactSize_);
+        QCOMPARE(Grid()->RowTexts(1).at(1), SizeText("1.50"));
+        QCOMPARE(Grid()->RowTexts(1).at(3), QStringLiteral("160 X 120"));
+    }
+
+    void durationIsCutToWholeSeconds() {
+        window_->FileOpenClipAccept(longClip_);
+        QCOMPARE(window_->ClipList.front()->SourceDuration.count(), 3725);
+        QCOMPARE(Grid()->RowTexts(1).at(2), FormatTimeOfDay(1 * 3600 + 2 * 60 + 5));
+        QVERIFY2(Grid()->RowTexts(1).at(2).contains(QStringLiteral("02:05")),
+                 qPrintable(Grid()->RowTexts(1).at(2)));
+    }
+
+    void sizeTextHasNoGroupSeparator() {
+        SourceClipItem item;
+        item.DisplayName = QStringLiteral("big.avi");
+        item.SizeMb = 1536.25;
+        QCOMPARE(TSourceClipsGrid::ClipRowTexts(item).at(1), SizeText("1536.25"));
+    }
+
+    void deletingTheOnlyClipLeavesTheEmptyRow() {
+        window_->FileOpenClipAccept(small_);
+        window_->btnDelete->click();
+        QVERIFY(window_->ClipList.empty());
+        QCOMPARE(Grid()->GridRowCount(), 2);
+        QCOMPARE(Grid()->RowTexts(1), QStringList(4, QString()));
+        QVERIFY(!window_->btnDelete->isEnabled());
+        QVERIFY(!window_->FileDeleteClip->isEnabled());
+        // Once more with the list empty: nothing happens.
+        window_->FileDeleteClipExecute();
+        QCOMPARE(Grid()->GridRowCount(), 2);
+        // A new clip takes row 1 again.
+        window_->FileOpenClipAccept(second_);
+        QCOMPARE(Grid()->GridRowCount(), 2);
+        QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("second.avi"));
+    }
+
+    void deletingTheLastAndAMiddleClip() {
+        window_->FileOpenClipAccept(small_);
+        window_->FileOpenClipAccept(second_);
+        window_->FileOpenClipAccept(third_);
+        QCOMPARE(Grid()->SelectedRow(), 3);
+        window_->btnDelete->click();
+        QCOMPARE(Paths(), (QStringList{small_, second_}));
+        QCOMPARE(Grid()->GridRowCount(), 3);
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        QVERIFY(window_->btnDelete->isEnabled());
+
+        window_->FileOpenClipAccept(third_);
+        Grid()->SelectRow(2);
+        window_->btnDelete->click();
+        QCOMPARE(Paths(), (QStringList{small_, third_}));
+        QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
+        QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("third.avi"));
+        QCOMPARE(Grid()->RowTexts(2).at(3), QStringLiteral("96 X 72"));
+        QCOMPARE(Grid()->SelectedRow(), 2);
+    }
+
+    void arrowsMoveTheSelectionOnly() {
+        TUpDownArrows* arrows = window_->udSourceClips;
+        // Empty list: both arrows do nothing.
+        arrows->UpButton()->click();
+        arrows->DownButton()->click();
+        QVERIFY(Grid()->SelectedRow() <= 1);
+
+        window_->FileOpenClipAccept(small_);
+        window_->FileOpenClipAccept(second_);
+        window_->FileOpenClipAccept(third_);
+        Grid()->SelectRow(1);
+        arrows->UpButton()->click();
+        QCOMPARE(Grid()->SelectedRow(), 1);
+        arrows->DownButton()->click();
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        arrows->DownButton()->click();
+        arrows->DownButton()->click();
+        QCOMPARE(Grid()->SelectedRow(), 3);
+        arrows->UpButton()->click();
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        QCOMPARE(Paths(), (QStringList{small_, second_, third_}));
+        QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
+    }
+
+    void previewOpensTheSelectedClip() {
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+        window_->btnPreview->click();
+        QVERIFY(recorder.Urls.isEmpty());
+
+        window_->FileOpenClipAccept(small_);
+        window_->FileOpenClipAccept(second_);
+        Grid()->SelectRow(1);
+        window_->btnPreview->click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(recorder.Urls, (QList<QUrl>{QUrl::fromLocalFile(small_)}));
+    }
+
+    void droppedFilesAreAddedInOrder() {
+        window_->SelPhoneModelStep->trigger();
+        Drop({QUrl::fromLocalFile(second_), QUrl::fromLocalFile(clips_.path()),
+              QUrl(QStringLiteral("https://example.org/clip.avi")), QUrl::fromLocalFile(small_)});
+        QCOMPARE(Paths(), (QStringList{second_, small_}));
+        QCOMPARE(Grid()->SelectedRow(), 2);
+        QCOMPARE(window_->CurrentStep(), 1);
+        // A dropped file already listed is selected, as from the dialog.
+        Drop({QUrl::fromLocalFile(second_)});
+        QCOMPARE(window_->ClipList.size(), std::size_t{2});
+        QCOMPARE(Grid()->SelectedRow(), 1);
+    }
+
+    void nothingIsDroppedWhileAddingIsDisabled() {
+        window_->FileOpenClip->setEnabled(false);
+        QVERIFY(!window_->btnAddSource->isEnabled());
+        Drop({QUrl::fromLocalFile(small_)});
+        QVERIFY(window_->ClipList.empty());
+    }
+
+    void clearingLeavesOnlyTheTitleRow() {
+        window_->FileOpenClipAccept(small_);
+        window_->FileOpenClipAccept(second_);
+        window_->ClearClipList();
+        QVERIFY(window_->ClipList.empty());
+        QCOMPARE(Grid()->GridRowCount(), 1);
+    }
+};
+
+KESTOVAR_STEPS_TEST_MAIN(ClipListTest)
+#include "ClipListTest.moc"
