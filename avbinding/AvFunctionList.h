@@ -69,6 +69,9 @@ extern "C" {
     X(Avutil, av_log_set_level)                 \
     X(Avutil, av_strerror)                      \
     X(Avutil, av_rescale_q)                     \
+    X(Avutil, av_rescale_q_rnd)                 \
+    X(Avutil, av_strdup)                        \
+    X(Avutil, av_free)                          \
     X(Avutil, av_dict_set)                      \
     X(Avutil, av_dict_free)                     \
     X(Avutil, av_frame_alloc)                   \

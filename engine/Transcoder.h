@@ -13,6 +13,11 @@
 
 #include "ConversionParameters.h"
 
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+
 class TranscodeObserver {
 public:
     virtual ~TranscodeObserver() = default;
@@ -56,6 +61,38 @@ private:
     // Releases what the per-file state holds (output file closed first), then
     // ResetState. Never throws.
     void ReleaseState();
+
+    // Set-up and tear-down (Transcoder.cpp).
+    void OpenSource(const std::string& sourcePath, const std::string& outputPath);
+    void StartDecoders();
+    void CreateOutput(const std::string& outputPath);
+    void NewVideoStream();
+    void NewAudioStream();
+    void StartVideoEncoder();
+    void StartAudioEncoder();
+    void OpenDestination(const std::string& outputPath);
+    void CloseDestination(const std::string& outputPath);
+    void DiscardDestination();
+
+    // The conversion loop and the video path (TranscodeLoop.cpp).
+    void RunLoop();
+    void FinishStreams();
+    bool ReadPacket();
+    bool ReceivePicture();
+    void EncodeVideoFrame();
+    void ScalePicture();
+    void ReportProgress();
+
+    // The audio path (TranscodeAudio.cpp).
+    void DecodeAudioPacket(const AVPacket* packet);
+    void QueueAudio(const AVFrame& decoded);
+    void QueueSamples(const uint8_t* samples, int64_t count);
+    void QueueSilence(int64_t count);
+    void DropQueuedSamples(int64_t count);
+    void EncodeAudioFrame();
+    void FlushAudio();
+    void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
+                      const char* writeError);
 
     const ConversionParameters Parameters;
     TranscodeObserver& Observer;

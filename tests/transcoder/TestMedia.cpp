@@ -1,0 +1,195 @@
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <memory>
+
+#include "EngineError.h"
+
+namespace testmedia {
+
+ProcessResult Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    ProcessResult result;
+    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) {
+        result.Err = "could not run " + program;
+        return result;
+    }
+    result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.Out = QString::fromUtf8(process.readAllStandardOutput());
+    result.Err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+QString WorkFolder() {
+    static QTemporaryDir folder(QDir::tempPath() + "/kestovar-transcoder-XXXXXX");
+    // KESTOVAR_KEEP_TEST_FILES=1 keeps the clips for a look after the run.
+    static const bool keep = [] {
+        folder.setAutoRemove(qEnvironmentVariableIsEmpty("KESTOVAR_KEEP_TEST_FILES"));
+        return true;
+    }();
+    (void)keep;
+    return folder.path();
+}
+
+QString NewFolder(const QString& name) {
+    const QString path = WorkFolder() + "/" + name;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+QString MakeClip(const QString& fileName, const QStringList& arguments) {
+    const QString folder = WorkFolder() + "/sources";
+    QDir().mkpath(folder);
+    const QString path = folder + "/" + fileName;
+    if (QFileInfo::exists(path)) return path;
+    QStringList all{"-v", "error", "-nostdin", "-y"};
+    all << arguments << path;
+    const ProcessResult result = Run(KESTOVAR_FFMPEG, all);
+    EXPECT_EQ(result.ExitCode, 0) << "ffmpeg " << all.join(' ').toStdString() << "\n"
+                                  << result.Err.toStdString();
+    return path;
+}
+
+std::optional<std::string> Convert(const QString& source, const QString& output,
+                                   const ConversionParameters& parameters,
+                                   RecordingObserver* observer) {
+    RecordingObserver local;
+    TTranscoder transcoder(parameters, observer ? *observer : local);
+    try {
+        transcoder.ConvertFile(source.toStdString(), output.toStdString());
+    } catch (const EngineError& error) {
+        return std::string(error.what());
+    }
+    return std::nullopt;
+}
+
+QJsonObject Probe(const QString& path) {
+    const ProcessResult result =
+        Run(KESTOVAR_FFPROBE,
+            {"-v", "error", "-show_format", "-show_streams", "-count_frames", "-of", "json", path});
+    return QJsonDocument::fromJson(result.Out.toUtf8()).object();
+}
+
+QJsonObject StreamOf(const QJsonObject& probe, int index) {
+    for (const QJsonValue& stream : probe["streams"].toArray()) {
+        if (stream["index"].toInt() == index) return stream.toObject();
+    }
+    return {};
+}
+
+int StreamCount(const QJsonObject& probe) {
+    return probe["streams"].toArray().size();
+}
+
+std::vector<PacketInfo> Packets(const QString& path, int streamIndex) {
+    const ProcessResult result =
+        Run(KESTOVAR_FFPROBE,
+            {"-v", "error", "-select_streams", QString::number(streamIndex), "-show_entries",
+             "packet=pts_time,duration_time,size", "-of", "json", path});
+    std::vector<PacketInfo> packets;
+    for (const QJsonValue& p : QJsonDocument::fromJson(result.Out.toUtf8())["packets"].toArray()) {
+        packets.push_back({p["pts_time"].toString().toDouble(),
+                           p["duration_time"].toString().toDouble(), p["size"].toString().toInt()});
+    }
+    return packets;
+}
+
+QStringList FrameChecksums(const QString& path) {
+    const ProcessResult result = Run(KESTOVAR_FFMPEG, {"-v", "error", "-nostdin", "-i", path,
+                                                       "-map", "0:v:0", "-f", "framemd5", "-"});
+    QStringList sums;
+    for (const QString& line : result.Out.split('\n')) {
+        if (line.startsWith('#') || line.trimmed().isEmpty()) continue;
+        sums << line.section(',', -1).trimmed();
+    }
+    return sums;
+}
+
+int DistinctNeighbours(const QStringList& checksums) {
+    int distinct = 0;
+    for (int i = 0; i < checksums.size(); ++i) {
+        if (i == 0 || checksums[i] != checksums[i - 1]) ++distinct;
+    }
+    return distinct;
+}
+
+QString DecodeErrors(const QString& path) {
+    const ProcessResult result =
+        Run(KESTOVAR_FFMPEG, {"-v", "error", "-nostdin", "-i", path, "-f", "null", "-"});
+    return result.Err +
+           (result.ExitCode == 0 ? "" : "exit status " + QString::number(result.ExitCode));
+}
+
+QStringList TopLevelBoxes(const QString& path) {
+    QFile file(path);
+    QStringList boxes;
+    if (!file.open(QIODevice::ReadOnly)) return boxes;
+    const QByteArray data = file.readAll();
+    qint64 offset = 0;
+    while (offset + 8 <= data.size()) {
+        quint64 size = qFromBigEndian<quint32>(data.constData() + offset);
+        boxes << QString::fromLatin1(data.mid(offset + 4, 4));
+        if (size == 1 && offset + 16 <= data.size()) {
+            size = qFromBigEndian<quint64>(data.constData() + offset + 8);
+        }
+        if (size < 8) break;
+        offset += static_cast<qint64>(size);
+    }
+    return boxes;
+}
+
+double StreamEnd(const QString& path, int streamIndex) {
+    double end = 0;
+    for (const PacketInfo& p : Packets(path, streamIndex)) end = std::max(end, p.Pts + p.Duration);
+    return end;
+}
+
+double MaxVolume(const QString& path, double from, double to) {
+    const ProcessResult result =
+        Run(KESTOVAR_FFMPEG,
+            {"-nostdin", "-i", path, "-map", "0:a:0", "-af",
+             QString("atrim=%1:%2,volumedetect").arg(from).arg(to), "-f", "null", "-"});
+    const QRegularExpression pattern("max_volume: (-?[0-9.]+|-inf) dB");
+    const QRegularExpressionMatch match = pattern.match(result.Err);
+    if (!match.hasMatch()) return -1000;
+    return match.captured(1) == "-inf" ? -1000 : match.captured(1).toDouble();
+}
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+ConversionParameters Mpeg4Qvga() {
+    ConversionParameters p;
+    p.Width = 320;
+    p.Height = 240;
+    p.FrameRateNumerator = 14985;
+    p.FrameRateDenominator = 1000;
+    p.VideoBitRate = 192000;
+    p.VideoCodecId = AV_CODEC_ID_MPEG4;
+    p.AudioBitRate = 12000;
+    return p;
+}
+
+ConversionParameters H263Qcif() {
+    ConversionParameters p;
+    p.Width = 176;
+    p.Height = 144;
+    p.VideoBitRate = 122000;
+    p.VideoCodecId = AV_CODEC_ID_H263;
+    return p;
+}
+
+}  // namespace testmedia
