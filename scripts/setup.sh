@@ -13,7 +13,7 @@ PACKAGES=(
     libavcodec-extra
     ffmpeg
     libgtest-dev
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-dejavu-extra
     xdg-utils
 )
 

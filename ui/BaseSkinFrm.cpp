@@ -4,9 +4,16 @@
 #include <QFontDatabase>
 #include <QStyle>
 
+// The skin's resources live in this static library; nothing else refers to
+// them, so they are registered by hand before the first use.
+static void RegisterSkinResources() {
+    Q_INIT_RESOURCE(skin);
+}
+
 namespace {
 
 QString ReadSkinStyleSheet() {
+    RegisterSkinResources();
     QFile file(QStringLiteral(":/skin/kestovar.qss"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
     return QString::fromUtf8(file.readAll());
@@ -16,6 +23,7 @@ QString ReadSkinStyleSheet() {
 
 TBaseSkinForm::TBaseSkinForm(QWidget* owner, QSize clientSize, Qt::WindowFlags flags)
     : QDialog(owner, flags) {
+    RegisterSkinResources();
     setFont(SkinFont());
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
@@ -27,19 +35,16 @@ const QString& TBaseSkinForm::SkinStyleSheet() {
 }
 
 QFont TBaseSkinForm::SkinFont() {
-    const QStringList families = QFontDatabase::families();
     QFont font;
-    if (families.contains(QStringLiteral("Tahoma"))) {
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
         font = QFont(QStringLiteral("Tahoma"));
-        font.setPointSizeF(8);
-    } else if (families.contains(QStringLiteral("DejaVu Sans Condensed"))) {
-        // About as wide as Tahoma at the same size.
-        font = QFont(QStringLiteral("DejaVu Sans Condensed"));
-        font.setPointSizeF(8);
     } else {
+        // DejaVu Sans Condensed is about as wide as Tahoma at the same size
+        // (fonts-dejavu-extra; without it the regular face is narrowed).
         font = QFont(QStringLiteral("DejaVu Sans"));
-        font.setPointSizeF(7.5);
+        font.setStretch(QFont::Condensed);
     }
+    font.setPointSizeF(8);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }

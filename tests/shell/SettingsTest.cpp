@@ -1,0 +1,227 @@
+// The stored choices: defaults on a first run, what is read back, values of the
+// wrong type, and a store that refuses to be written. Every case works in a
+// settings folder of its own.
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "MainFrm.h"
+#include "SettingsStore.h"
+#include "ShellTestSupport.h"
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TemporarySettings> settings;
+
+    QString StoredText(const QString& name) {
+        QSettings stored(settings->FilePath(), QSettings::IniFormat);
+        return stored.value(name).toString();
+    }
+
+private slots:
+    void init() { settings = std::make_unique<TemporarySettings>(); }
+    void cleanup() { settings.reset(); }
+
+    void firstRunDefaultsAndAllTenWrittenAtExit() {
+        QVERIFY(!QFile::exists(settings->FilePath()));
+        {
+            TMainForm form;
+            const ProfileSelection& s = form.ProfileSelection;
+            QCOMPARE(s.PhoneManufacturer, 0);
+            QCOMPARE(s.PhoneModel, 0);
+            QCOMPARE(s.Resolution, 11);
+            QCOMPARE(s.Width, 320);
+            QCOMPARE(s.Height, 240);
+            QCOMPARE(s.Quality, 1);
+            QCOMPARE(s.FrameRate, 0);
+            QCOMPARE(s.VideoQuality, 80);
+            QCOMPARE(s.AudioFrequency, 0);
+            QCOMPARE(s.AudioQuality, 4);
+            QCOMPARE(s.AudioChannels, 0);
+            QCOMPARE(s.VideoCodec, 1);
+            QCOMPARE(form.ebOutFolder->text(), QDir::homePath() + "/3gpVideo");
+            // Nothing is written before the window goes.
+            QVERIFY(!QFile::exists(settings->FilePath()));
+        }
+        QSettings stored(settings->FilePath(), QSettings::IniFormat);
+        QStringList keys = stored.allKeys();
+        keys.sort();
+        QStringList expected;
+        for (const char* name : SettingsStore::ValueNames) expected << name;
+        expected.sort();
+        QCOMPARE(keys, expected);
+        QCOMPARE(stored.value("Resolution").toInt(), 11);
+        QCOMPARE(stored.value("AudioQuality").toInt(), 4);
+        QCOMPARE(stored.value("OutputFolder").toString(), QDir::homePath() + "/3gpVideo");
+    }
+
+    void whatIsWrittenIsReadBack() {
+        const QString folder = "/tmp/clips out, for \"phone\"/ü";
+        ProfileSelection written;
+        {
+            TMainForm form;
+            form.ProfileSelection.SelectPhoneManufacturer(1);
+            form.ProfileSelection.SelectResolution(14);
+            form.ProfileSelection.ApplyQualityLevel(4);
+            form.ProfileSelection.SelectFrameRate(3);
+            form.ProfileSelection.SelectVideoQuality(13);
+            form.ProfileSelection.SelectAudioQuality(7);
+            form.ProfileSelection.AudioChannels = 1;
+            form.ProfileSelection.AudioFrequency = 1;
+            form.ebOutFolder->setText(folder);
+            written = form.ProfileSelection;
+        }
+        TMainForm again;
+        QCOMPARE(again.ProfileSelection, written);
+        QCOMPARE(again.ebOutFolder->text(), folder);
+    }
+
+    void modelWithoutResolutionKeepsTheFirstModelsSize() {
+        settings->WriteFile("PhoneManufacturer=1\nPhoneModel=17\n");
+        TMainForm form;
+        QCOMPARE(form.ProfileSelection.PhoneModel, 17);
+        QCOMPARE(form.ProfileSelection.Resolution, 11);
+        QCOMPARE(form.ProfileSelection.Width, 320);
+        QCOMPARE(form.ProfileSelection.Height, 240);
+    }
+
+    void emptyOutputFolderStaysEmpty() {
+        settings->WriteFile("OutputFolder=\n");
+        {
+            TMainForm form;
+            QCOMPARE(form.ebOutFolder->text(), QString());
+        }
+        QCOMPARE(StoredText("OutputFolder"), QString());
+        QSettings stored(settings->FilePath(), QSettings::IniFormat);
+        QVERIFY(stored.contains("OutputFolder"));
+    }
+
+    void storedLevelAppliesItsPreset() {
+        settings->WriteFile("Quality=0\nFrameRate=3\n");
+        {
+            TMainForm form;
+            QCOMPARE(form.ProfileSelection.Quality, 0);
+            QCOMPARE(form.ProfileSelection.FrameRate, 0);
+            QCOMPARE(form.ProfileSelection.VideoQuality, 48);
+        }
+        settings = std::make_unique<TemporarySettings>();
+        settings->WriteFile("Quality=4\nFrameRate=3\n");
+        TMainForm custom;
+        QCOMPARE(custom.ProfileSelection.Quality, 4);
+        QCOMPARE(custom.ProfileSelection.FrameRate, 3);
+    }
+
+    void numbersOutsideTheTablesFallBack() {
+        settings->WriteFile("PhoneModel=500\nResolution=-3\nAudioQuality=15\nQuality=9\n");
+        {
+            TMainForm form;
+            QCOMPARE(form.ProfileSelection.PhoneModel, 0);
+            QCOMPARE(form.ProfileSelection.Resolution, 11);
+            QCOMPARE(form.ProfileSelection.AudioQuality, 4);
+            QCOMPARE(form.ProfileSelection.Width, 320);
+            // A level outside 0 to 4 is kept and written back as it was.
+            QCOMPARE(form.ProfileSelection.Quality, 9);
+        }
+        QCOMPARE(StoredText("Quality"), QString("9"));
+        QCOMPARE(StoredText("PhoneModel"), QString("0"));
+    }
+
+    void wrongTypeEndsTheConstruction_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text for a number")
+            << QByteArray("PhoneModel=3\nQuality=best\n") << "Invalid data type for 'Quality'";
+        QTest::newRow("empty number")
+            << QByteArray("FrameRate=\n") << "Invalid data type for 'FrameRate'";
+        QTest::newRow("list for a number")
+            << QByteArray("VideoQuality=1, 2\n") << "Invalid data type for 'VideoQuality'";
+        QTest::newRow("number wider than 32 bits")
+            << QByteArray("AudioQuality=5000000000\n") << "Failed to get data for 'AudioQuality'";
+        QTest::newRow("bytes for the folder") << QByteArray("OutputFolder=@ByteArray(abc)\n")
+                                              << "Invalid data type for 'OutputFolder'";
+    }
+    void wrongTypeEndsTheConstruction() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        settings->WriteFile(file);
+        try {
+            TMainForm form;
+            QFAIL("the window was built");
+        } catch (const SettingsError& error) {
+            QCOMPARE(QString::fromUtf8(error.what()), message);
+        }
+        // The stored values are left as they were.
+        QCOMPARE(QFile(settings->FilePath()).size(), qint64(file.size() + 10));
+    }
+
+    void loadStopsAtTheFirstFailure() {
+        settings->WriteFile("PhoneManufacturer=2\nPhoneModel=40\nResolution=x\nQuality=3\n");
+        ProfileSelection s;
+        QString folder = "unchanged";
+        QVERIFY_THROWS_EXCEPTION(SettingsError, SettingsStore::LoadSettings(s, folder));
+        QCOMPARE(s.PhoneManufacturer, 2);
+        QCOMPARE(s.PhoneModel, 40);
+        QCOMPARE(s.Resolution, 11);
+        QCOMPARE(s.Quality, 1);
+        QCOMPARE(folder, QString("unchanged"));
+    }
+
+    void singleValuesAndSubkeyPaths() {
+        int32_t number = 77;
+        QString text = "kept";
+        QVERIFY(!SettingsStore::ReadIntegerSetting("Missing", number));
+        QVERIFY(!SettingsStore::ReadStringSetting("Missing", text));
+        QCOMPARE(number, 77);
+        QCOMPARE(text, QString("kept"));
+        SettingsStore::WriteIntegerSetting("Window\\Left", -12);
+        SettingsStore::WriteStringSetting("Name", "");
+        QVERIFY(SettingsStore::ReadIntegerSetting("Window\\Left", number));
+        QCOMPARE(number, -12);
+        QVERIFY(SettingsStore::ReadStringSetting("Name", text));
+        QCOMPARE(text, QString());
+        // An empty value of any type reads as the empty text.
+        settings->WriteFile("Blob=@ByteArray()\n");
+        QVERIFY(SettingsStore::ReadStringSetting("Blob", text));
+        QCOMPARE(text, QString());
+    }
+
+    void refusedWriteNamesTheFirstValue() {
+        QTemporaryDir dir;
+        const QString regularFile = dir.filePath("not-a-folder");
+        QFile file(regularFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        UseUnwritableSettingsPath(regularFile);
+        try {
+            SettingsStore::SaveSettings(ProfileSelection{}, "/tmp/x");
+            QFAIL("the save succeeded");
+        } catch (const SettingsError& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QString("Failed to set data for 'PhoneManufacturer'"));
+        }
+    }
+
+    void refusedWriteAtExitIsShown() {
+        QTemporaryDir dir;
+        const QString regularFile = dir.filePath("not-a-folder");
+        QFile file(regularFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        auto form = std::make_unique<TMainForm>();
+        UseUnwritableSettingsPath(regularFile);
+        QString shown;
+        OnNextModal([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) shown = box->text();
+        });
+        form.reset();
+        QCOMPARE(shown, QString("Failed to set data for 'PhoneManufacturer'"));
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "SettingsTest.moc"

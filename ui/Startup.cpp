@@ -1,0 +1,45 @@
+#include "Startup.h"
+
+#include <QApplication>
+#include <exception>
+#include <memory>
+
+#include "Dynamicavimport.h"
+#include "ErrorDisplay.h"
+#include "MainFrm.h"
+
+int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems) {
+    // Nothing may call into the media libraries when one of them or one of
+    // their functions is missing.
+    if (!bindingProblems.empty()) {
+        ShowErrorDisplay(QString::fromStdString(av::ProblemsMessage(bindingProblems)));
+        return 1;
+    }
+
+    // The application object owns both windows; they are destroyed newest
+    // first when this scope ends, after the message loop.
+    std::unique_ptr<TMainForm> mainForm;
+    try {
+        // MainForm is set as the window's construction starts and reset when
+        // it fails.
+        mainForm = std::make_unique<TMainForm>();
+        // The Quality Settings dialog comes second: its construction fills its
+        // fields from the main window.
+        // QUALITY-SETTINGS-DIALOG: create AdvancedSettingsForm here.
+    } catch (const std::exception& error) {
+        MainForm = nullptr;
+        ShowErrorDisplay(QString::fromUtf8(error.what()));
+        return 1;
+    } catch (...) {
+        MainForm = nullptr;
+        ShowErrorDisplay(QString());
+        return 1;
+    }
+
+    mainForm->show();
+    app.exec();
+    // The main window's destruction saves the settings and waits for a
+    // running conversion to end before the clip list goes.
+    mainForm.reset();
+    return 0;
+}
