@@ -1,0 +1,56 @@
+// The command-line program's side of a run: it shows the worker's reports on
+// standard error, as one line redrawn in place on a terminal and as plain lines
+// elsewhere, and prints every message of the run as the engine words it.
+#pragma once
+
+#include <QIODevice>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "CompressThread.h"
+#include "WorkerHost.h"
+
+class ConsoleHost : public QObject, public WorkerHost {
+    Q_OBJECT
+
+public:
+    // out receives everything; terminal chooses the redrawn line, and
+    // terminalWidth limits its length.
+    ConsoleHost(QIODevice& out, bool terminal, int terminalWidth = 80);
+
+    QObject* HostObject() override { return this; }
+    void ShowStatus(const StatusReport& report) override;
+    void ShowProgress(int32_t currentPercent, int32_t totalPercent) override;
+    void ShowError(const QString& errorText) override;
+    void ShowCompletion(const QString& message) override;
+    void DetachFromWindow(TCompressThread* worker) override;
+    void EnterIdleState() override;
+
+    void SetActiveWorker(TCompressThread* worker) { ActiveWorker = worker; }
+    TCompressThread* Active() const { return ActiveWorker; }
+    bool ErrorShown() const { return ErrorSeen; }
+    bool IsIdle() const { return Idle; }
+
+private:
+    void Redraw();
+    void PrintPlainProgress();
+    void EndLine();
+    void PrintMessage(const QString& text);
+    void Write(const QString& text);
+
+    QIODevice& Out;
+    const bool Terminal;
+    const int TerminalWidth;
+    QPointer<TCompressThread> ActiveWorker;
+    bool Detached = false;
+    bool LineOpen = false;  // a redrawn line stands without its line feed
+    bool ErrorSeen = false;
+    bool Idle = false;
+
+    StatusReport Status;
+    int32_t CurrentPercent = 0;
+    int32_t TotalPercent = 0;
+    int32_t LastPlainTenth = -1;  // plain lines: the last tenth of the clip printed
+    QString LastPlainStatus;
+};

@@ -1,0 +1,128 @@
+// kestovar3gp-cli: the conversion engine and the phone profiles for scripts and
+// batch work. Files in, .3gp files out, with the desktop program's messages.
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <cstdio>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "CliOptions.h"
+#include "ClipProbe.h"
+#include "CompressThread.h"
+#include "ConfigureWorker.h"
+#include "ConsoleHost.h"
+#include "Dynamicavimport.h"
+#include "InterruptWatcher.h"
+#include "ModelListing.h"
+#include "OutputFolder.h"
+#include "StartupCheck.h"
+
+namespace {
+
+constexpr int kExitConverted = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+void Print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// Before the first media-library call: a missing library or function ends the
+// program with a message naming it.
+bool BindingUsable() {
+    if (const auto problem = BindingStartupProblem(AV)) {
+        Print(stderr, QString::fromStdString(*problem) + u'\n');
+        return false;
+    }
+    return true;
+}
+
+int TerminalWidth() {
+    winsize size = {};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+int Convert(QCoreApplication& app, CliRequest& request) {
+    if (!BindingUsable()) return kExitFailed;
+    AV.av_log_set_level(request.Verbose ? AV_LOG_INFO : AV_LOG_QUIET);
+
+    if (const auto problem = PrepareOutputFolder(request.OutputFolder)) {
+        Print(stderr, problem->Message + u'\n');
+        return problem->What == OutputFolderProblem::Kind::InvalidName ? kExitUsage : kExitFailed;
+    }
+
+    ClipList clips;
+    for (const QString& file : request.Files) clips.push_back(ProbeClip(file));
+
+    QFile errorOut;
+    errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    ConsoleHost host(errorOut, terminal, terminal ? TerminalWidth() : 80);
+
+    // The worker frees itself after its run (deleteLater on finished), so it is
+    // only held through a guarded pointer.
+    QPointer<TCompressThread> worker = new TCompressThread(clips, request.OutputFolder, host);
+    if (!ConfigureWorker(request.Selection, *worker)) {
+        delete worker;
+        Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
+        return kExitUsage;
+    }
+    worker->WorkPriority = request.IdlePriority ? QThread::IdlePriority : QThread::InheritPriority;
+    host.SetActiveWorker(worker);
+
+    bool interrupted = false;
+    InterruptWatcher watcher([&] {
+        interrupted = true;
+        if (TCompressThread* active = host.Active()) active->StopRequested = true;
+    });
+
+    QObject::connect(worker, &QThread::finished, &app, &QCoreApplication::quit);
+    worker->start();
+    app.exec();
+    // Let the finished worker's deferred deletion run before the clip list goes.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    if (host.ErrorShown()) return kExitFailed;
+    return interrupted ? kExitInterrupted : kExitConverted;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTOVAR_VERSION));
+
+    CliParseResult parsed = ParseCommandLine(QCoreApplication::arguments());
+    if (!parsed.Error.isEmpty()) {
+        Print(stderr, QStringLiteral("kestovar3gp-cli: ") + parsed.Error + u'\n');
+        return kExitUsage;
+    }
+    CliRequest& request = parsed.Request;
+    switch (request.What) {
+        case CliRequest::Mode::Help:
+            Print(stdout, request.HelpText);
+            return kExitConverted;
+        case CliRequest::Mode::Version:
+            if (!BindingUsable()) return kExitFailed;
+            Print(stdout, QStringLiteral("kestovar3gp-cli %1\n%2\n")
+                              .arg(QCoreApplication::applicationVersion(),
+                                   QString::fromStdString(av::LoadedVersions(AV))));
+            return kExitConverted;
+        case CliRequest::Mode::ListModels:
+            Print(stdout, PhoneModelListing());
+            return kExitConverted;
+        case CliRequest::Mode::ListResolutions:
+            Print(stdout, ResolutionListing(request.ModelRow));
+            return kExitConverted;
+        case CliRequest::Mode::Convert:
+            return Convert(app, request);
+    }
+    return kExitUsage;
+}

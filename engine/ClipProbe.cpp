@@ -1,0 +1,48 @@
+#include "ClipProbe.h"
+
+#include "Dynamicavimport.h"
+#include "OutputNames.h"
+
+namespace {
+
+struct InputCloser {
+    void operator()(AVFormatContext* context) const { AV.avformat_close_input(&context); }
+};
+using InputContext = std::unique_ptr<AVFormatContext, InputCloser>;
+
+constexpr double kBytesPerMb = 1048576.0;
+
+}  // namespace
+
+std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
+    auto item = std::make_unique<SourceClipItem>();
+    item->SourcePath = path;
+    item->DisplayName = FileNameOfPath(path);
+
+    AVFormatContext* raw = nullptr;
+    const QByteArray pathUtf8 = path.toUtf8();
+    if (AV.avformat_open_input(&raw, pathUtf8.constData(), nullptr, nullptr) != 0) return item;
+    InputContext input(raw);
+
+    if (AV.avformat_find_stream_info(input.get(), nullptr) >= 0) {
+        // An unknown duration (AV_NOPTS_VALUE, a negative number) shows as 0;
+        // the worker then measures the file itself.
+        if (input->duration > 0) {
+            item->SourceDuration = std::chrono::seconds(input->duration / AV_TIME_BASE);
+        }
+        for (unsigned i = 0; i < input->nb_streams; ++i) {
+            const AVStream* stream = input->streams[i];
+            if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+                !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+                item->SourceWidth = stream->codecpar->width;
+                item->SourceHeight = stream->codecpar->height;
+                break;
+            }
+        }
+    }
+    if (input->pb != nullptr) {
+        const int64_t bytes = AV.avio_size(input->pb);
+        if (bytes > 0) item->SizeMb = static_cast<double>(bytes) / kBytesPerMb;
+    }
+    return item;
+}

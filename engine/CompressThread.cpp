@@ -1,0 +1,182 @@
+#include "CompressThread.h"
+
+#include <QMetaObject>
+#include <exception>
+#include <utility>
+
+#include "EngineError.h"
+#include "OutputNames.h"
+#include "Progress.h"
+
+namespace {
+
+struct FrameRate {
+    int32_t Numerator;
+    int32_t Denominator;
+};
+
+// frameRateIndex 0 to 3; any other index gives 25 fps.
+FrameRate FrameRateForIndex(int32_t index) {
+    switch (index) {
+        case 0:
+            return {14985, 1000};
+        case 1:
+            return {23975, 1000};
+        case 2:
+            return {25, 1};
+        case 3:
+            return {2997, 100};
+        default:
+            return {25, 1};
+    }
+}
+
+}  // namespace
+
+TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
+                                 QObject* parent)
+    : QThread(parent), Clips(clips), OutputFolder(std::move(outputFolder)), Host(host) {
+    // The worker frees itself once its body has returned; the deletion runs on
+    // the thread the worker object lives in (its creator's) from its event loop.
+    connect(this, &QThread::finished, this, &QObject::deleteLater);
+}
+
+TCompressThread::~TCompressThread() = default;
+
+bool TCompressThread::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
+                                         int32_t bitRate, int32_t codecChoice) {
+    Parameters_.Width = width;
+    Parameters_.Height = height;
+    Parameters_.VideoBitRate = bitRate;
+    Parameters_.VideoCodecId = codecChoice == 1 ? AV_CODEC_ID_MPEG4 : AV_CODEC_ID_H263;
+    const FrameRate rate = FrameRateForIndex(frameRateIndex);
+    Parameters_.FrameRateNumerator = rate.Numerator;
+    Parameters_.FrameRateDenominator = rate.Denominator;
+    return true;
+}
+
+bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
+                                         int32_t /*codecChoice*/) {
+    Parameters_.AudioBitRate = bitRateKbps * 1000;
+    Parameters_.SampleRate = sampleRate;
+    Parameters_.Channels = channels;
+    // Phones take AMR narrow-band whatever the model's audio flag says.
+    Parameters_.AudioCodecId = AV_CODEC_ID_AMR_NB;
+    return true;
+}
+
+void TCompressThread::run() {
+    if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
+
+    StartTime = std::chrono::steady_clock::now();
+    CurrentPercent = 0;
+    ComputeTotalProgress(0);
+    ShowStatus();
+
+    bool result = true;
+    for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
+        const SourceClipItem& clip = *Clips[i];
+        const QString outputPath = BuildOutputPath(OutputFolder, clip.SourcePath);
+        StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
+        ShowStatus();
+        result = ConvertFile(clip.SourcePath, outputPath, i);
+    }
+
+    DetachFromWindow();
+    if (result && ReportCompletion) {
+        ShowCompletion();
+        ShowStatus();
+    }
+    StatusText.clear();
+    TotalPercent = 0;
+    ShowStatus();
+    CurrentPercent = 0;
+    ShowProgress();
+    EnterIdleState();
+    // The deletion follows from finished() (see the constructor).
+}
+
+bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outputPath,
+                                  std::size_t index) {
+    CurrentIndex = index;
+    CurrentPercent = 0;
+    ShowProgress();
+    try {
+        TTranscoder transcoder(Parameters_, *this);
+        transcoder.ConvertFile(sourcePath.toUtf8().toStdString(),
+                               outputPath.toUtf8().toStdString());
+        return true;
+    } catch (const EngineError& error) {
+        ErrorText = QString::fromUtf8(error.what());
+    } catch (const std::exception& error) {
+        // Anything else (memory, a library surprise) ends the run the same way
+        // instead of taking the program down with it.
+        ErrorText = QString::fromUtf8(error.what());
+        if (ErrorText.isEmpty()) ErrorText = QStringLiteral("Conversion failed\n");
+    }
+    ShowError();
+    return false;
+}
+
+void TCompressThread::ComputeTotalProgress(std::size_t index) {
+    TotalPercent = ComputeTotalPercent(Clips, index, CurrentPercent);
+}
+
+void TCompressThread::FilePercent(int32_t percent) {
+    if (percent <= CurrentPercent) return;
+    CurrentPercent = percent;
+    ComputeTotalProgress(CurrentIndex);
+    ShowProgress();
+    ShowStatus();
+}
+
+bool TCompressThread::IsStopRequested() const {
+    return StopRequested;
+}
+
+int64_t TCompressThread::ElapsedSeconds() const {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
+                                                            StartTime)
+        .count();
+}
+
+template <typename Call>
+void TCompressThread::RunOnHost(Call&& call) {
+    QObject* target = Host.HostObject();
+    if (target == nullptr || target->thread() == QThread::currentThread()) {
+        call();
+    } else {
+        QMetaObject::invokeMethod(target, std::forward<Call>(call), Qt::BlockingQueuedConnection);
+    }
+}
+
+void TCompressThread::ShowStatus() {
+    StatusReport report;
+    report.StatusText = StatusText;
+    report.ElapsedSeconds = ElapsedSeconds();
+    report.TimeLeftSeconds = EstimateTimeLeft(report.ElapsedSeconds, TotalPercent);
+    report.TotalPercent = TotalPercent;
+    RunOnHost([this, &report] { Host.ShowStatus(report); });
+}
+
+void TCompressThread::ShowProgress() {
+    RunOnHost([this] { Host.ShowProgress(CurrentPercent, TotalPercent); });
+}
+
+void TCompressThread::ShowError() {
+    RunOnHost([this] { Host.ShowError(ErrorText); });
+}
+
+void TCompressThread::ShowCompletion() {
+    const QString message = StopRequested ? QStringLiteral("Process stopped.")
+                                          : QStringLiteral("All tasks has been completed!");
+    RunOnHost([this, &message] { Host.ShowCompletion(message); });
+}
+
+void TCompressThread::DetachFromWindow() {
+    RunOnHost([this] { Host.DetachFromWindow(this); });
+}
+
+void TCompressThread::EnterIdleState() {
+    RunOnHost([this] { Host.EnterIdleState(); });
+}

@@ -1,0 +1,101 @@
+// TCompressThread: the conversion worker. One worker converts a clip list into
+// .3gp files, one clip after another, on its own thread, and reports the run
+// to its host (the main window or the command-line program).
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+#include "ConversionParameters.h"
+#include "SourceClip.h"
+#include "Transcoder.h"
+#include "WorkerHost.h"
+#include "WorkerSetup.h"
+
+// Life of a worker: constructed (not started) over the host's clip list and the
+// output folder; configured through the two setters; started with
+// start(QThread::IdlePriority); it deletes itself (deleteLater) once its thread
+// body has returned, so nobody may use it after the finished() signal.
+//
+// Every report reaches the host on the host object's thread while the worker
+// waits (a blocking queued call). Hence the host's thread must never block
+// waiting for the worker (QThread::wait()): it would wait for a worker that
+// waits for it. A host that closes during a run clears ReportCompletion, sets
+// StopRequested and then waits for finished() with its event loop running (a
+// local QEventLoop quit by finished(), for example): the worker's remaining
+// calls are delivered, the current file ends properly, and nothing else in
+// the worker blocks. A host object destroyed while a call is queued releases
+// the waiting worker as well (Qt drops the call and wakes the caller).
+class TCompressThread : public QThread, public TWorkerSetup, private TranscodeObserver {
+    Q_OBJECT
+
+public:
+    // The clip list is read, not copied: it must stay unchanged and alive until
+    // finished(). host must outlive the worker as well.
+    TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
+                    QObject* parent = nullptr);
+    ~TCompressThread() override;
+
+    bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
+                            int32_t codecChoice) override;
+    bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
+                            int32_t codecChoice) override;
+
+    const ConversionParameters& Parameters() const { return Parameters_; }
+
+    // Converts one source file; true lets the run go on. A failure has been
+    // shown to the host (ShowError) when this returns false.
+    bool ConvertFile(const QString& sourcePath, const QString& outputPath, std::size_t index);
+
+    // TotalPercent for the clip at index, at CurrentPercent.
+    void ComputeTotalProgress(std::size_t index);
+
+    // Written by the host while the worker runs. A stop ends the current file
+    // normally (a complete, shorter file) and starts no further clip; a cleared
+    // ReportCompletion suppresses the closing message.
+    std::atomic<bool> StopRequested{false};
+    std::atomic<bool> ReportCompletion{true};
+
+    // The priority the thread body runs at. The desktop program keeps the idle
+    // priority so that a conversion only takes time nothing else wants; a batch
+    // caller may choose another before start(), or InheritPriority to keep the
+    // one it was started with.
+    QThread::Priority WorkPriority = QThread::IdlePriority;
+
+    int32_t CurrentPercent = 0;
+    int32_t TotalPercent = 0;
+    QString StatusText;
+    QString ErrorText;
+
+protected:
+    void run() override;
+
+private:
+    // TranscodeObserver, on the worker's thread.
+    void FilePercent(int32_t percent) override;
+    bool IsStopRequested() const override;
+
+    // The host's procedures, each run on the host object's thread.
+    void ShowStatus();
+    void ShowProgress();
+    void ShowError();
+    void ShowCompletion();
+    void DetachFromWindow();
+    void EnterIdleState();
+
+    template <typename Call>
+    void RunOnHost(Call&& call);
+
+    int64_t ElapsedSeconds() const;
+
+    const ClipList& Clips;
+    const QString OutputFolder;
+    WorkerHost& Host;
+    ConversionParameters Parameters_;
+    std::chrono::steady_clock::time_point StartTime{};
+    std::size_t CurrentIndex = 0;
+};

@@ -1,0 +1,53 @@
+#include "TimeFormat.h"
+
+#include <QLocale>
+#include <QTime>
+
+namespace {
+
+// The locale's long time format less its time-zone part ("t" up to "tttt"),
+// with the blank that separated the zone from the rest. Quoted literal text is
+// kept as it stands.
+QString LongTimeFormatWithoutZone() {
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            quoted = !quoted;
+            result += c;
+            continue;
+        }
+        if (!quoted && c == u't') {
+            while (i + 1 < format.size() && format.at(i + 1) == u't') ++i;
+            // Drop the blanks before the zone; at the start, those after it.
+            if (!result.isEmpty()) {
+                while (!result.isEmpty() && result.back().isSpace()) result.chop(1);
+            } else {
+                while (i + 1 < format.size() && format.at(i + 1).isSpace()) ++i;
+            }
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
+}
+
+}  // namespace
+
+QString FormatTimeOfDay(int64_t seconds) {
+    if (seconds < 0) seconds = 0;
+    const int64_t hours = seconds / 3600;
+    const int minutes = static_cast<int>((seconds / 60) % 60);
+    const int secs = static_cast<int>(seconds % 60);
+    if (hours >= 24) {
+        // No clock time holds a day or more: the hours are shown in total.
+        return QStringLiteral("%1:%2:%3")
+            .arg(hours)
+            .arg(minutes, 2, 10, QLatin1Char('0'))
+            .arg(secs, 2, 10, QLatin1Char('0'));
+    }
+    const QTime time(static_cast<int>(hours), minutes, secs);
+    return QLocale::system().toString(time, LongTimeFormatWithoutZone());
+}

@@ -1,0 +1,199 @@
+// kestovar3gp-cli as a user runs it: a real process over real clips.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "TestMedia.h"
+
+namespace {
+
+using testmedia::ProcessResult;
+
+const QString Program = QStringLiteral(KESTOVAR_CLI_PATH);
+
+class CliProgram : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Sources = std::make_unique<QTemporaryDir>();
+        ASSERT_TRUE(testmedia::MakeClip(Source("one.mpg"), 1.5));
+        ASSERT_TRUE(
+            testmedia::MakeClip(Source("two.avi"), 1, "176x144", 25, "mpeg4", "libmp3lame", 44100));
+        // Long and large enough to be stopped while it converts.
+        ASSERT_TRUE(testmedia::MakeClip(Source("long.avi"), 30, "640x480", 30, "mpeg4",
+                                        "libmp3lame", 44100));
+    }
+    static void TearDownTestSuite() { Sources.reset(); }
+    static QString Source(const QString& name) { return Sources->filePath(name); }
+
+    // Runs the program with HOME in a temporary folder, so the default output
+    // folder never touches the user's own.
+    ProcessResult Cli(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", Home.path());
+        process.setProcessEnvironment(env);
+        process.start(Program, arguments);
+        ProcessResult result;
+        if (!process.waitForFinished(120000)) {
+            process.kill();
+            process.waitForFinished();
+            return result;
+        }
+        result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.Out = process.readAllStandardOutput();
+        result.Err = process.readAllStandardError();
+        return result;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> Sources;
+    QTemporaryDir Home;
+    QTemporaryDir Out;
+};
+
+TEST_F(CliProgram, VersionNamesTheLoadedLibraries) {
+    const ProcessResult r = Cli({"--version"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_TRUE(r.Out.startsWith("kestovar3gp-cli 1.")) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains("FFmpeg"));
+    EXPECT_TRUE(QString(r.Out).contains(QRegularExpression("libavcodec 59\\.\\d+\\.\\d+")));
+    EXPECT_TRUE(QString(r.Out).contains(QRegularExpression("libswresample 4\\.\\d+\\.\\d+")));
+}
+
+TEST_F(CliProgram, ListsModelsAndTheirSizes) {
+    const ProcessResult models = Cli({"--list-models"});
+    EXPECT_EQ(models.ExitCode, 0);
+    const QStringList lines = QString(models.Out).split('\n', Qt::SkipEmptyParts);
+    const QRegularExpression row("^\\s*(\\d+)\\s+(\\S.*\\S)\\s+(\\d+x\\d+)\\s+(MPEG-4|H\\.263)$");
+    int rows = 0;
+    for (const QString& line : lines) {
+        if (row.match(line).hasMatch()) ++rows;
+    }
+    EXPECT_EQ(rows, 84);
+    EXPECT_TRUE(lines.filter("Nokia N93").first().contains("320x240"));
+    EXPECT_TRUE(lines.filter("Nokia N93").first().endsWith("MPEG-4"));
+    EXPECT_TRUE(lines.filter("Sony Ericsson Z500/Z520").first().contains("128x96"));
+
+    // An H.263 model: the four sizes that codec takes, its own marked.
+    const ProcessResult h263 = Cli({"--list-resolutions", "Nokia 6630"});
+    EXPECT_EQ(h263.ExitCode, 0);
+    EXPECT_EQ(QString(h263.Out),
+              "Picture sizes for Nokia 6630 (H.263):\n  128x96\n  176x144    (default)\n"
+              "  352x288\n  704x576\n");
+    // An MPEG-4 model by row: all eighteen.
+    const ProcessResult mpeg4 = Cli({"--list-resolutions", "0"});
+    EXPECT_EQ(mpeg4.ExitCode, 0);
+    EXPECT_EQ(QString(mpeg4.Out).count(QRegularExpression("\\b\\d+x\\d+\\b")), 18);
+    EXPECT_TRUE(mpeg4.Out.contains("320x240    (default)"));
+
+    EXPECT_EQ(Cli({"--list-resolutions", "Nokia 1100"}).ExitCode, 2);
+    EXPECT_EQ(Cli({"--list-resolutions", "84"}).ExitCode, 2);
+}
+
+TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
+    const ProcessResult size =
+        Cli({"-m", "Nokia 6630", "-s", "320x240", "-o", Out.path(), Source("one.mpg")});
+    EXPECT_EQ(size.ExitCode, 2);
+    EXPECT_TRUE(size.Err.contains("128x96, 176x144, 352x288, 704x576")) << size.Err.toStdString();
+
+    EXPECT_EQ(Cli({"-o", Out.path()}).ExitCode, 2);  // no file
+    EXPECT_EQ(Cli({"-q", "ultra", Source("one.mpg")}).ExitCode, 2);
+    EXPECT_EQ(Cli({"--video-bitrate", "100", Source("one.mpg")}).ExitCode, 2);
+    EXPECT_EQ(Cli({"--frame-rate", "30", Source("one.mpg")}).ExitCode, 2);
+    EXPECT_EQ(Cli({"--no-such-option"}).ExitCode, 2);
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+
+    const QString starred = Out.filePath("out*x");
+    const ProcessResult star = Cli({"-o", starred, Source("one.mpg")});
+    EXPECT_EQ(star.ExitCode, 2);
+    EXPECT_EQ(QString(star.Err), "Invalid name of output folder:\n" + starred + "\n");
+    EXPECT_FALSE(QFileInfo::exists(starred));
+
+    const QString deep = Out.filePath("missing/deeper");
+    const ProcessResult create = Cli({"-o", deep + "/", Source("one.mpg")});
+    EXPECT_EQ(create.ExitCode, 1);
+    EXPECT_EQ(QString(create.Err), "Cannot create output folder:\n" + deep + "\n");
+}
+
+TEST_F(CliProgram, ConvertsTwoClipsWithTheChosenProfile) {
+    const QString folder = Out.filePath("phone");  // created, one level
+    const ProcessResult r = Cli({"--model", "Nokia 6630", "--quality", "low", "--frame-rate", "25",
+                                 "-o", folder + "/", Source("one.mpg"), Source("two.avi")});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QString err = QString::fromUtf8(r.Err);
+    EXPECT_TRUE(err.contains("Converting - one.mpg\n"));
+    EXPECT_TRUE(err.contains("Converting - two.avi\n"));
+    EXPECT_TRUE(err.endsWith("All tasks has been completed!\n")) << err.toStdString();
+    EXPECT_TRUE(r.Out.isEmpty());  // the media library's log stays quiet
+
+    for (const QString name : {"one.3gp", "two.3gp"}) {
+        const QString path = folder + "/" + name;
+        const QJsonObject probe = testmedia::Probe(path);
+        const QJsonObject video = testmedia::Stream(probe, 0);
+        EXPECT_EQ(video.value("codec_name").toString(), "h263") << name.toStdString();
+        EXPECT_EQ(video.value("width").toInt(), 176);
+        EXPECT_EQ(video.value("height").toInt(), 144);
+        EXPECT_EQ(video.value("r_frame_rate").toString(), "25/1");
+        const QJsonObject audio = testmedia::Stream(probe, 1);
+        EXPECT_EQ(audio.value("codec_name").toString(), "amr_nb");
+        EXPECT_EQ(audio.value("sample_rate").toString(), "8000");
+        EXPECT_TRUE(testmedia::DecodesCleanly(path));
+    }
+}
+
+TEST_F(CliProgram, DefaultFolderIsInTheHomeFolder) {
+    const ProcessResult r = Cli({"-m", "17", Source("two.avi")});  // Motorola E398, MPEG-4
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QString path = Home.filePath("3gpVideo/two.3gp");
+    const QJsonObject video = testmedia::Stream(testmedia::Probe(path), 0);
+    EXPECT_EQ(video.value("codec_name").toString(), "mpeg4");
+    EXPECT_EQ(video.value("width").toInt(), 176);
+}
+
+TEST_F(CliProgram, FailingClipEndsTheRunWithStatus1) {
+    const ProcessResult r = Cli({"-o", Out.path(), Out.filePath("absent.mpg"), Source("one.mpg")});
+    EXPECT_EQ(r.ExitCode, 1);
+    const QString err = QString::fromUtf8(r.Err);
+    EXPECT_TRUE(err.contains("Converting - absent.mpg\nCould not open source file\n"))
+        << err.toStdString();
+    EXPECT_FALSE(err.contains("All tasks has been completed!"));
+    EXPECT_FALSE(err.contains("one.mpg"));
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(CliProgram, CtrlCEndsTheCurrentFileProperly) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", Home.path());
+    process.setProcessEnvironment(env);
+    process.start(Program, {"-o", Out.path(), Source("long.avi"), Source("one.mpg")});
+    ASSERT_TRUE(process.waitForStarted());
+    process.setReadChannel(QProcess::StandardError);  // what waitForReadyRead watches
+    QByteArray err;
+    while (!err.contains("Converting - long.avi") && process.state() == QProcess::Running) {
+        process.waitForReadyRead(1000);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("Converting - long.avi"));
+    const qint64 pid = process.processId();
+    ASSERT_GT(pid, 0) << err.toStdString();  // kill(0, ...) would reach the whole group
+    ::kill(static_cast<pid_t>(pid), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.endsWith("Process stopped.\n")) << err.toStdString();
+
+    const QString stopped = Out.filePath("long.3gp");
+    const double seconds = testmedia::DurationOf(testmedia::Probe(stopped));
+    EXPECT_GT(seconds, 0);
+    EXPECT_LT(seconds, 29);
+    EXPECT_TRUE(testmedia::DecodesCleanly(stopped));
+    EXPECT_FALSE(QFileInfo::exists(Out.filePath("one.3gp")));
+}
+
+}  // namespace
