@@ -15,6 +15,7 @@ PACKAGES=(
     libgtest-dev
     fonts-dejavu-core fonts-dejavu-extra
     xdg-utils
+    time
 )
 
 missing=()
