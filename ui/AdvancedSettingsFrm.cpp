@@ -79,6 +79,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     if (mainForm_) mainForm_->BuildQualityMenus();
     FormCreate();
+    FitToFont();
 }
 
 TAdvancedSettingsForm::~TAdvancedSettingsForm() {
@@ -95,6 +96,51 @@ void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
 
 void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
     if (mainForm_) mainForm_->btnSelectAudioQualityClick();
+}
+
+void TAdvancedSettingsForm::FitToFont() {
+    ensurePolished();
+    constexpr int kLabelLeft = 9;
+    constexpr int kLabelGap = 4;
+    constexpr int kFieldPadding = 14;
+    constexpr int kRightMargin = 6;
+
+    int labelWidth = 0;
+    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality}) {
+        label->ensurePolished();
+        label->adjustSize();
+        labelWidth = std::max(labelWidth, label->width());
+    }
+    int textWidth = 0;
+    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality}) {
+        field->ensurePolished();
+        textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
+    }
+    for (QMenu* menu :
+         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar}) {
+        for (const QAction* item : menu->actions())
+            textWidth =
+                std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
+    }
+
+    const int fieldLeft = std::max(ebFramerate->x(), kLabelLeft + labelWidth + kLabelGap);
+    const int fieldWidth = std::max(ebFramerate->width(), textWidth + kFieldPadding);
+    const int buttonLeft = fieldLeft + fieldWidth;
+    for (auto [field, button] : {std::pair{ebFramerate, btnSelectFramerate},
+                                 std::pair{ebVideoQuality, btnSelectVideoQuality},
+                                 std::pair{ebAudioQuality, btnSelectAudioQuality}}) {
+        field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
+        button->move(buttonLeft, button->y());
+    }
+
+    const int boxWidth =
+        std::max(gbSettings->width(), buttonLeft + btnSelectFramerate->width() + kRightMargin);
+    const int grownBy = boxWidth - gbSettings->width();
+    if (grownBy > 0) {
+        gbSettings->resize(boxWidth, gbSettings->height());
+        btnClose->move(btnClose->x() + grownBy, btnClose->y());
+        setFixedSize(width() + grownBy, height());
+    }
 }
 
 // Hiding ends the modal loop; the dialog stays for the next time.

@@ -49,6 +49,11 @@ private slots:
     void btnCloseClick();
 
 private:
+    // Moves the fields right of the widest label and widens them to their
+    // widest item where the installed font needs more room than the layout
+    // was made for; the group box and the dialog grow with them.
+    void FitToFont();
+
     TMainForm* mainForm_;
 };
 

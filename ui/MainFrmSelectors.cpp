@@ -33,6 +33,9 @@ QRadioButton* MakeRadioButton(const char* name, const QString& caption, QWidget*
                               QRect geometry) {
     auto* button = new QRadioButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
+    // The caption must not be cut off where the installed font is wider
+    // than the one the layout was made for; the buttons have room to grow.
+    geometry.setWidth(std::max(geometry.width(), button->sizeHint().width()));
     button->setGeometry(geometry);
     return button;
 }
@@ -116,17 +119,19 @@ void TMainForm::PopupButtonMenu(TPopupButton* button) {
 }
 
 void TMainForm::ShowPhoneManufacturer() {
-    ebPhoneManufacturer->setText(Text(ManufacturerTable[ProfileSelection.PhoneManufacturer].Name));
+    ShowSelectorText(ebPhoneManufacturer,
+                     Text(ManufacturerTable[ProfileSelection.PhoneManufacturer].Name));
 }
 
 void TMainForm::ShowPhoneModel() {
-    ebPhoneModel->setText(QString::fromStdString(PhoneModelText(ProfileSelection.PhoneModel)));
+    ShowSelectorText(ebPhoneModel,
+                     QString::fromStdString(PhoneModelText(ProfileSelection.PhoneModel)));
 }
 
 void TMainForm::ShowResolution() {
     ProfileSelection.ApplyResolution();
-    ebResolution->setText(
-        QString::fromStdString(SizeText(ProfileSelection.Width, ProfileSelection.Height)));
+    ShowSelectorText(ebResolution, QString::fromStdString(
+                                       SizeText(ProfileSelection.Width, ProfileSelection.Height)));
 }
 
 void TMainForm::FilterPhoneModelMenu() {
@@ -146,19 +151,20 @@ void TMainForm::FilterResolutionMenu() {
 
 void TMainForm::ShowFrameRate() {
     if (AdvancedSettingsForm == nullptr) return;
-    AdvancedSettingsForm->ebFramerate->setText(
-        Text(FrameRateTable[ProfileSelection.FrameRate].Name));
+    ShowSelectorText(AdvancedSettingsForm->ebFramerate,
+                     Text(FrameRateTable[ProfileSelection.FrameRate].Name));
 }
 
 void TMainForm::ShowVideoQuality() {
     if (AdvancedSettingsForm == nullptr) return;
-    AdvancedSettingsForm->ebVideoQuality->setText(
-        QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
+    ShowSelectorText(AdvancedSettingsForm->ebVideoQuality,
+                     QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
 }
 
 void TMainForm::ShowAudioQuality() {
     if (AdvancedSettingsForm == nullptr) return;
-    AdvancedSettingsForm->ebAudioQuality->setText(
+    ShowSelectorText(
+        AdvancedSettingsForm->ebAudioQuality,
         QString::fromStdString(BitrateText(AudioBitrateList[ProfileSelection.AudioQuality])));
 }
 

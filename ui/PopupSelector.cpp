@@ -16,6 +16,12 @@ void PopupButtonMenu(TPopupButton* button) {
     button->PopupMenu()->popup(screenPoint);
 }
 
+void ShowSelectorText(QLineEdit* field, const QString& text) {
+    field->setText(text);
+    field->setCursorPosition(0);
+    field->setToolTip(text);
+}
+
 TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QRect& fieldRect,
                                  const QRect& buttonRect) {
     TPopupSelector selector;

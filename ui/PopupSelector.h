@@ -34,5 +34,9 @@ struct TPopupSelector {
     QMenu* Menu = nullptr;
 };
 
+// Shows text in a selector's field from its start (a long model name is cut
+// at its end, not at its beginning), with the whole text as the tool tip.
+void ShowSelectorText(QLineEdit* field, const QString& text);
+
 TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QRect& fieldRect,
                                  const QRect& buttonRect);

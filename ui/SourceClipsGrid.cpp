@@ -1,5 +1,7 @@
 #include "SourceClipsGrid.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
 
@@ -11,6 +13,8 @@ namespace {
 constexpr int kColumnCount = 4;
 constexpr int kColumnWidths[kColumnCount] = {174, 60, 58, 76};
 constexpr int kRowHeight = 14;
+constexpr int kMinimumNameWidth = 100;
+constexpr int kCellMargin = 8;
 
 }  // namespace
 
@@ -64,6 +68,7 @@ void TSourceClipsGrid::SetTitles(const QStringList& titles) {
     QStringList labels = titles.mid(0, kColumnCount);
     while (labels.size() < kColumnCount) labels.append(QString());
     setHorizontalHeaderLabels(labels);
+    FitColumnsToFont();
 }
 
 QStringList TSourceClipsGrid::Titles() const {
@@ -114,4 +119,37 @@ void TSourceClipsGrid::SelectRow(int row) {
     setCurrentCell(row - 1, 0);
     selectRow(row - 1);
     if (QTableWidgetItem* cell = item(row - 1, 0)) scrollToItem(cell);
+}
+
+void TSourceClipsGrid::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        FitColumnsToFont();
+    }
+}
+
+void TSourceClipsGrid::FitColumnsToFont() {
+    const QFontMetrics metrics(font());
+    const QStringList titles = Titles();
+    SourceClipItem sample;
+    sample.SizeMb = 999.99;
+    sample.SourceDuration = std::chrono::seconds(23 * 3600 + 59 * 60 + 59);
+    sample.SourceWidth = 1920;
+    sample.SourceHeight = 1080;
+    const QStringList texts = ClipRowTexts(sample);
+
+    int widths[kColumnCount];
+    std::copy(std::begin(kColumnWidths), std::end(kColumnWidths), widths);
+    int taken = 0;
+    for (int column = 1; column < kColumnCount; ++column) {
+        const int needed = std::max(metrics.horizontalAdvance(texts[column]),
+                                    metrics.horizontalAdvance(titles[column])) +
+                           kCellMargin;
+        if (needed > widths[column]) {
+            taken += needed - widths[column];
+            widths[column] = needed;
+        }
+    }
+    widths[0] = std::max(kMinimumNameWidth, widths[0] - taken);
+    for (int column = 0; column < kColumnCount; ++column) setColumnWidth(column, widths[column]);
 }

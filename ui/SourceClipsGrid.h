@@ -39,4 +39,12 @@ public:
     int SelectedRow() const;
     // Selects a whole row (1 or more) and scrolls it into view.
     void SelectRow(int row);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Widens the size, duration and resolution columns to what their usual
+    // texts need in the current font, taking the room from the file name.
+    void FitColumnsToFont();
 };

@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "AdvancedSettingsFrm.h"
 #include "Dynamicavimport.h"
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
@@ -19,18 +20,22 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
     // The application object owns both windows; they are destroyed newest
     // first when this scope ends, after the message loop.
     std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TAdvancedSettingsForm> qualitySettings;
     try {
         // MainForm is set as the window's construction starts and reset when
         // it fails.
         mainForm = std::make_unique<TMainForm>();
         // The Quality Settings dialog comes second: its construction fills its
         // fields from the main window.
-        // QUALITY-SETTINGS-DIALOG: create AdvancedSettingsForm here.
+        // It stays hidden until "Customize" opens it over the main window.
+        qualitySettings = std::make_unique<TAdvancedSettingsForm>(mainForm.get(), mainForm.get());
     } catch (const std::exception& error) {
+        AdvancedSettingsForm = nullptr;
         MainForm = nullptr;
         ShowErrorDisplay(QString::fromUtf8(error.what()));
         return 1;
     } catch (...) {
+        AdvancedSettingsForm = nullptr;
         MainForm = nullptr;
         ShowErrorDisplay(QString());
         return 1;
@@ -40,6 +45,7 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
     app.exec();
     // The main window's destruction saves the settings and waits for a
     // running conversion to end before the clip list goes.
+    qualitySettings.reset();
     mainForm.reset();
     return 0;
 }

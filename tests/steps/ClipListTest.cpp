@@ -99,10 +99,15 @@ private slots:
         QCOMPARE(Grid()->RowTexts(1), QStringList(4, QString()));
         QVERIFY(!window_->btnDelete->isEnabled());
         QVERIFY(window_->btnAddSource->isEnabled());
-        QCOMPARE(Grid()->columnWidth(0), 174);
-        QCOMPARE(Grid()->columnWidth(1), 60);
-        QCOMPARE(Grid()->columnWidth(2), 58);
-        QCOMPARE(Grid()->columnWidth(3), 76);
+        // 174, 60, 58 and 76 pixels; where the font needs more for a size, a
+        // duration or a picture size, the file name gives up the room.
+        int total = 0;
+        for (int column = 0; column < 4; ++column) total += Grid()->columnWidth(column);
+        QCOMPARE(total, 174 + 60 + 58 + 76);
+        QVERIFY(Grid()->columnWidth(1) >= 60);
+        QVERIFY(Grid()->columnWidth(2) >= 58);
+        QVERIFY(Grid()->columnWidth(3) >= 76);
+        QVERIFY(Grid()->columnWidth(0) >= 100);
     }
 
     void addingThroughTheOpenDialog() {
