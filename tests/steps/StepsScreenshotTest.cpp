@@ -105,6 +105,18 @@ private slots:
         // The longest model text fits its field (the field scrolls otherwise).
         Save(window_.get(), QStringLiteral("step2-selectors.png"));
 
+        // The longest manufacturer and model names.
+        for (QAction* item : window_->PhoneManufacturerPopupActionBar->actions())
+            if (item->data().toInt() == 3) item->trigger();
+        for (QAction* item : window_->PhoneModelPopupActionBar->actions())
+            if (item->data().toInt() == 74) item->trigger();
+        QCOMPARE(window_->ebPhoneModel->cursorPosition(), 0);
+        Save(window_.get(), QStringLiteral("step2-long-model.png"));
+        window_->btnSelectPhoneModel->click();
+        QTRY_VERIFY(window_->PhoneModelPopupActionBar->isVisible());
+        Save(window_->PhoneModelPopupActionBar, QStringLiteral("step2-model-menu.png"));
+        window_->PhoneModelPopupActionBar->hide();
+
         window_->btnSelectResolution->click();
         QTRY_VERIFY(window_->ResolutionPopupActionBar->isVisible());
         Save(window_->ResolutionPopupActionBar, QStringLiteral("step2-resolution-menu.png"));
