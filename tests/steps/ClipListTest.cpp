@@ -279,6 +279,25 @@ private slots:
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
     }
 
+    void theGridScrollsToTheSelectedRow() {
+        QCOMPARE(Grid()->rowHeight(0), 14);
+        for (int i = 0; i < 9; ++i) {
+            const QString copy = Clip(QStringLiteral("copy%1.avi").arg(i));
+            QVERIFY(QFile::exists(copy) || QFile::copy(small_, copy));
+            window_->FileOpenClipAccept(copy);
+        }
+        QCOMPARE(Grid()->GridRowCount(), 10);
+        auto rowShown = [this](int row) {
+            const QRect cell = Grid()->visualItemRect(Grid()->item(row - 1, 0));
+            return Grid()->viewport()->rect().contains(cell);
+        };
+        QVERIFY(rowShown(9));
+        QVERIFY(!rowShown(1));
+        for (int i = 0; i < 8; ++i) window_->udSourceClips->UpButton()->click();
+        QCOMPARE(Grid()->SelectedRow(), 1);
+        QVERIFY(rowShown(1));
+    }
+
     void previewOpensTheSelectedClip() {
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
