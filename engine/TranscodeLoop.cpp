@@ -75,6 +75,7 @@ bool TTranscoder::ReadPacket() {
             return false;
         }
         const int index = packet->stream_index;
+        if (packet->pos >= 0) s.BytesRead = std::max(s.BytesRead, packet->pos + packet->size);
         if (s.InputVideo && index == s.InputVideo->index) {
             if (!s.VideoFinished) {
                 const int result = AV.avcodec_send_packet(s.VideoDecoder.get(), packet);
@@ -245,8 +246,11 @@ void TTranscoder::ReportProgress() {
                          : static_cast<double>(s.SamplesQueued) / Parameters.SampleRate;
         percent = static_cast<int64_t>(position * 100.0 / length);
     } else if (AVIOContext* pb = s.Input->pb) {
+        // The packets converted so far say how far into the file they came
+        // from; the reading position runs ahead of them by what the demuxer
+        // has buffered.
         const int64_t size = AV.avio_size(pb);
-        const int64_t position = AV.avio_seek(pb, 0, SEEK_CUR);
+        const int64_t position = s.BytesRead > 0 ? s.BytesRead : AV.avio_seek(pb, 0, SEEK_CUR);
         if (size > 0 && position > 0) percent = position * 100 / size;
     }
     percent = std::clamp<int64_t>(percent, 0, 100);

@@ -64,7 +64,7 @@ void ConfigureVideoRateControl(AVCodecContext& encoder) {
     // Without a buffer and a ceiling the encoders overshoot the bitrate by half
     // or more on busy pictures; with them the average stays near the target.
     encoder.rc_buffer_size = RateControlBuffer(encoder.bit_rate, level);
-    encoder.rc_max_rate = encoder.bit_rate + encoder.bit_rate / 10;
+    encoder.rc_max_rate = encoder.bit_rate;
     encoder.max_b_frames = 0;
 }
 

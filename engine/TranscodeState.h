@@ -71,5 +71,6 @@ struct TTranscoder::TranscodeState {
     int64_t SamplesQueued = 0;      // output samples queued so far, silence included
     int64_t SamplesEncoded = 0;     // output samples passed to the encoder
 
+    int64_t BytesRead = 0;  // end of the furthest packet read, in the source file
     int32_t LastPercent = 0;
 };

@@ -46,11 +46,24 @@ TEST_F(TranscoderFailureTest, MissingSource) {
     EXPECT_TRUE(FilesIn(folder).isEmpty());
 }
 
+// MPEG-4 pictures in an AVI file whose four-character code is changed to
+// another; the codec a player would pick then follows the code.
+static QString RetaggedClip(const QString& name, const QByteArray& tag) {
+    const QString plain =
+        MakeClip("retag.avi", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2", "-f",
+                               "lavfi", "-i", "sine=duration=2", "-c:v", "mpeg4", "-c:a", "mp2"});
+    QByteArray data = ReadAll(plain);
+    QByteArray head = data.left(4096);
+    EXPECT_EQ(head.count("FMP4"), 2);
+    head.replace("FMP4", tag);
+    data.replace(0, head.size(), head);
+    const QString path = WorkFolder() + "/sources/" + name;
+    WriteAll(path, data);
+    return path;
+}
+
 TEST_F(TranscoderFailureTest, UnknownVideoCodec) {
-    // MPEG-4 pictures under a four-character code no decoder knows.
-    const QString source = MakeClip(
-        "unknown-codec.avi",
-        {"-f", "lavfi", "-i", "testsrc=size=176x144:duration=1", "-c:v", "mpeg4", "-vtag", "QQQQ"});
+    const QString source = RetaggedClip("unknown-codec.avi", "QQQQ");
     const QString folder = NewFolder("unknown-codec");
     EXPECT_EQ(Convert(source, folder + "/out.3gp"), "Codec not found\n");
     EXPECT_TRUE(FilesIn(folder).isEmpty());
@@ -103,24 +116,14 @@ TEST_F(TranscoderFailureTest, SourceThatIsTheDestination) {
     EXPECT_EQ(FilesIn(folder), QStringList{"clip.3gp"});
 }
 
-// Pictures the decoder rejects part-way through: the file fails after its
-// output was opened; the temporary file goes and an existing output stays.
+// Pictures the decoder rejects: the file fails after its output was opened;
+// the temporary file goes and an existing output of that name stays.
 TEST_F(TranscoderFailureTest, DecodingErrorKeepsExistingOutput) {
-    // Raw pictures whose packets are too short for the picture size they claim.
-    const QString raw =
-        MakeClip("broken-raw.nut", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2",
-                                    "-c:v", "rawvideo", "-pix_fmt", "yuv420p"});
-    QByteArray data = ReadAll(raw);
-    ASSERT_GT(data.size(), 200000);
-    // Cut the file short in the middle of a picture and append garbage frames.
-    const QString source = WorkFolder() + "/sources/broken.nut";
-    WriteAll(source, data);
+    const QString source = RetaggedClip("not-jpeg.avi", "MJPG");
     const QString folder = NewFolder("broken");
     const QString output = folder + "/broken.3gp";
     WriteAll(output, "an older conversion");
-    const auto result = Convert(source, output, H263Qcif());
-    if (!result) GTEST_SKIP() << "the decoder accepted the damaged pictures";
-    EXPECT_EQ(*result, "Error while decoding frame \n");
+    EXPECT_EQ(Convert(source, output, H263Qcif()), "Error while decoding frame \n");
     EXPECT_EQ(ReadAll(output), "an older conversion");
     EXPECT_EQ(FilesIn(folder), QStringList{"broken.3gp"});
 }

@@ -246,29 +246,44 @@ TEST_F(TranscoderOutputTest, BitrateAndLevelFitThePhone) {
     }
 }
 
-// A portrait clip stored sideways is shown upright, as players show its source.
+// A clip stored sideways (as phones store portrait clips) is shown upright,
+// as players show its source, whichever way it is turned.
 TEST_F(TranscoderOutputTest, RotatedSourceIsTurnedUpright) {
-    const QString source =
-        MakeClip("rotated.mp4", {"-f", "lavfi", "-i", "testsrc=size=240x320:rate=25:duration=1",
-                                 "-vf", "transpose=cclock", "-c:v", "libx264", "-pix_fmt",
-                                 "yuv420p", "-metadata:s:v:0", "rotate=90"});
-    ConversionParameters p = H263Qcif();
-    const QString output = NewFolder("rotated") + "/rotated.3gp";
-    ASSERT_EQ(Convert(source, output, p), std::nullopt);
-    ExpectPhoneReady(output, p, true, false);
-    // The reference: the upright picture (the source before it was turned)
-    // scaled to the phone's size.
-    auto psnr = [&](const QString& filter) {
-        const ProcessResult r = testmedia::Run(
-            KESTOVAR_FFMPEG,
-            {"-nostdin", "-i", output, "-f", "lavfi", "-i",
-             "testsrc=size=240x320:rate=25:duration=1", "-lavfi",
-             "[1:v]" + filter + "scale=176:144:flags=bicubic[r];[0:v][r]psnr", "-f", "null", "-"});
-        const QRegularExpressionMatch m = QRegularExpression("average:([0-9.]+|inf)").match(r.Err);
-        return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+    const QString upright = "testsrc=size=240x320:rate=25:duration=1";
+    struct Case {
+        const char* Name;
+        const char* Stored;  // how the upright picture lies in the file
+        const char* Tag;     // the rotation the file tells its players
     };
-    const double upright = psnr("");
-    const double sideways = psnr("transpose=cclock,");
-    EXPECT_GT(upright, 25.0);
-    EXPECT_GT(upright, sideways + 8.0) << "upright " << upright << " dB, sideways " << sideways;
+    for (const Case& c :
+         {Case{"quarter", "transpose=cclock", "270"}, Case{"half", "hflip,vflip", "180"},
+          Case{"three-quarters", "transpose=clock", "90"}}) {
+        SCOPED_TRACE(c.Name);
+        const QString stored = MakeClip(QString("stored-%1.mp4").arg(c.Name),
+                                        {"-f", "lavfi", "-i", upright, "-vf", c.Stored, "-c:v",
+                                         "libx264", "-pix_fmt", "yuv420p"});
+        const QString source =
+            MakeClip(QString("rotated-%1.mp4").arg(c.Name),
+                     {"-i", stored, "-c", "copy", "-metadata:s:v:0", QString("rotate=") + c.Tag});
+        ConversionParameters p = H263Qcif();
+        const QString output = NewFolder("rotated") + "/rotated.3gp";
+        ASSERT_EQ(Convert(source, output, p), std::nullopt);
+        ExpectPhoneReady(output, p, true, false);
+        // Compared with the upright picture and with the stored one, each
+        // scaled to the phone's size.
+        auto psnr = [&](const QString& filter) {
+            const ProcessResult r = testmedia::Run(
+                KESTOVAR_FFMPEG, {"-nostdin", "-i", output, "-f", "lavfi", "-i", upright, "-lavfi",
+                                  "[1:v]" + filter + "scale=176:144:flags=bicubic[r];[0:v][r]psnr",
+                                  "-f", "null", "-"});
+            const QRegularExpressionMatch m =
+                QRegularExpression("average:([0-9.]+|inf)").match(r.Err);
+            return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+        };
+        const double shownUpright = psnr("");
+        const double shownAsStored = psnr(QString(c.Stored) + ",");
+        EXPECT_GT(shownUpright, 25.0);
+        EXPECT_GT(shownUpright, shownAsStored + 8.0)
+            << "upright " << shownUpright << " dB, as stored " << shownAsStored << " dB";
+    }
 }
