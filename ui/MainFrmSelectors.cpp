@@ -267,10 +267,9 @@ void TMainForm::btnSelectAudioQualityClick() {
 }
 
 void TMainForm::OnPhoneManufacturerClick(QAction* item) {
-    const int id = item->data().toInt();
-    // Choosing the current manufacturer again keeps the model and the size.
-    if (id == ProfileSelection.PhoneManufacturer) return;
-    if (!ProfileSelection.SelectPhoneManufacturer(id)) return;
+    // The current manufacturer chosen again keeps its model and size (the
+    // selection ignores it); the texts are simply written once more.
+    if (!ProfileSelection.SelectPhoneManufacturer(item->data().toInt())) return;
     ShowPhoneManufacturer();
     FilterPhoneModelMenu();
     ShowPhoneModel();
@@ -336,10 +335,8 @@ void TMainForm::cbCustomChange(bool checked) {
 void TMainForm::btnAdvancedClick() {
     TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
     if (dialog == nullptr) return;
-    // Centred over the main window, modal; however it is closed, the level
-    // becomes Custom (the values stay what they are).
-    dialog->adjustSize();
-    dialog->move(frameGeometry().center() - dialog->rect().center());
+    // Modal, centred over the main window (its owner); however it is
+    // closed, the level becomes Custom and the values stay what they are.
     dialog->exec();
     cbCustom->setChecked(true);
 }

@@ -68,6 +68,7 @@ void TSourceClipsGrid::SetTitles(const QStringList& titles) {
     QStringList labels = titles.mid(0, kColumnCount);
     while (labels.size() < kColumnCount) labels.append(QString());
     setHorizontalHeaderLabels(labels);
+    fittedFont_.clear();
     FitColumnsToFont();
 }
 
@@ -129,6 +130,8 @@ void TSourceClipsGrid::changeEvent(QEvent* event) {
 }
 
 void TSourceClipsGrid::FitColumnsToFont() {
+    if (font().key() == fittedFont_) return;
+    fittedFont_ = font().key();
     const QFontMetrics metrics(font());
     const QStringList titles = Titles();
     SourceClipItem sample;

@@ -47,4 +47,8 @@ private:
     // Widens the size, duration and resolution columns to what their usual
     // texts need in the current font, taking the room from the file name.
     void FitColumnsToFont();
+
+    // The font the columns were last fitted to: a refreshed skin with the
+    // same font keeps the widths the user may have dragged.
+    QString fittedFont_;
 };

@@ -110,6 +110,14 @@ private slots:
         QVERIFY(Grid()->columnWidth(0) >= 100);
     }
 
+    void draggedColumnWidthsSurviveASkinRefresh() {
+        Grid()->setColumnWidth(0, 120);
+        Grid()->setColumnWidth(3, 130);
+        window_->RefreshSkin();
+        QCOMPARE(Grid()->columnWidth(0), 120);
+        QCOMPARE(Grid()->columnWidth(3), 130);
+    }
+
     void addingThroughTheOpenDialog() {
         QStringList offered;
         QStringList startPaths;
