@@ -37,6 +37,7 @@ class QToolBar;
 class QWidget;
 
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QFrame;
 class TCompressThread;
@@ -156,6 +157,7 @@ public:
 protected:
     // Dropped files are added as if chosen in the open dialog, in order.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:

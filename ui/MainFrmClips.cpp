@@ -212,6 +212,14 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     }
 }
 
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
 void TMainForm::dropEvent(QDropEvent* event) {
     // While a run lasts no clip may be added, as with the open dialog.
     if (!FileOpenClip->isEnabled()) {

@@ -39,6 +39,7 @@ private:
     QTemporaryDir clips_;
     QString small_, second_, third_, audioOnly_, exactSize_, longClip_, junk_;
     std::unique_ptr<TMainForm> window_;
+    bool LastDragAccepted = false;
 
     QString Clip(const QString& name) const { return clips_.filePath(name); }
     TSourceClipsGrid* Grid() const { return window_->SourceClipsGrid; }
@@ -59,6 +60,9 @@ private:
         QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(window_.get(), &enter);
+        QDragMoveEvent move(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &move);
+        LastDragAccepted = enter.isAccepted() && move.isAccepted();
         QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_.get(), &drop);
     }
@@ -324,6 +328,7 @@ private slots:
         window_->SelPhoneModelStep->trigger();
         Drop({QUrl::fromLocalFile(second_), QUrl::fromLocalFile(clips_.path()),
               QUrl(QStringLiteral("https://example.org/clip.avi")), QUrl::fromLocalFile(small_)});
+        QVERIFY(LastDragAccepted);
         QCOMPARE(Paths(), (QStringList{second_, small_}));
         QCOMPARE(Grid()->SelectedRow(), 2);
         QCOMPARE(window_->CurrentStep(), 1);
@@ -337,6 +342,12 @@ private slots:
         window_->FileOpenClip->setEnabled(false);
         QVERIFY(!window_->btnAddSource->isEnabled());
         Drop({QUrl::fromLocalFile(small_)});
+        QVERIFY(!LastDragAccepted);
+        QVERIFY(window_->ClipList.empty());
+        // Nothing but a folder: refused too.
+        window_->FileOpenClip->setEnabled(true);
+        Drop({QUrl::fromLocalFile(clips_.path())});
+        QVERIFY(!LastDragAccepted);
         QVERIFY(window_->ClipList.empty());
     }
 
