@@ -1,19 +1,37 @@
-// The main window's destruction: the stored choices are written and the clip
-// list is released.
+// The main window's destruction: the stored choices are written, a running
+// conversion is stopped without a completion message, and the clip list is
+// released only once the worker that reads it has ended.
+#include <QPointer>
+
+#include "CompressThread.h"
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
+#include "WorkerShutdown.h"
 
 void TMainForm::FormDestroy() {
     if (Destroyed) return;
     Destroyed = true;
-    // From now on the worker's reports show nothing.
+    // From now on the procedures the worker calls on the window show nothing.
     Closing = true;
 
     try {
         SaveSettings();
     } catch (const std::exception& error) {
+        // The settings are lost, but the worker must still be stopped and
+        // waited for: it reads the clip list and calls the media libraries.
         ShowErrorDisplay(QString::fromUtf8(error.what()));
     }
+
+    // The stop request, as "Stop" does it, but without a completion message.
+    QPointer<QThread> ending = ActiveWorker;
+    if (ActiveWorker) {
+        ActiveWorker->ReportCompletion = false;
+        ActiveWorker->StopRequested = true;
+    }
+    ActiveWorker = nullptr;
+    // The worker ends its current file properly and makes its last calls to
+    // the window, which the wait serves; then it frees itself.
+    WaitForWorkerEnd(ending);
 
     ClipList.clear();
 }

@@ -1,0 +1,127 @@
+// Closing the main window during a real conversion: the window saves the
+// settings, stops the worker without a completion message and waits for it,
+// serving the worker's blocking calls, before the clip list goes.
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "CompressThread.h"
+#include "ConfigureWorker.h"
+#include "MainFrm.h"
+#include "ShellTestSupport.h"
+#include "WorkerHost.h"
+
+// Stands in for the window's own report procedures, on the window's thread.
+class RecordingHost : public WorkerHost {
+public:
+    QObject* Object = nullptr;
+    int Statuses = 0, Progresses = 0, Errors = 0, Completions = 0, Detaches = 0, Idles = 0;
+    bool AllOnGuiThread = true;
+
+    QObject* HostObject() override { return Object; }
+    void ShowStatus(const StatusReport&) override { Note(Statuses); }
+    void ShowProgress(int32_t, int32_t) override { Note(Progresses); }
+    void ShowError(const QString&) override { Note(Errors); }
+    void ShowCompletion(const QString&) override { Note(Completions); }
+    void DetachFromWindow(TCompressThread* worker) override {
+        Note(Detaches);
+        if (MainForm && MainForm->ActiveWorker == worker) MainForm->ActiveWorker = nullptr;
+    }
+    void EnterIdleState() override { Note(Idles); }
+
+private:
+    void Note(int& counter) {
+        ++counter;
+        AllOnGuiThread = AllOnGuiThread && QThread::currentThread() == qApp->thread();
+    }
+};
+
+class WindowShutdownTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir media;
+    QString clipPath;
+
+private slots:
+    void initTestCase() {
+        clipPath = media.filePath("long clip.avi");
+        const int status = QProcess::execute("ffmpeg", {"-v",
+                                                        "error",
+                                                        "-y",
+                                                        "-f",
+                                                        "lavfi",
+                                                        "-i",
+                                                        "testsrc=size=320x240:rate=25",
+                                                        "-f",
+                                                        "lavfi",
+                                                        "-i",
+                                                        "sine=frequency=440:sample_rate=44100",
+                                                        "-t",
+                                                        "20",
+                                                        "-c:v",
+                                                        "mpeg4",
+                                                        "-q:v",
+                                                        "5",
+                                                        "-c:a",
+                                                        "pcm_s16le",
+                                                        clipPath});
+        QCOMPARE(status, 0);
+    }
+
+    void closingDuringARunWaitsAndShowsNothing() {
+        TemporarySettings settings;
+        const QString outFolder = media.filePath("out");
+        QVERIFY(QDir().mkpath(outFolder));
+        RecordingHost host;
+        QPointer<TCompressThread> running;
+        {
+            auto form = std::make_unique<TMainForm>();
+            host.Object = form.get();
+            auto clip = std::make_unique<SourceClipItem>();
+            clip->SourcePath = clipPath;
+            clip->DisplayName = QFileInfo(clipPath).fileName();
+            clip->SourceDuration = std::chrono::seconds(20);
+            form->ClipList.push_back(std::move(clip));
+
+            auto* worker = new TCompressThread(form->ClipList, outFolder, host);
+            QVERIFY(ConfigureWorker(form->ProfileSelection, *worker));
+            form->ActiveWorker = worker;
+            running = worker;
+            worker->start(worker->WorkPriority);
+            // Well into the clip.
+            QTRY_VERIFY_WITH_TIMEOUT(host.Progresses >= 3, 20000);
+            QVERIFY(!worker->isFinished());
+            form.reset();
+        }
+        // The worker had ended before the window and its clip list were gone,
+        // and reported no completion.
+        QCOMPARE(host.Completions, 0);
+        QCOMPARE(host.Errors, 0);
+        QCOMPARE(host.Detaches, 1);
+        QVERIFY(host.Idles >= 1);
+        QVERIFY(host.AllOnGuiThread);
+        QTRY_VERIFY(running.isNull());
+        // The current file was ended properly, shorter than the source.
+        const QFileInfo output(outFolder + "/long clip.3gp");
+        QVERIFY(output.exists());
+        QVERIFY(output.size() > 0);
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
+                                "default=nw=1:nk=1", output.filePath()});
+        QVERIFY(probe.waitForFinished(20000));
+        QCOMPARE(probe.exitCode(), 0);
+        const double seconds = probe.readAllStandardOutput().trimmed().toDouble();
+        QVERIFY2(seconds > 0 && seconds < 19.5, qPrintable(QString::number(seconds)));
+        // The settings were written as well.
+        QSettings stored(settings.FilePath(), QSettings::IniFormat);
+        QCOMPARE(stored.allKeys().size(), 10);
+    }
+};
+
+QTEST_MAIN(WindowShutdownTest)
+#include "WindowShutdownTest.moc"
