@@ -19,6 +19,8 @@ ConsoleHost::ConsoleHost(QIODevice& out, bool terminal, int terminalWidth)
     : Out(out), Terminal(terminal), TerminalWidth(std::max(terminalWidth, 20)) {}
 
 void ConsoleHost::ShowStatus(const StatusReport& report) {
+    // A new clip is announced before its bar is reset: it starts from 0.
+    if (report.StatusText != Status.StatusText) CurrentPercent = 0;
     Status = report;
     if (Detached) return;
     if (Terminal) {
