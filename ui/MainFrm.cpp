@@ -250,10 +250,15 @@ void TMainForm::CreatePages() {
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    // Escape closes a dialog but not the main window.
-    if (event->key() == Qt::Key_Escape) {
-        event->ignore();
-        return;
+    // Escape closes a dialog and Enter presses its default button; the main
+    // window does neither.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            QWidget::keyPressEvent(event);
+            return;
+        default:
+            TBaseSkinForm::keyPressEvent(event);
     }
-    TBaseSkinForm::keyPressEvent(event);
 }

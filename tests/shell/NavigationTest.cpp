@@ -186,9 +186,16 @@ private slots:
         QVERIFY(!form->isVisible());
     }
 
-    void escapeDoesNotCloseTheMainWindow() {
+    void escapeAndEnterDoNotActOnTheMainWindow() {
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QVERIFY(form->isVisible());
+        // Enter presses no button behind the user's back.
+        form->btnNext->setFocus();
+        form->setFocus();
+        QTest::keyClick(form.get(), Qt::Key_Return);
+        QTest::keyClick(form.get(), Qt::Key_Enter);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->CurrentStep(), 1);
     }
 };
 
