@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -163,6 +164,59 @@ TEST_F(CliProgram, FailingClipEndsTheRunWithStatus1) {
     EXPECT_FALSE(err.contains("All tasks has been completed!"));
     EXPECT_FALSE(err.contains("one.mpg"));
     EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(CliProgram, EverySourceKindConverts) {
+    struct Kind {
+        const char* name;
+        const char* video;
+        const char* audio;
+    };
+    const Kind kinds[] = {
+        {"k.mpg", "mpeg1video", "mp2"}, {"k.avi", "mpeg4", "libmp3lame"},
+        {"k.wmv", "wmv2", "wmav2"},     {"k.flv", "flv1", "libmp3lame"},
+        {"k.mov", "libx264", "aac"},    {"k.mp4", "libx264", "aac"},
+        {"picture.avi", "mpeg4", ""},   {"sound.mp3", "", "libmp3lame"},
+    };
+    QTemporaryDir sources;
+    QStringList arguments{"-m", "Nokia 6630", "-o", Out.path()};
+    for (const Kind& kind : kinds) {
+        const QString path = sources.filePath(kind.name);
+        ASSERT_TRUE(testmedia::MakeClip(path, 1, "176x144", 25, kind.video, kind.audio, 44100))
+            << kind.name;
+        arguments << path;
+    }
+    const QString amr = sources.filePath("k.3gp");
+    ASSERT_EQ(
+        testmedia::Run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                  "testsrc=size=176x144:rate=15:duration=1", "-f", "lavfi", "-i",
+                                  "sine=sample_rate=8000:duration=1", "-c:v", "h263", "-c:a",
+                                  "libopencore_amrnb", "-ar", "8000", "-ac", "1", amr})
+            .ExitCode,
+        0);
+    arguments << amr;
+
+    const ProcessResult r = Cli(arguments);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    for (const char* name : {"k.3gp", "picture.3gp", "sound.3gp"}) {
+        EXPECT_TRUE(testmedia::DecodesCleanly(Out.filePath(name))) << name;
+    }
+    // k.mpg ... k.mov all became k.3gp in turn: the last one written stands.
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 3);
+
+    // A .3gp converted into its own folder is refused, and left as it was.
+    const QByteArray before = [&] {
+        QFile f(Out.filePath("k.3gp"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const ProcessResult same = Cli({"-o", Out.path(), Out.filePath("k.3gp")});
+    EXPECT_EQ(same.ExitCode, 1);
+    EXPECT_TRUE(same.Err.endsWith("Source and destination are the same file\n"))
+        << same.Err.toStdString();
+    QFile after(Out.filePath("k.3gp"));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
 }
 
 TEST_F(CliProgram, CtrlCEndsTheCurrentFileProperly) {
