@@ -233,18 +233,17 @@ void TTranscoder::FinishStreams() {
 }
 
 // The file's percentage: output time against the source's length, or, when the
-// length is unknown, the bytes read against the file's size.
+// length is unknown, the bytes read against the file's size. The output time
+// counts from the start of the source's pictures, and the library gives the
+// length without that start, so the two compare directly.
 void TTranscoder::ReportProgress() {
     TranscodeState& s = *State;
     int64_t percent = 0;
-    const double videoStart =
-        s.InputVideo ? static_cast<double>(s.VideoStart) * av_q2d(s.InputVideo->time_base) : 0.0;
-    const double length = Duration - videoStart;
-    if (Duration >= 0 && length > 0) {
+    if (Duration > 0) {
         const double position =
             s.InputVideo ? static_cast<double>(s.FramesEncoded) * av_q2d(s.VideoEncoder->time_base)
                          : static_cast<double>(s.SamplesQueued) / Parameters.SampleRate;
-        percent = static_cast<int64_t>(position * 100.0 / length);
+        percent = static_cast<int64_t>(position * 100.0 / Duration);
     } else if (AVIOContext* pb = s.Input->pb) {
         // The packets converted so far say how far into the file they came
         // from; the reading position runs ahead of them by what the demuxer

@@ -3,8 +3,9 @@
 #include "Transcoder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -57,6 +58,25 @@ av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError) 
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (AV.avcodec_open2(context.get(), decoder, nullptr) < 0) throw EngineError(openError);
     return context;
+}
+
+// Creates a new empty file beside the output, named after it, with the
+// permissions any new file gets; its name in UTF-8, or empty when the folder
+// takes no new file.
+std::string CreateTemporaryFile(const std::string& outputPath) {
+    const QFileInfo final(QString::fromUtf8(outputPath));
+    const QDir folder(final.absolutePath());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = QStringLiteral("%1.%2.part")
+                                 .arg(final.fileName())
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            return file.fileName().toUtf8().toStdString();
+        }
+        if (file.error() != QFileDevice::OpenError || !folder.exists()) break;
+    }
+    return {};
 }
 
 av::FramePtr NewFrame() {
@@ -317,13 +337,8 @@ void TTranscoder::OpenDestination(const std::string& outputPath) {
         // A fresh file beside the final one; it takes the final name only when
         // complete, so a failed conversion never leaves a half-written file
         // under that name nor harms one that is already there.
-        const QFileInfo final(QString::fromUtf8(outputPath));
-        QTemporaryFile temporary(
-            QDir(final.absolutePath()).filePath(final.fileName() + ".XXXXXX.part"));
-        temporary.setAutoRemove(false);
-        if (!temporary.open()) throw EngineError("Could not open destination file");
-        s.TemporaryPath = temporary.fileName().toUtf8().toStdString();
-        temporary.close();
+        s.TemporaryPath = CreateTemporaryFile(outputPath);
+        if (s.TemporaryPath.empty()) throw EngineError("Could not open destination file");
         // The muxer reads its own file back to put the index in front.
         AV.av_free(output.url);
         output.url = AV.av_strdup(s.TemporaryPath.c_str());
