@@ -33,5 +33,6 @@ void TMainForm::FormDestroy() {
     // the window, which the wait serves; then it frees itself.
     WaitForWorkerEnd(ending);
 
-    ClipList.clear();
+    // The clips and their grid rows.
+    ClearClipList();
 }
