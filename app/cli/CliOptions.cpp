@@ -89,7 +89,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Converts video files into .3gp clips for mobile phones "
                        "(H.263 or MPEG-4 video, AMR narrow-band sound), one after another, "
-                       "into FOLDER, each named after its source."));
+                       "into the output folder, each named after its source."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
