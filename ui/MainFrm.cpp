@@ -18,6 +18,7 @@
 #include "Dynamicavimport.h"
 #include "SettingsStore.h"
 #include "SourceClipsGrid.h"
+#include "TimeFormat.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -65,7 +66,7 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
     CreatePages();
     BuildOpenClipPage();
     BuildSelectorPage();
-    // Step 3 controls: BuildConvertPage();
+    BuildConvertPage();
 
     // The selection starts at its initial values (ProfileSelection's member
     // initialisers) with no worker; the stored choices replace them, and
@@ -85,7 +86,8 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
     Steps->setCurrentWidget(OpenClipPage);
     SourceClipsGrid->SetTitles({tr("File Name"), tr("Size"), tr("Duration"), tr("Resolution")});
     ClipList.clear();
-    // Step 3: lbElapsedTime and lbTimeLeft show the zero time.
+    lbElapsedTime->setText(FormatTimeOfDay(0));
+    lbTimeLeft->setText(FormatTimeOfDay(0));
 
     // From here on the media libraries are in use; with FFmpeg 5.1 formats
     // and codecs need no registration, so there is no call to make.

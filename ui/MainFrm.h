@@ -12,14 +12,17 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <cstdint>
 #include <functional>
 
 #include "BaseSkinFrm.h"
 #include "ProfileSelection.h"
 #include "SourceClip.h"
+#include "WorkerHost.h"
 
 class QAction;
 class QButtonGroup;
@@ -54,7 +57,9 @@ class TMainForm;
 extern TMainForm* MainForm;
 extern TAdvancedSettingsForm* AdvancedSettingsForm;
 
-class TMainForm : public TBaseSkinForm {
+// The window is also the host of the conversion worker: the worker runs the
+// WorkerHost procedures on the window's thread while it waits (MainFrmConvert.cpp).
+class TMainForm : public TBaseSkinForm, public WorkerHost {
     Q_OBJECT
 public:
     // Builds the window, restores the stored choices and settles them.
@@ -253,6 +258,63 @@ public:
     // does not own it: it frees itself when it has finished.
     TCompressThread* ActiveWorker = nullptr;
     // --- step 3 members and handlers ---
+    QPushButton* btnBrowseOutput = nullptr;   // "Browse": FileBrowseOutFolder
+    QPushButton* btnOpenOutFolder = nullptr;  // "Open": the folder in the file manager
+    QLabel* lbStatusCaption = nullptr;        // "Status:"
+    QLabel* lbStatus = nullptr;               // the worker's status line
+    QProgressBar* ConvertProgress = nullptr;  // the current clip, 0 to 100
+    QLabel* lbElapsedTimeCaption = nullptr;   // "Elapsed Time:"
+    QLabel* lbElapsedTime = nullptr;
+    QLabel* lbTimeLeftCaption = nullptr;  // "Time Left:"
+    QLabel* lbTimeLeft = nullptr;
+    QProgressBar* TotalProgress = nullptr;  // the whole list, 0 to 100
+    QPushButton* btnStartStop = nullptr;    // "Start" / "Stop"
+    QAction* StartConvert = nullptr;         // "Start converting"
+    QAction* AbortConvert = nullptr;         // "Abort converting"
+    QAction* FileBrowseOutFolder = nullptr;  // "Browse Output Folder"
+
+    // Asks the user for a folder, starting at startFolder; an empty string
+    // when cancelled. Empty: the platform's folder dialog. Tests put their own.
+    using OutputFolderChooser = std::function<QString(QWidget* parent, const QString& startFolder)>;
+    OutputFolderChooser ChooseOutputFolder;
+    // The priority a run's worker is started at: idle, so that a conversion
+    // only takes processor time that nothing else wants.
+    QThread::Priority ConversionPriority = QThread::IdlePriority;
+
+    void BuildConvertPage();
+    void btnStartStopClick();
+    void StartConvertExecute();
+    void AbortConvertExecute();
+    void SetBusyState(bool busy);
+    void FileBrowseOutFolderExecute();
+    void btnOpenOutFolderClick();
+    // The worker of the latest run until its thread has ended, also after
+    // "Stop" or its detaching (ActiveWorker is none then); none otherwise. No
+    // new run starts while it exists, and the window's destruction waits for
+    // it before the clips and the media libraries go.
+    TCompressThread* RunWorker() const;
+
+    // WorkerHost: each runs on the window's thread while the worker waits.
+    QObject* HostObject() override;
+    void ShowStatus(const StatusReport& report) override;
+    void ShowProgress(int32_t currentPercent, int32_t totalPercent) override;
+    void ShowError(const QString& errorText) override;
+    void ShowCompletion(const QString& message) override;
+    void DetachFromWindow(TCompressThread* worker) override;
+    void EnterIdleState() override;
+
+private:
+    // The run's worker has ended its thread: its clips go, Start is offered.
+    void RunWorkerFinished();
+    // Keeps Start from being pressed while the worker of the last run ends.
+    void HoldStartUntilWorkerEnds();
+    // The clips of the latest run: a copy of ClipList that its worker reads,
+    // so that the list may change once the run is stopped while the stopped
+    // worker still finishes its file. Kept until that worker has ended.
+    ::ClipList RunClips;
+    QPointer<TCompressThread> LastWorker;
+
+public:
 
     // --- end of step 3 ---
 

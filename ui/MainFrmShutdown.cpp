@@ -23,7 +23,10 @@ void TMainForm::FormDestroy() {
     }
 
     // The stop request, as "Stop" does it, but without a completion message.
-    QPointer<QThread> ending = ActiveWorker;
+    // A worker that "Stop" has already stopped may still be ending its file:
+    // it is waited for as well (RunWorker is the worker of the latest run
+    // until its thread has ended).
+    QPointer<QThread> ending = RunWorker();
     if (ActiveWorker) {
         ActiveWorker->ReportCompletion = false;
         ActiveWorker->StopRequested = true;

@@ -1,0 +1,196 @@
+// "Start" before a run: the empty clip list, the checks of the output folder
+// text, the folder browser and the worker's priority.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "CompressThread.h"
+#include "ConvertTestSupport.h"
+#include "MainFrm.h"
+
+using namespace convert_test;
+
+namespace {
+
+// The window idle and nothing running.
+bool IsIdle(const TMainForm& form) {
+    return form.ActiveWorker == nullptr && form.RunWorker() == nullptr &&
+           form.btnStartStop->text() == QStringLiteral("Start") && form.btnStartStop->isEnabled() &&
+           form.ebOutFolder->isEnabled() && form.btnBrowseOutput->isEnabled() &&
+           form.FileOpenClip->isEnabled() && form.ConvertStep->isEnabled();
+}
+
+}  // namespace
+
+class ConvertChecksTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir media;
+    QString clip;
+
+    // A window with one clip, showing step 3 with the given folder text.
+    std::unique_ptr<TMainForm> WindowWithClip(const QString& folderText) {
+        auto form = NewMainForm();
+        form->FileOpenClipAccept(clip);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(folderText);
+        return form;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(media.isValid());
+        clip = MakeClip(media.filePath("clip.avi"), 1);
+        QVERIFY(!clip.isEmpty());
+    }
+
+    void emptyListOpensTheOpenDialogAndStartsNothing() {
+        MessageBoxAnswerer person;
+        auto form = NewMainForm();
+        form->ConvertStep->trigger();
+        int dialogs = 0;
+        QString chosen;  // cancelled first
+        form->ChooseClipFile = [&](QWidget*, const QString&, const QStringList&) {
+            ++dialogs;
+            return chosen;
+        };
+
+        form->btnStartStop->click();
+        QCOMPARE(dialogs, 1);
+        QVERIFY(form->ClipList.empty());
+        QCOMPARE(form->CurrentStep(), 3);
+        QVERIFY(IsIdle(*form));
+
+        chosen = clip;
+        form->btnStartStop->click();
+        QCOMPARE(dialogs, 2);
+        // The chosen clip is listed and step 1 shows it; no run has started.
+        QCOMPARE(form->ClipList.size(), std::size_t{1});
+        QCOMPARE(form->CurrentStep(), 1);
+        QVERIFY(IsIdle(*form));
+        QCoreApplication::processEvents();
+        QVERIFY(person.Messages.isEmpty());
+    }
+
+    void oneTrailingSeparatorIsRemoved() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        const QString sep = QDir::separator();
+        struct Case {
+            QString Typed, Kept;
+        };
+        const Case cases[] = {
+            {out.filePath("one") + sep, out.filePath("one")},
+            {out.filePath("two") + sep + sep, out.filePath("two") + sep},
+        };
+        for (const Case& c : cases) {
+            person.Messages.clear();
+            auto form = WindowWithClip(c.Typed);
+            form->btnStartStop->click();
+            QCOMPARE(form->ebOutFolder->text(), c.Kept);
+            // The folder was created and the run started.
+            QVERIFY(QFileInfo(c.Kept).isDir());
+            QVERIFY(form->ActiveWorker != nullptr);
+            QCOMPARE(form->btnStartStop->text(), QStringLiteral("Stop"));
+            QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+            QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
+            QVERIFY(QFileInfo::exists(QDir(c.Kept).filePath("clip.3gp")));
+            QVERIFY(IsIdle(*form));
+        }
+    }
+
+    void wildcardsAreRefused() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        for (const QString& name : {QStringLiteral("out*x"), QStringLiteral("what?")}) {
+            person.Messages.clear();
+            const QString text = out.filePath(name);
+            auto form = WindowWithClip(text);
+            form->btnStartStop->click();
+            QTRY_COMPARE(person.Messages.size(), 1);
+            QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text);
+            QCOMPARE(form->ebOutFolder->text(), text);
+            QVERIFY(QDir(out.path()).isEmpty());
+            QVERIFY(IsIdle(*form));
+        }
+    }
+
+    void aFolderWhoseParentIsMissingIsNotCreated() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        const QString text = out.filePath("missing/new");
+        auto form = WindowWithClip(text);
+        form->btnStartStop->click();
+        QTRY_COMPARE(person.Messages.size(), 1);
+        QCOMPARE(person.Messages[0], "Cannot create output folder:\n" + text);
+        QVERIFY(QDir(out.path()).isEmpty());
+        QVERIFY(IsIdle(*form));
+    }
+
+    void anEmptyFolderTextStartsNothing() {
+        MessageBoxAnswerer person;
+        auto form = WindowWithClip(QString());
+        form->btnStartStop->click();
+        QTRY_COMPARE(person.Messages.size(), 1);
+        QCOMPARE(person.Messages[0], QStringLiteral("Please enter an output folder."));
+        QVERIFY(IsIdle(*form));
+    }
+
+    void aFileInPlaceOfTheFolderEndsTheRunWithItsMessage() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        const QString text = out.filePath("plainfile");
+        {
+            QFile file(text);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a folder");
+        }
+        auto form = WindowWithClip(text);
+        form->btnStartStop->click();
+        QVERIFY(form->ActiveWorker != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+        // The worker's own failure message, and no completion message.
+        QCOMPARE(person.Messages.size(), 1);
+        QVERIFY(!person.Messages[0].isEmpty());
+        QVERIFY(!person.Messages[0].contains("completed"));
+        QVERIFY(IsIdle(*form));
+    }
+
+    void browseReplacesTheTextOrLeavesItWhenCancelled() {
+        auto form = WindowWithClip(QStringLiteral("/nowhere/start"));
+        QString startSeen;
+        QString answer = QDir::fromNativeSeparators(media.path());
+        form->ChooseOutputFolder = [&](QWidget*, const QString& start) {
+            startSeen = start;
+            return answer;
+        };
+        form->btnBrowseOutput->click();
+        QCOMPARE(startSeen, QStringLiteral("/nowhere/start"));
+        QCOMPARE(form->ebOutFolder->text(), QDir::toNativeSeparators(media.path()));
+        answer.clear();
+        form->btnBrowseOutput->click();
+        QCOMPARE(form->ebOutFolder->text(), QDir::toNativeSeparators(media.path()));
+    }
+
+    void theRunIsStartedAtIdlePriority() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = std::make_unique<TMainForm>();
+        QCOMPARE(form->ConversionPriority, QThread::IdlePriority);
+        form->FileOpenClipAccept(clip);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(out.path());
+        form->btnStartStop->click();
+        QVERIFY(form->ActiveWorker != nullptr);
+        QCOMPARE(form->ActiveWorker->priority(), QThread::IdlePriority);
+        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 120000);
+        QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
+    }
+};
+
+KESTOVAR_CONVERT_TEST_MAIN(ConvertChecksTest)
+#include "ConvertChecksTest.moc"
