@@ -3,16 +3,19 @@
 // manager, deleted, the selection moved with the arrows, and a preview.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <memory>
@@ -169,6 +172,51 @@ private slots:
                               "Quick Time Files (*.mov;*.qt)", "Windows Media Files (*.wmv)",
                               "MPEG Video Files (*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe)",
                               "3GP Files (*.3gp)", "All Files (*.*)"}));
+    }
+
+    void thePlatformOpenDialog() {
+        // The real dialog, answered as soon as it is up: its filters as the
+        // user reads them, the first one chosen, and the chosen file added.
+        QStringList shown;
+        QString chosenFilter;
+        QStringList listed;
+        bool answered = false;
+        auto answer = [&](const QString& file) {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog->testOption(QFileDialog::HideNameFilterDetails));
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+            shown = dialog->nameFilters();
+            chosenFilter = dialog->selectedNameFilter();
+            // What the user reads in the dialog's list of file types.
+            if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+                for (int i = 0; i < types->count(); ++i) listed.append(types->itemText(i));
+            }
+            dialog->selectFile(file);
+            QMetaObject::invokeMethod(dialog, "accept");
+            answered = true;
+        };
+        QTimer::singleShot(0, this, [&] { answer(second_); });
+        window_->FileOpenClip->trigger();
+        QVERIFY(answered);
+        QCOMPARE(Paths(), QStringList{second_});
+        QCOMPARE(shown.size(), 8);
+        QCOMPARE(chosenFilter, QStringLiteral("All Supported Files"));
+        QCOMPARE(listed, TMainForm::ClipFileFilters());
+        QVERIFY(shown.at(6).startsWith(QStringLiteral("3GP Files (*.3gp)")));
+
+        // Opened again, in the folder of the last clip; cancelled, nothing
+        // changes.
+        QString secondFolder;
+        QTimer::singleShot(0, this, [&secondFolder] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            secondFolder =
+                qobject_cast<QFileDialog*>(QApplication::activeModalWidget())->directory().path();
+            QApplication::activeModalWidget()->close();
+        });
+        window_->FileOpenClip->trigger();
+        QCOMPARE(Paths(), QStringList{second_});
+        QCOMPARE(secondFolder, clips_.path());
     }
 
     void aListedPathIsSelectedNotAddedAgain() {
