@@ -69,6 +69,7 @@ void TTranscoder::QueueAudio(const AVFrame& decoded) {
         const int result = AV.swr_alloc_set_opts2(
             &resampler, &output, AV_SAMPLE_FMT_S16, Parameters.SampleRate, &input,
             static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr);
+        AV.av_channel_layout_uninit(&output);
         s.Resampler.reset(resampler);
         if (result < 0 || !resampler || AV.swr_init(resampler) < 0) {
             throw EngineError(kConversionError);
