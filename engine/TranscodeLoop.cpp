@@ -84,6 +84,9 @@ bool TTranscoder::ReadPacket() {
                     throw EngineError("Error while decoding frame \n");
                 }
             } else {
+                if (packet->dts != AV_NOPTS_VALUE && packet->dts > s.SoundSearchEnd) {
+                    s.SoundSearchOver = true;
+                }
                 AV.av_packet_unref(packet);
             }
             return true;
@@ -202,22 +205,28 @@ void TTranscoder::FinishStreams() {
         const AVRational sampleBase{1, Parameters.SampleRate};
         const AVRational slot = s.VideoEncoder->time_base;
         s.VideoFinished = true;
-        // Sound that the source interleaves behind the last picture.
-        while (!s.InputEnded &&
-               s.SamplesQueued < AV.av_rescale_q(s.FramesEncoded, slot, sampleBase)) {
+        // Sound that the source interleaves behind the last picture. No source
+        // lags its sound by more than a few seconds, so the reading ends there
+        // even when the sound track itself ended earlier.
+        const int64_t videoSamples = AV.av_rescale_q(s.FramesEncoded, slot, sampleBase);
+        s.SoundSearchEnd = AV.av_rescale_q(s.FramesEncoded, slot, s.InputVideo->time_base) +
+                           s.VideoStart +
+                           AV.av_rescale_q(10, AVRational{1, 1}, s.InputVideo->time_base);
+        while (!s.InputEnded && !s.SoundSearchOver && s.SamplesQueued < videoSamples) {
             ReadPacket();
         }
+        if (!s.InputEnded) DecodeAudioPacket(nullptr);
         // Sound that goes on after the pictures end: the last picture stays.
         const int64_t soundSlots =
             AV.av_rescale_q_rnd(s.SamplesQueued, sampleBase, slot, AV_ROUND_DOWN);
         while (s.HavePicture && s.FramesEncoded < soundSlots && s.FramesEncoded < s.FrameLimit) {
             EncodeVideoFrame();
         }
-        const int64_t videoSamples = AV.av_rescale_q(s.FramesEncoded, slot, sampleBase);
-        if (s.FramesEncoded > 0 && s.SamplesQueued > videoSamples) {
-            DropQueuedSamples(s.SamplesQueued - videoSamples);
+        const int64_t finalSamples = AV.av_rescale_q(s.FramesEncoded, slot, sampleBase);
+        if (s.FramesEncoded > 0 && s.SamplesQueued > finalSamples) {
+            DropQueuedSamples(s.SamplesQueued - finalSamples);
         } else if (s.FramesEncoded > 0) {
-            QueueSilence(videoSamples - s.SamplesQueued);
+            QueueSilence(finalSamples - s.SamplesQueued);
         }
     }
     if (s.InputAudio) FlushAudio();

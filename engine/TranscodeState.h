@@ -22,6 +22,8 @@ struct TTranscoder::TranscodeState {
     bool InputEnded = false;     // the demuxer has no more packets
     bool VideoDrained = false;   // the video decoder has given its last picture
     bool VideoFinished = false;  // no more pictures wanted: later video packets are skipped
+    int64_t SoundSearchEnd = std::numeric_limits<int64_t>::max();  // video time base
+    bool SoundSearchOver = false;  // a skipped video packet lay beyond SoundSearchEnd
 
     // The output. The file is written under TemporaryPath and renamed at the end.
     av::OutputContextPtr Output;
