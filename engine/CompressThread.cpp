@@ -113,6 +113,8 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         // instead of taking the program down with it.
         ErrorText = QString::fromUtf8(error.what());
         if (ErrorText.isEmpty()) ErrorText = QStringLiteral("Conversion failed\n");
+    } catch (...) {
+        ErrorText = QStringLiteral("Conversion failed\n");
     }
     ShowError();
     return false;
