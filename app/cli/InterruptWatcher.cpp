@@ -1,13 +1,28 @@
 #include "InterruptWatcher.h"
 
+#include <csignal>
+
+#ifdef Q_OS_WIN
+#include <QTimer>
+#include <atomic>
+#else
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#endif
 
 namespace {
 
+#ifdef Q_OS_WIN
+// Set by the handler, polled by the event loop: a lock-free atomic is all a
+// signal handler may touch.
+std::atomic<bool> Interrupted{false};
+
+extern "C" void OnSignal(int) {
+    Interrupted = true;
+}
+#else
 // The pipe from the signal handler to the event loop. A signal handler can
 // reach nothing but a plain global; only write() is called in it.
 int SignalPipe[2] = {-1, -1};
@@ -26,8 +41,31 @@ void Handle(int signalNumber, void (*handler)(int), int flags) {
     action.sa_flags = flags;
     sigaction(signalNumber, &action, nullptr);
 }
+#endif
 
 }  // namespace
+
+#ifdef Q_OS_WIN
+
+InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt, QObject* parent)
+    : QObject(parent), OnInterrupt(std::move(onInterrupt)) {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this] {
+        if (!Interrupted.exchange(false)) return;
+        // The handler was reset by the signal: the next Ctrl+C ends the program.
+        if (OnInterrupt) OnInterrupt();
+    });
+    timer->start(100);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+}
+
+InterruptWatcher::~InterruptWatcher() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+#else
 
 InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt, QObject* parent)
     : QObject(parent), OnInterrupt(std::move(onInterrupt)) {
@@ -53,3 +91,5 @@ InterruptWatcher::~InterruptWatcher() {
     close(SignalPipe[1]);
     SignalPipe[0] = SignalPipe[1] = -1;
 }
+
+#endif

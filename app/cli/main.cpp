@@ -5,8 +5,13 @@
 #include <QPointer>
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 #include "CliOptions.h"
 #include "ClipProbe.h"
@@ -42,9 +47,24 @@ bool BindingUsable() {
     return true;
 }
 
+bool ErrorsGoToTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 int TerminalWidth() {
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) {
+        return info.srWindow.Right - info.srWindow.Left + 1;
+    }
+#else
     winsize size = {};
     if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+#endif
     return 80;
 }
 
@@ -62,7 +82,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const bool terminal = isatty(STDERR_FILENO) != 0;
+    const bool terminal = ErrorsGoToTerminal();
     ConsoleHost host(errorOut, terminal, terminal ? TerminalWidth() : 80);
 
     // The worker frees itself after its run (deleteLater on finished), so it is
