@@ -97,11 +97,12 @@ std::vector<PacketInfo> Packets(const QString& path, int streamIndex) {
     const ProcessResult result =
         Run(KESTOVAR_FFPROBE,
             {"-v", "error", "-select_streams", QString::number(streamIndex), "-show_entries",
-             "packet=pts_time,duration_time,size", "-of", "json", path});
+             "packet=pts_time,duration_time,size,flags", "-of", "json", path});
     std::vector<PacketInfo> packets;
     for (const QJsonValue& p : QJsonDocument::fromJson(result.Out.toUtf8())["packets"].toArray()) {
         packets.push_back({p["pts_time"].toString().toDouble(),
-                           p["duration_time"].toString().toDouble(), p["size"].toString().toInt()});
+                           p["duration_time"].toString().toDouble(), p["size"].toString().toInt(),
+                           p["flags"].toString().startsWith('K')});
     }
     return packets;
 }

@@ -58,6 +58,7 @@ struct PacketInfo {
     double Pts = 0;
     double Duration = 0;
     int Size = 0;
+    bool Key = false;
 };
 std::vector<PacketInfo> Packets(const QString& path, int streamIndex);
 

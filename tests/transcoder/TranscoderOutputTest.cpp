@@ -98,6 +98,15 @@ void ExpectPhoneReady(const QString& path, const ConversionParameters& p, bool v
         for (size_t k = 1; k < packets.size(); ++k) {
             ASSERT_GT(packets[k].Pts, packets[k - 1].Pts) << "stream " << i << " packet " << k;
         }
+        if (video && i == 0) {
+            // A key frame at least every 12 pictures.
+            size_t lastKey = 0;
+            ASSERT_TRUE(packets.empty() || packets[0].Key);
+            for (size_t k = 1; k < packets.size(); ++k) {
+                if (packets[k].Key) lastKey = k;
+                EXPECT_LT(k - lastKey, 12u) << "picture " << k;
+            }
+        }
     }
     EXPECT_EQ(DecodeErrors(path).toStdString(), "");
 }
