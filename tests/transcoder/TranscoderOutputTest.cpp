@@ -23,7 +23,7 @@ struct SourceKind {
     const char* Name;
     const char* FileName;
     QStringList Codecs;
-    bool Mpeg4Output;
+    enum { Qcif, Qvga, Defaults } Output;
 };
 
 std::vector<SourceKind> SourceKinds() {
@@ -31,22 +31,31 @@ std::vector<SourceKind> SourceKinds() {
         {"Mpeg1Mp2",
          "kind.mpg",
          {"-c:v", "mpeg1video", "-b:v", "800k", "-c:a", "mp2", "-ac", "2"},
-         false},
-        {"Mpeg4Mp3Avi", "kind.avi", {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-ac", "2"}, true},
-        {"Wmv2Wma", "kind.wmv", {"-c:v", "wmv2", "-c:a", "wmav2", "-ac", "2"}, false},
-        {"Flv1Mp3", "kind.flv", {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "44100"}, true},
+         SourceKind::Qcif},
+        {"Mpeg4Mp3Avi",
+         "kind.avi",
+         {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-ac", "2"},
+         SourceKind::Qvga},
+        {"Wmv2Wma",
+         "kind.wmv",
+         {"-c:v", "wmv2", "-c:a", "wmav2", "-ac", "2"},
+         SourceKind::Defaults},
+        {"Flv1Mp3",
+         "kind.flv",
+         {"-c:v", "flv", "-c:a", "libmp3lame", "-ar", "44100"},
+         SourceKind::Qvga},
         {"H264AacMov",
          "kind.mov",
          {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac", "-ac", "2"},
-         true},
+         SourceKind::Qvga},
         {"H264AacMp4",
          "kind.mp4",
          {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"},
-         false},
+         SourceKind::Qcif},
         {"H263Amr3gp",
          "kind.3gp",
          {"-s", "176x144", "-c:v", "h263", "-c:a", "libopencore_amrnb", "-ar", "8000", "-ac", "1"},
-         true},
+         SourceKind::Qvga},
     };
 }
 
@@ -129,7 +138,10 @@ TEST_P(SourceKindTest, ConvertsToPhoneReadyFile) {
     QStringList arguments = kTestPicture + kTestSound;
     arguments << kind.Codecs;
     const QString source = MakeClip(kind.FileName, arguments);
-    const ConversionParameters p = kind.Mpeg4Output ? Mpeg4Qvga() : H263Qcif();
+    // The defaults: 352x288 H.263 at 25 fps.
+    const ConversionParameters p = kind.Output == SourceKind::Qvga   ? Mpeg4Qvga()
+                                   : kind.Output == SourceKind::Qcif ? H263Qcif()
+                                                                     : ConversionParameters{};
     const QString output = NewFolder(kind.Name) + "/kind.3gp";
     RecordingObserver observer;
     EXPECT_EQ(Convert(source, output, p, &observer), std::nullopt);
