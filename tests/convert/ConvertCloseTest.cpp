@@ -1,0 +1,107 @@
+// Closing the main window during a run, as the close box does it: nothing is
+// asked, the settings are written, the worker is stopped without a message
+// and waited for before the clips and the window go. Also built with the
+// address and thread sanitizers.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "CompressThread.h"
+#include "ConvertTestSupport.h"
+#include "MainFrm.h"
+
+using namespace convert_test;
+
+class ConvertCloseTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir media;
+    QString clip;
+
+    // Starts a run of the long clip into folder and returns once the first
+    // clip's progress shows.
+    std::unique_ptr<TMainForm> RunningWindow(const QString& folder,
+                                             QPointer<TCompressThread>& worker) {
+        auto form = NewMainForm();
+        form->FileOpenClipAccept(clip);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(folder);
+        form->show();
+        form->btnStartStop->click();
+        worker = form->ActiveWorker;
+        if (!worker) return form;
+        if (!QTest::qWaitFor([&] { return form->ConvertProgress->value() > 0 || worker.isNull(); },
+                             60000))
+            qWarning("The run showed no progress");
+        return form;
+    }
+
+    void CheckStoppedOutput(const QString& folder) {
+        const QString output = QDir(folder).filePath("long clip.3gp");
+        QString complaint;
+        QVERIFY2(DecodesCleanly(output, &complaint), qPrintable(complaint));
+        const double seconds = DurationOf(output);
+        QVERIFY2(seconds > 0 && seconds < 15, qPrintable(QString::number(seconds)));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(media.isValid());
+        clip = MakeClip(media.filePath("long clip.avi"), 20, 320, 240);
+        QVERIFY(!clip.isEmpty());
+    }
+
+    void closingDuringARun() {
+        MessageBoxAnswerer person;
+        const QString folder = media.filePath("closed");
+        QPointer<TCompressThread> worker;
+        auto form = RunningWindow(folder, worker);
+        QVERIFY(worker);
+        QVERIFY(form->ConvertProgress->value() > 0);
+        QVERIFY(!worker->isFinished());
+
+        // The close box; the application then destroys the window.
+        form->close();
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        form.reset();
+        // The worker had ended before the window went, and said nothing.
+        QVERIFY(worker.isNull() || worker->isFinished());
+        QCoreApplication::processEvents();
+        QTRY_VERIFY(worker.isNull());
+        QVERIFY(person.Messages.isEmpty());
+
+        QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
+        QCOMPARE(stored.value("OutputFolder").toString(), folder);
+        QCOMPARE(stored.allKeys().size(), 10);
+        CheckStoppedOutput(folder);
+    }
+
+    void closingWhileAStoppedWorkerEnds() {
+        MessageBoxAnswerer person;
+        const QString folder = media.filePath("stopped then closed");
+        QPointer<TCompressThread> worker;
+        auto form = RunningWindow(folder, worker);
+        QVERIFY(worker);
+        form->btnStartStop->click();
+        QVERIFY(form->ActiveWorker == nullptr);
+        // The stopped worker cannot have ended: its last reports need this
+        // thread. The window goes while it ends its file.
+        QVERIFY(worker);
+        form->close();
+        form.reset();
+        QVERIFY(worker.isNull() || worker->isFinished());
+        QTRY_VERIFY(worker.isNull());
+        // "Process stopped." is not shown while the window closes.
+        QVERIFY(person.Messages.isEmpty());
+        CheckStoppedOutput(folder);
+    }
+};
+
+KESTOVAR_CONVERT_TEST_MAIN(ConvertCloseTest)
+#include "ConvertCloseTest.moc"

@@ -1,0 +1,222 @@
+// Runs through the window as a person makes them: to the end, stopped half
+// way, and ended by a clip that cannot be read; with the progress display
+// and the outputs read back by ffmpeg.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "CompressThread.h"
+#include "ConvertTestSupport.h"
+#include "MainFrm.h"
+#include "SourceClipsGrid.h"
+#include "TimeFormat.h"
+
+using namespace convert_test;
+
+namespace {
+
+// What the progress display showed while a run went on.
+struct DisplayLog {
+    int MaxCurrent = 0;
+    int MaxTotal = 0;
+    QSet<QString> Statuses;
+};
+
+void Watch(TMainForm& form, DisplayLog& log) {
+    QObject::connect(form.ConvertProgress, &QProgressBar::valueChanged, &form,
+                     [&form, &log](int v) {
+                         log.MaxCurrent = std::max(log.MaxCurrent, v);
+                         log.Statuses.insert(form.lbStatus->text());
+                     });
+    QObject::connect(form.TotalProgress, &QProgressBar::valueChanged, &form,
+                     [&log](int v) { log.MaxTotal = std::max(log.MaxTotal, v); });
+}
+
+bool ShowsIdleDisplay(const TMainForm& form) {
+    return form.btnStartStop->text() == QStringLiteral("Start") &&
+           form.lbStatus->text().isEmpty() && form.lbElapsedTime->text() == FormatTimeOfDay(0) &&
+           form.lbTimeLeft->text() == FormatTimeOfDay(0);
+}
+
+bool IsBusy(const TMainForm& form) {
+    return form.btnStartStop->text() == QStringLiteral("Stop") && !form.OpenClipStep->isEnabled() &&
+           !form.SelPhoneModelStep->isEnabled() && !form.ConvertStep->isEnabled() &&
+           !form.FileOpenClip->isEnabled() && !form.btnBack->isEnabled() &&
+           !form.ebOutFolder->isEnabled() && !form.btnBrowseOutput->isEnabled() &&
+           form.btnAddSource->isEnabled() == false;
+}
+
+bool OffersEverything(const TMainForm& form) {
+    return form.OpenClipStep->isEnabled() && form.SelPhoneModelStep->isEnabled() &&
+           form.ConvertStep->isEnabled() && form.FileOpenClip->isEnabled() &&
+           form.ebOutFolder->isEnabled() && form.btnBrowseOutput->isEnabled();
+}
+
+}  // namespace
+
+class ConvertRunTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir media;
+    QString shortA, shortB, longA, longB, junk;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(media.isValid());
+        shortA = MakeClip(media.filePath("first clip.avi"), 2);
+        shortB = MakeClip(media.filePath("second.avi"), 2);
+        longA = MakeClip(media.filePath("long one.avi"), 20, 320, 240);
+        longB = MakeClip(media.filePath("long two.avi"), 20, 320, 240);
+        junk = MakeJunkFile(media.filePath("broken.avi"));
+        for (const QString& path : {shortA, shortB, longA, longB, junk}) QVERIFY(!path.isEmpty());
+    }
+
+    void aRunToTheEndAndTheSameListAgain() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = NewMainForm();
+        DisplayLog log;
+        Watch(*form, log);
+        form->FileOpenClipAccept(shortA);
+        form->FileOpenClipAccept(shortB);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(out.path());
+        bool detachedAtMessage = false;
+        person.OnMessage = [&](const QString&) {
+            detachedAtMessage = form->ActiveWorker == nullptr;
+        };
+
+        for (int round = 0; round < 2; ++round) {
+            person.Messages.clear();
+            form->btnStartStop->click();
+            QVERIFY(form->ActiveWorker != nullptr);
+            QVERIFY(IsBusy(*form));
+            QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+
+            QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
+            QVERIFY(detachedAtMessage);
+            QVERIFY(ShowsIdleDisplay(*form));
+            QCOMPARE(form->ConvertProgress->value(), 0);
+            QCOMPARE(form->TotalProgress->value(), 0);
+            QVERIFY(OffersEverything(*form));
+            QVERIFY(form->btnStartStop->isEnabled());
+            QCOMPARE(form->CurrentStep(), 3);
+            // The list stays for another run.
+            QCOMPARE(form->ClipList.size(), std::size_t{2});
+        }
+        QVERIFY(log.MaxCurrent >= 99);
+        QVERIFY(log.MaxTotal >= 50);
+        QVERIFY(log.Statuses.contains("Converting - first clip.avi"));
+        QVERIFY(log.Statuses.contains("Converting - second.avi"));
+
+        for (const QString& name :
+             {QStringLiteral("first clip.3gp"), QStringLiteral("second.3gp")}) {
+            const QString output = QDir(out.path()).filePath(name);
+            QString complaint;
+            QVERIFY2(DecodesCleanly(output, &complaint), qPrintable(name + ": " + complaint));
+            // Nokia N93 at Medium: MPEG-4 pictures and AMR narrow-band sound.
+            QCOMPARE(CodecsOf(output), (QStringList{"mpeg4", "amr_nb"}));
+            const double seconds = DurationOf(output);
+            QVERIFY2(seconds > 1.5 && seconds < 2.5, qPrintable(QString::number(seconds)));
+        }
+    }
+
+    void stopDuringARun() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = NewMainForm();
+        form->FileOpenClipAccept(longA);
+        form->FileOpenClipAccept(longB);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(out.path());
+
+        form->btnStartStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertProgress->value() > 0, 60000);
+        QPointer<TCompressThread> stopped = form->ActiveWorker;
+        QVERIFY(stopped);
+        form->btnStartStop->click();
+
+        // Idle at once, without waiting for the worker.
+        QVERIFY(form->ActiveWorker == nullptr);
+        QVERIFY(ShowsIdleDisplay(*form));
+        QVERIFY(OffersEverything(*form));
+        QVERIFY(person.Messages.isEmpty());
+        // The stopped worker is still ending its file (its last reports need
+        // this thread): Start is greyed and refused meanwhile, however asked.
+        QVERIFY(stopped);
+        QCOMPARE(form->RunWorker(), stopped.data());
+        QVERIFY(!form->btnStartStop->isEnabled());
+        QVERIFY(!form->btnStartStop->toolTip().isEmpty());
+        form->btnStartStop->click();
+        form->StartConvert->trigger();
+        form->StartConvertExecute();
+        QVERIFY(form->ActiveWorker == nullptr);
+        QCOMPARE(form->RunWorker(), stopped.data());
+
+        // The list may change now: the stopped worker reads its own copy.
+        form->OpenClipStep->trigger();
+        form->SourceClipsGrid->SelectRow(2);
+        form->FileDeleteClip->trigger();
+        QCOMPARE(form->ClipList.size(), std::size_t{1});
+
+        QTRY_VERIFY_WITH_TIMEOUT(stopped.isNull(), 60000);
+        QCOMPARE(person.Messages, QStringList{"Process stopped."});
+        QVERIFY(form->RunWorker() == nullptr);
+        QVERIFY(ShowsIdleDisplay(*form));
+        QCOMPARE(form->ConvertProgress->value(), 0);
+        QCOMPARE(form->TotalProgress->value(), 0);
+        QVERIFY(form->btnStartStop->isEnabled());
+        QVERIFY(form->StartConvert->isEnabled());
+        // The stopped worker's end found the window on step 1.
+        QCOMPARE(form->CurrentStep(), 1);
+        QVERIFY(!form->btnBack->isEnabled());
+
+        // The stopped file is complete and shorter; the next clip's output
+        // was never created.
+        const QString first = QDir(out.path()).filePath("long one.3gp");
+        QString complaint;
+        QVERIFY2(DecodesCleanly(first, &complaint), qPrintable(complaint));
+        const double seconds = DurationOf(first);
+        QVERIFY2(seconds > 0 && seconds < 15, qPrintable(QString::number(seconds)));
+        QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("long two.3gp")));
+    }
+
+    void aFailingClipEndsTheRunWithItsMessage() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = NewMainForm();
+        form->FileOpenClipAccept(shortA);
+        form->FileOpenClipAccept(junk);
+        form->FileOpenClipAccept(shortB);
+        form->ConvertStep->trigger();
+        form->ebOutFolder->setText(out.path());
+
+        form->btnStartStop->click();
+        QVERIFY(IsBusy(*form));
+        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+
+        // Only the failure's message: no completion message after it.
+        QCOMPARE(person.Messages.size(), 1);
+        QCOMPARE(person.Messages[0].trimmed(), QStringLiteral("Could not open source file"));
+        QVERIFY(ShowsIdleDisplay(*form));
+        QVERIFY(OffersEverything(*form));
+        QVERIFY(form->btnStartStop->isEnabled());
+        QCOMPARE(form->ConvertProgress->value(), 0);
+        QCOMPARE(form->TotalProgress->value(), 0);
+        QCOMPARE(form->ClipList.size(), std::size_t{3});
+        // The clip before it converted, the one after it untouched.
+        QVERIFY(DecodesCleanly(QDir(out.path()).filePath("first clip.3gp")));
+        QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("broken.3gp")));
+        QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("second.3gp")));
+    }
+};
+
+KESTOVAR_CONVERT_TEST_MAIN(ConvertRunTest)
+#include "ConvertRunTest.moc"
