@@ -48,7 +48,7 @@ int32_t SimpleProfileLevel(int32_t width, int32_t height, AVRational frameRate, 
 }
 
 int32_t RateControlBuffer(int64_t bitRate, int32_t mpeg4Level) {
-    int64_t bits = std::max<int64_t>(bitRate, 16384);
+    int64_t bits = std::max<int64_t>(bitRate / 2, 16384);
     if (mpeg4Level > 0) bits = std::min<int64_t>(bits, LimitsOf(mpeg4Level).BufferBits);
     return static_cast<int32_t>(std::min<int64_t>(bits, INT32_MAX));
 }

@@ -15,8 +15,9 @@ namespace transcode {
 // the highest level when none fits.
 int32_t SimpleProfileLevel(int32_t width, int32_t height, AVRational frameRate, int64_t bitRate);
 
-// The decoder buffer, in bits, the encoders' rate control works against: one
-// second of the bitrate, within what the level allows for MPEG-4.
+// The decoder buffer, in bits, the encoders' rate control works against: half
+// a second of the bitrate (a longer one lets busy scenes overshoot), within
+// what the level allows for MPEG-4.
 int32_t RateControlBuffer(int64_t bitRate, int32_t mpeg4Level);
 
 // Sets up the video encoder's rate control and, for MPEG-4, the profile and

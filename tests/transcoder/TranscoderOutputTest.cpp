@@ -255,7 +255,8 @@ TEST_F(TranscoderOutputTest, BitrateAndLevelFitThePhone) {
     low.VideoBitRate = 64000;
     for (const Case& c : {Case{Mpeg4Qvga(), 3}, Case{low, 1}, Case{H263Qcif(), -99}}) {
         const ConversionParameters& p = c.Parameters;
-        const QString output = NewFolder("busy") + "/busy.3gp";
+        const QString output =
+            NewFolder(QString("busy-%1-%2").arg(p.Width).arg(p.VideoBitRate)) + "/busy.3gp";
         ASSERT_EQ(Convert(source, output, p), std::nullopt);
         ExpectPhoneReady(output, p, true, false);
         double bytes = 0;

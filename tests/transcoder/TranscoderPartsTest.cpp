@@ -27,10 +27,10 @@ TEST(SimpleProfileLevel, LowestLevelThatFitsSizeRateAndBitrate) {
     EXPECT_EQ(SimpleProfileLevel(1920, 1080, AVRational{30, 1}, 20000000), 6);  // none fits
 }
 
-TEST(RateControlBuffer, OneSecondWithinTheLevel) {
-    EXPECT_EQ(transcode::RateControlBuffer(122000, 0), 122000);
-    EXPECT_EQ(transcode::RateControlBuffer(64000, 1), 64000);
-    EXPECT_EQ(transcode::RateControlBuffer(1000000, 3), 40 * 16384);
+TEST(RateControlBuffer, HalfASecondWithinTheLevel) {
+    EXPECT_EQ(transcode::RateControlBuffer(122000, 0), 61000);
+    EXPECT_EQ(transcode::RateControlBuffer(64000, 1), 32000);
+    EXPECT_EQ(transcode::RateControlBuffer(2000000, 3), 40 * 16384);
 }
 
 namespace {
