@@ -11,10 +11,12 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "CompressThread.h"
 #include "ConvertTestSupport.h"
 #include "MainFrm.h"
+#include "Startup.h"
 
 using namespace convert_test;
 
@@ -99,6 +101,45 @@ private slots:
         QTRY_VERIFY(worker.isNull());
         // "Process stopped." is not shown while the window closes.
         QVERIFY(person.Messages.isEmpty());
+        CheckStoppedOutput(folder);
+    }
+
+    // The program's own start-up and shutdown: the close box ends the message
+    // loop, and the windows' destruction waits for the worker before the
+    // program returns (and the media libraries are released after main).
+    void closingTheProgramDuringARun() {
+        MessageBoxAnswerer person;
+        const QString folder = media.filePath("program closed");
+        QPointer<TCompressThread> worker;
+        bool closed = false;
+        QTimer driver;
+        driver.setInterval(10);
+        connect(&driver, &QTimer::timeout, this, [&] {
+            if (MainForm == nullptr || !MainForm->isVisible() || closed) return;
+            if (!worker) {
+                MainForm->ConversionPriority = QThread::NormalPriority;
+                MainForm->FileOpenClipAccept(clip);
+                MainForm->ConvertStep->trigger();
+                MainForm->ebOutFolder->setText(folder);
+                MainForm->btnStartStop->click();
+                worker = MainForm->ActiveWorker;
+                if (!worker) closed = true;
+            } else if (MainForm->ConvertProgress->value() > 0) {
+                closed = true;
+                MainForm->close();
+            }
+        });
+        driver.start();
+        const int exitCode = RunDesktopProgram(*qApp, {});
+        driver.stop();
+        QCOMPARE(exitCode, 0);
+        QVERIFY(closed);
+        QVERIFY(MainForm == nullptr);
+        QVERIFY(worker.isNull() || worker->isFinished());
+        QTRY_VERIFY(worker.isNull());
+        QVERIFY(person.Messages.isEmpty());
+        QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
+        QCOMPARE(stored.value("OutputFolder").toString(), folder);
         CheckStoppedOutput(folder);
     }
 };
