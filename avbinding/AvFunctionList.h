@@ -49,7 +49,6 @@ extern "C" {
     X(Avformat, avformat_open_input)            \
     X(Avformat, avformat_find_stream_info)      \
     X(Avformat, avformat_close_input)           \
-    X(Avformat, av_find_best_stream)            \
     X(Avformat, av_read_frame)                  \
     X(Avformat, av_stream_get_side_data)        \
     X(Avformat, avformat_alloc_output_context2) \
@@ -67,7 +66,6 @@ extern "C" {
     X(Avutil, avutil_version)                   \
     X(Avutil, av_version_info)                  \
     X(Avutil, av_log_set_level)                 \
-    X(Avutil, av_strerror)                      \
     X(Avutil, av_rescale_q)                     \
     X(Avutil, av_rescale_q_rnd)                 \
     X(Avutil, av_strdup)                        \
