@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QList>
+#include <QPair>
+#include <QPointer>
 #include <QStyle>
 
 // The skin's resources live in this static library; nothing else refers to
@@ -54,8 +57,16 @@ void TBaseSkinForm::FormCreate() {
 }
 
 void TBaseSkinForm::RefreshSkin() {
+    // Detaching a style sheet gives each control back a font resolved against
+    // the application's default instead of this window's skin font, so every
+    // control keeps the font it had.
+    QList<QPair<QPointer<QWidget>, QFont>> fonts;
+    for (QWidget* control : findChildren<QWidget*>()) fonts.append({control, control->font()});
     setStyleSheet(QString());
     setStyleSheet(SkinStyleSheet());
+    for (const auto& [control, font] : fonts) {
+        if (control && control->font() != font) control->setFont(font);
+    }
     update();
 }
 

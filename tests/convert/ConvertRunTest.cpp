@@ -88,6 +88,13 @@ private slots:
         form->FileOpenClipAccept(shortB);
         form->ConvertStep->trigger();
         form->ebOutFolder->setText(out.path());
+        // The message boxes are followed by a refresh of the skin, which
+        // leaves every control in its font.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QList<QPair<QWidget*, QFont>> fonts;
+        for (QWidget* control : form->findChildren<QWidget*>())
+            fonts.append({control, control->font()});
         bool detachedAtMessage = false;
         person.OnMessage = [&](const QString&) {
             detachedAtMessage = form->ActiveWorker == nullptr;
@@ -111,6 +118,10 @@ private slots:
             // The list stays for another run.
             QCOMPARE(form->ClipList.size(), std::size_t{2});
         }
+        for (const auto& [control, font] : fonts)
+            QVERIFY2(control->font() == font,
+                     qPrintable(control->objectName() + ": " + control->font().toString() +
+                                " instead of " + font.toString()));
         QVERIFY(log.MaxCurrent >= 99);
         QVERIFY(log.MaxTotal >= 50);
         QVERIFY(log.Statuses.contains("Converting - first clip.avi"));
