@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -158,6 +160,39 @@ private slots:
         QVERIFY(!person.Messages[0].isEmpty());
         QVERIFY(!person.Messages[0].contains("completed"));
         QVERIFY(IsIdle(*form));
+    }
+
+    void aSelectionOutsideTheTablesStartsNothing() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = WindowWithClip(out.path());
+        form->ProfileSelection.FrameRate = 99;
+        form->btnStartStop->click();
+        QTRY_COMPARE(person.Messages.size(), 1);
+        QVERIFY(IsIdle(*form));
+        QVERIFY(QDir(out.path()).isEmpty());
+    }
+
+    void aLongStatusLineIsCutWithTheWholeLineInItsTooltip() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        const QString name = QString(60, u'n') + QStringLiteral(".avi");
+        QVERIFY(QFile::copy(clip, media.filePath(name)));
+        auto form = WindowWithClip(out.path());
+        form->ClipList.clear();
+        form->FileOpenClipAccept(media.filePath(name));
+        QString shown, tip;
+        connect(form->ConvertProgress, &QProgressBar::valueChanged, this, [&](int value) {
+            if (value <= 0 || !shown.isEmpty()) return;
+            shown = form->lbStatus->text();
+            tip = form->lbStatus->toolTip();
+        });
+        form->btnStartStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+        QVERIFY(shown.startsWith("Converting - nnn"));
+        QVERIFY(shown.endsWith(QChar(0x2026)));
+        QVERIFY(form->lbStatus->fontMetrics().horizontalAdvance(shown) <= form->lbStatus->width());
+        QCOMPARE(tip, "Converting - " + name);
     }
 
     void browseReplacesTheTextOrLeavesItWhenCancelled() {
