@@ -267,8 +267,8 @@ public:
     QLabel* lbElapsedTime = nullptr;
     QLabel* lbTimeLeftCaption = nullptr;  // "Time Left:"
     QLabel* lbTimeLeft = nullptr;
-    QProgressBar* TotalProgress = nullptr;  // the whole list, 0 to 100
-    QPushButton* btnStartStop = nullptr;    // "Start" / "Stop"
+    QProgressBar* TotalProgress = nullptr;   // the whole list, 0 to 100
+    QPushButton* btnStartStop = nullptr;     // "Start" / "Stop"
     QAction* StartConvert = nullptr;         // "Start converting"
     QAction* AbortConvert = nullptr;         // "Abort converting"
     QAction* FileBrowseOutFolder = nullptr;  // "Browse Output Folder"
@@ -315,7 +315,6 @@ private:
     QPointer<TCompressThread> LastWorker;
 
 public:
-
     // --- end of step 3 ---
 
 protected:
