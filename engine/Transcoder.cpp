@@ -45,7 +45,12 @@ AVStream* FindStream(AVFormatContext& input, AVMediaType type) {
 }
 
 // Opens the decoder of a source stream with the library's own threads.
-av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError) {
+// shrinksByHalf: the pictures end up at most half as wide and half as high as
+// decoded. The deblocking of pictures that no other picture refers to is then
+// skipped: it smooths block edges finer than the scaled picture can show, and
+// since nothing is predicted from those pictures no error can carry over.
+av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError,
+                                 bool shrinksByHalf = false) {
     const AVCodec* decoder = AV.avcodec_find_decoder(stream.codecpar->codec_id);
     if (!decoder) throw EngineError("Codec not found\n");
     av::CodecContextPtr context(AV.avcodec_alloc_context3(decoder));
@@ -56,6 +61,7 @@ av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError) 
     context->pkt_timebase = stream.time_base;
     context->thread_count = 0;
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (shrinksByHalf) context->skip_loop_filter = AVDISCARD_NONREF;
     if (AV.avcodec_open2(context.get(), decoder, nullptr) < 0) throw EngineError(openError);
     return context;
 }
@@ -172,10 +178,17 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
 void TTranscoder::StartDecoders() {
     TranscodeState& s = *State;
     if (s.InputVideo) {
-        s.VideoDecoder = StartDecoder(*s.InputVideo, "Could not open in video codec\n");
+        s.Rotation = transcode::UprightRotation(s.InputVideo);
+        const bool swaps = transcode::SwapsSides(s.Rotation);
+        const int64_t shownWidth = swaps ? Parameters.Height : Parameters.Width;
+        const int64_t shownHeight = swaps ? Parameters.Width : Parameters.Height;
+        const AVCodecParameters& source = *s.InputVideo->codecpar;
+        const bool shrinksByHalf =
+            source.width >= 2 * shownWidth && source.height >= 2 * shownHeight;
+        s.VideoDecoder =
+            StartDecoder(*s.InputVideo, "Could not open in video codec\n", shrinksByHalf);
         s.DecodedPicture = NewFrame();
         s.IncomingPicture = NewFrame();
-        s.Rotation = transcode::UprightRotation(s.InputVideo);
         if (s.InputVideo->start_time != AV_NOPTS_VALUE && s.InputVideo->start_time > 0) {
             s.VideoStart = s.InputVideo->start_time;
         }
