@@ -1,5 +1,6 @@
 #include "BaseSkinFrm.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QList>
@@ -27,7 +28,11 @@ QString ReadSkinStyleSheet() {
 TBaseSkinForm::TBaseSkinForm(QWidget* owner, QSize clientSize, Qt::WindowFlags flags)
     : QDialog(owner, flags) {
     RegisterSkinResources();
-    setFont(SkinFont());
+    // Style sheets draw some parts (the grid's titles, popup menus) with the
+    // application's default font, so the skin's font is made that default.
+    const QFont skinFont = SkinFont();
+    if (QApplication::font() != skinFont) QApplication::setFont(skinFont);
+    setFont(skinFont);
     setFixedSize(clientSize);
     setSizeGripEnabled(false);
 }
