@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "RunProgram.h"
 #include "TestMedia.h"
 
 namespace {
@@ -34,21 +35,9 @@ protected:
     // Runs the program with HOME in a temporary folder, so the default output
     // folder never touches the user's own.
     ProcessResult Cli(const QStringList& arguments) {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", Home.path());
-        process.setProcessEnvironment(env);
-        process.start(Program, arguments);
-        ProcessResult result;
-        if (!process.waitForFinished(120000)) {
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.Out = process.readAllStandardOutput();
-        result.Err = process.readAllStandardError();
-        return result;
+        return test_support::RunProgram(Program, arguments, env);
     }
 
     static inline std::unique_ptr<QTemporaryDir> Sources;

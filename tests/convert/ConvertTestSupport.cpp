@@ -3,90 +3,21 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
+#include "RunProgram.h"
+#include "TestClips.h"
 
 namespace convert_test {
 
-namespace {
-
-std::unique_ptr<QTemporaryDir>& HomeDir() {
-    static std::unique_ptr<QTemporaryDir> dir;
-    return dir;
-}
-
-struct ProgramResult {
-    bool Ran = false;
-    int ExitCode = -1;
-    QByteArray Output;
-    QByteArray Errors;
-};
-
-ProgramResult RunProgram(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    ProgramResult result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.Ran = true;
-    result.ExitCode = process.exitCode();
-    result.Output = process.readAllStandardOutput();
-    result.Errors = process.readAllStandardError();
-    return result;
-}
-
-}  // namespace
-
-void UseTemporaryHome() {
-    HomeDir() = std::make_unique<QTemporaryDir>();
-    const QByteArray home = QFile::encodeName(HomeDir()->path());
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", home + "/.config");
-    QDir(HomeDir()->path()).mkpath(QStringLiteral(".config"));
-}
-
-QString HomeFolder() {
-    return HomeDir() ? HomeDir()->path() : QString();
-}
-
-QString SettingsFilePath() {
-    return HomeFolder() + QStringLiteral("/.config/Brenholt/Kestovar3GPVideoConverter.conf");
-}
+using test_support::ProgramResult;
 
 QString MakeClip(const QString& path, int seconds, int width, int height) {
-    const ProgramResult result =
-        RunProgram(QStringLiteral("ffmpeg"),
-                   {"-v",
-                    "error",
-                    "-y",
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    QStringLiteral("testsrc=size=%1x%2:rate=25").arg(width).arg(height),
-                    "-f",
-                    "lavfi",
-                    "-i",
-                    "sine=frequency=440:sample_rate=22050",
-                    "-t",
-                    QString::number(seconds),
-                    "-c:v",
-                    "mpeg4",
-                    "-q:v",
-                    "5",
-                    "-c:a",
-                    "pcm_s16le",
-                    path});
-    if (!result.Ran || result.ExitCode != 0) {
-        qWarning("ffmpeg failed: %s", result.Errors.constData());
-        return {};
-    }
-    return path;
+    return test_support::MakeMpeg4PcmClip(path, seconds, width, height, 22050);
 }
 
 QString MakeJunkFile(const QString& path) {
@@ -97,27 +28,27 @@ QString MakeJunkFile(const QString& path) {
 }
 
 bool DecodesCleanly(const QString& path, QString* complaint) {
-    const ProgramResult result = RunProgram(
+    const ProgramResult result = test_support::RunProgram(
         QStringLiteral("ffmpeg"), {"-nostdin", "-v", "error", "-i", path, "-f", "null", "-"});
-    const QByteArray said = result.Output + result.Errors;
+    const QByteArray said = result.Out + result.Err;
     if (complaint) *complaint = QString::fromUtf8(said);
-    return result.Ran && result.ExitCode == 0 && said.trimmed().isEmpty();
+    return result.ExitCode == 0 && said.trimmed().isEmpty();
 }
 
 double DurationOf(const QString& path) {
-    const ProgramResult result = RunProgram(
+    const ProgramResult result = test_support::RunProgram(
         QStringLiteral("ffprobe"),
         {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", path});
     bool ok = false;
-    const double seconds = result.Output.trimmed().toDouble(&ok);
-    return result.Ran && result.ExitCode == 0 && ok ? seconds : -1;
+    const double seconds = result.Out.trimmed().toDouble(&ok);
+    return result.ExitCode == 0 && ok ? seconds : -1;
 }
 
 QStringList CodecsOf(const QString& path) {
-    const ProgramResult result = RunProgram(
+    const ProgramResult result = test_support::RunProgram(
         QStringLiteral("ffprobe"),
         {"-v", "error", "-show_entries", "stream=codec_name", "-of", "default=nw=1:nk=1", path});
-    return QString::fromUtf8(result.Output).split(u'\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(result.Out).split(u'\n', Qt::SkipEmptyParts);
 }
 
 std::unique_ptr<TMainForm> NewMainForm() {

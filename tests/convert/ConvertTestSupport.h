@@ -11,17 +11,17 @@
 #include <functional>
 #include <memory>
 
+#include "TemporaryHome.h"
+
 class QTimer;
 class TMainForm;
 
 namespace convert_test {
 
-// Points HOME and XDG_CONFIG_HOME at a fresh temporary folder that lives until
-// the process ends. Call before the application object is created.
-void UseTemporaryHome();
-QString HomeFolder();
-// The settings file the main window writes under the temporary home.
-QString SettingsFilePath();
+// The temporary home: UseTemporaryHome, HomeFolder and SettingsFilePath.
+using test_support::HomeFolder;
+using test_support::SettingsFilePath;
+using test_support::UseTemporaryHome;
 
 // A clip of `seconds` seconds, testsrc pictures of the given size at 25 fps
 // with a sine tone, MPEG-4 video and PCM sound in an AVI file. Returns the

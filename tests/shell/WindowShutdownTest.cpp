@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,7 +12,9 @@
 #include "CompressThread.h"
 #include "ConfigureWorker.h"
 #include "MainFrm.h"
+#include "RunProgram.h"
 #include "ShellTestSupport.h"
+#include "TestClips.h"
 #include "WorkerHost.h"
 
 // Stands in for the window's own report procedures, on the window's thread.
@@ -50,27 +51,7 @@ class WindowShutdownTest : public QObject {
 private slots:
     void initTestCase() {
         clipPath = media.filePath("long clip.avi");
-        const int status = QProcess::execute("ffmpeg", {"-v",
-                                                        "error",
-                                                        "-y",
-                                                        "-f",
-                                                        "lavfi",
-                                                        "-i",
-                                                        "testsrc=size=320x240:rate=25",
-                                                        "-f",
-                                                        "lavfi",
-                                                        "-i",
-                                                        "sine=frequency=440:sample_rate=44100",
-                                                        "-t",
-                                                        "20",
-                                                        "-c:v",
-                                                        "mpeg4",
-                                                        "-q:v",
-                                                        "5",
-                                                        "-c:a",
-                                                        "pcm_s16le",
-                                                        clipPath});
-        QCOMPARE(status, 0);
+        QVERIFY(!test_support::MakeMpeg4PcmClip(clipPath, 20, 320, 240, 44100).isEmpty());
     }
 
     void closingDuringARunWaitsAndShowsNothing() {
@@ -110,12 +91,13 @@ private slots:
         const QFileInfo output(outFolder + "/long clip.3gp");
         QVERIFY(output.exists());
         QVERIFY(output.size() > 0);
-        QProcess probe;
-        probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
-                                "default=nw=1:nk=1", output.filePath()});
-        QVERIFY(probe.waitForFinished(20000));
-        QCOMPARE(probe.exitCode(), 0);
-        const double seconds = probe.readAllStandardOutput().trimmed().toDouble();
+        const test_support::ProgramResult probe =
+            test_support::RunProgram("ffprobe",
+                                     {"-v", "error", "-show_entries", "format=duration", "-of",
+                                      "default=nw=1:nk=1", output.filePath()},
+                                     std::nullopt, 20000);
+        QCOMPARE(probe.ExitCode, 0);
+        const double seconds = probe.Out.trimmed().toDouble();
         QVERIFY2(seconds > 0 && seconds < 19.5, qPrintable(QString::number(seconds)));
         // The settings were written as well.
         QSettings stored(settings.FilePath(), QSettings::IniFormat);

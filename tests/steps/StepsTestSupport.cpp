@@ -1,55 +1,28 @@
 #include "StepsTestSupport.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <memory>
+#include <algorithm>
+
+#include "TestClips.h"
 
 namespace steps_test {
 
-namespace {
-
-std::unique_ptr<QTemporaryDir>& HomeDir() {
-    static std::unique_ptr<QTemporaryDir> dir;
-    return dir;
-}
-
-}  // namespace
-
-void UseTemporaryHome() {
-    HomeDir() = std::make_unique<QTemporaryDir>();
-    const QByteArray home = QFile::encodeName(HomeDir()->path());
-    qputenv("HOME", home);
-    qputenv("XDG_CONFIG_HOME", home + "/.config");
-    QDir(HomeDir()->path()).mkpath(QStringLiteral(".config"));
-}
-
-QString HomeFolder() {
-    return HomeDir() ? HomeDir()->path() : QString();
-}
-
 QString MakeClip(const QString& outputPath, const QStringList& arguments) {
-    QProcess ffmpeg;
-    QStringList all{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y")};
-    all += arguments;
-    all += outputPath;
-    ffmpeg.start(QStringLiteral("ffmpeg"), all);
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
-        ffmpeg.exitCode() != 0) {
-        qWarning("ffmpeg failed: %s", ffmpeg.readAllStandardError().constData());
+    const test_support::ProgramResult result = test_support::RunFfmpeg(arguments, outputPath);
+    if (result.ExitCode != 0) {
+        qWarning("ffmpeg failed: %s", result.Err.constData());
         return {};
     }
     return outputPath;
 }
 
 QString MakeSmallVideo(const QString& outputPath, int width, int height) {
-    return MakeClip(outputPath,
-                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                     QStringLiteral("testsrc=size=%1x%2:rate=10").arg(width).arg(height),
-                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                     QStringLiteral("sine=frequency=440:sample_rate=8000"), QStringLiteral("-t"),
-                     QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("mpeg4")});
+    QStringList arguments =
+        test_support::TestPictureInput(QStringLiteral("%1x%2").arg(width).arg(height), 10);
+    arguments << test_support::SineToneInput(8000);
+    arguments << QStringLiteral("-t") << QStringLiteral("1") << QStringLiteral("-c:v")
+              << QStringLiteral("mpeg4");
+    return MakeClip(outputPath, arguments);
 }
 
 QString MakeJunkFile(const QString& outputPath, qint64 bytes) {
@@ -71,10 +44,6 @@ bool PadFile(const QString& path, qint64 bytes) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) || file.size() > bytes) return false;
     return file.resize(bytes);
-}
-
-QString SettingsFilePath() {
-    return HomeFolder() + QStringLiteral("/.config/Brenholt/Kestovar3GPVideoConverter.conf");
 }
 
 }  // namespace steps_test

@@ -7,16 +7,16 @@
 #include <QStringList>
 #include <QTest>
 
+#include "TemporaryHome.h"
+
 namespace steps_test {
 
-// Points HOME and XDG_CONFIG_HOME at a fresh temporary folder that lives until
-// the process ends. Call before the application object is created.
-void UseTemporaryHome();
+// The temporary home: UseTemporaryHome, HomeFolder and SettingsFilePath.
+using test_support::HomeFolder;
+using test_support::SettingsFilePath;
+using test_support::UseTemporaryHome;
 
-// The temporary home folder of UseTemporaryHome.
-QString HomeFolder();
-
-// Runs the ffmpeg program with the given arguments (after "-v error -y") and
+// Runs the ffmpeg program with the given arguments (after "-v error -nostdin -y") and
 // returns the output path, or an empty string when ffmpeg failed.
 QString MakeClip(const QString& outputPath, const QStringList& arguments);
 
@@ -29,9 +29,6 @@ bool PadFile(const QString& path, qint64 bytes);
 
 // A file of exactly `bytes` bytes that no media library can read.
 QString MakeJunkFile(const QString& outputPath, qint64 bytes);
-
-// The settings file the main window reads and writes under the temporary home.
-QString SettingsFilePath();
 
 }  // namespace steps_test
 

@@ -7,27 +7,23 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <memory>
 
 #include "EngineError.h"
+#include "RunProgram.h"
+#include "TestClips.h"
 
 namespace testmedia {
 
 ProcessResult Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
+    const test_support::ProgramResult ran = test_support::RunProgram(program, arguments);
     ProcessResult result;
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000)) {
-        result.Err = "could not run " + program;
-        return result;
-    }
-    result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.Out = QString::fromUtf8(process.readAllStandardOutput());
-    result.Err = QString::fromUtf8(process.readAllStandardError());
+    result.ExitCode = ran.ExitCode;
+    result.Out = QString::fromUtf8(ran.Out);
+    result.Err = QString::fromUtf8(ran.Err);
     return result;
 }
 
@@ -54,10 +50,10 @@ QString MakeClip(const QString& fileName, const QStringList& arguments) {
     QDir().mkpath(folder);
     const QString path = folder + "/" + fileName;
     if (QFileInfo::exists(path)) return path;
-    QStringList all{"-v", "error", "-nostdin", "-y"};
-    all << arguments << path;
-    const ProcessResult result = Run(KESTOVAR_FFMPEG, all);
-    EXPECT_EQ(result.ExitCode, 0) << "ffmpeg " << all.join(' ').toStdString() << "\n"
+    const test_support::ProgramResult result =
+        test_support::RunFfmpeg(arguments, path, KESTOVAR_FFMPEG);
+    EXPECT_EQ(result.ExitCode, 0) << "ffmpeg " << arguments.join(' ').toStdString() << " "
+                                  << path.toStdString() << "\n"
                                   << result.Err.toStdString();
     return path;
 }

@@ -7,32 +7,19 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
+#include "RunProgram.h"
+#include "TestClips.h"
+
 namespace testmedia {
 
-struct ProcessResult {
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
+using ProcessResult = test_support::ProgramResult;
 
 inline ProcessResult Run(const QString& program, const QStringList& arguments,
                          int timeoutMs = 120000) {
-    QProcess process;
-    process.start(program, arguments);
-    ProcessResult result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.Out = process.readAllStandardOutput();
-    result.Err = process.readAllStandardError();
-    return result;
+    return test_support::RunProgram(program, arguments, std::nullopt, timeoutMs);
 }
 
 // A clip of testsrc pictures (and a sine tone unless audioCodec is empty) in
@@ -40,25 +27,12 @@ inline ProcessResult Run(const QString& program, const QStringList& arguments,
 inline bool MakeClip(const QString& path, double seconds, const QString& size = "160x120",
                      int rate = 25, const QString& videoCodec = "mpeg1video",
                      const QString& audioCodec = "mp2", int sampleRate = 22050) {
-    QStringList args{"-v", "error", "-y"};
-    if (!videoCodec.isEmpty()) {
-        args << "-f"
-             << "lavfi"
-             << "-i"
-             << QString("testsrc=size=%1:rate=%2:duration=%3").arg(size).arg(rate).arg(seconds);
-    }
-    if (!audioCodec.isEmpty()) {
-        args << "-f"
-             << "lavfi"
-             << "-i"
-             << QString("sine=frequency=440:sample_rate=%1:duration=%2")
-                    .arg(sampleRate)
-                    .arg(seconds);
-    }
+    QStringList args;
+    if (!videoCodec.isEmpty()) args << test_support::TestPictureInput(size, rate, seconds);
+    if (!audioCodec.isEmpty()) args << test_support::SineToneInput(sampleRate, seconds);
     if (!videoCodec.isEmpty()) args << "-c:v" << videoCodec;
     if (!audioCodec.isEmpty()) args << "-c:a" << audioCodec;
-    args << path;
-    return Run("ffmpeg", args).ExitCode == 0;
+    return test_support::RunFfmpeg(args, path).ExitCode == 0;
 }
 
 // ffprobe's view of a file: format and streams as JSON; empty when unreadable.

@@ -1,0 +1,30 @@
+#include "RunProgram.h"
+
+#include <QProcess>
+
+namespace test_support {
+
+ProgramResult RunProgram(const QString& program, const QStringList& arguments,
+                         const std::optional<QProcessEnvironment>& environment, int timeoutMs) {
+    QProcess process;
+    if (environment) process.setProcessEnvironment(*environment);
+    process.start(program, arguments);
+    ProgramResult result;
+    if (!process.waitForStarted(timeoutMs)) {
+        result.Err = "could not run " + program.toUtf8();
+        return result;
+    }
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        result.Err =
+            program.toUtf8() + " did not finish within " + QByteArray::number(timeoutMs) + " ms";
+        return result;
+    }
+    result.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.Out = process.readAllStandardOutput();
+    result.Err = process.readAllStandardError();
+    return result;
+}
+
+}  // namespace test_support
