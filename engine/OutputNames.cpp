@@ -2,8 +2,6 @@
 
 #include <QDir>
 
-namespace {
-
 bool IsPathSeparator(QChar c) {
 #ifdef Q_OS_WIN
     return c == u'\\' || c == u'/';
@@ -11,8 +9,6 @@ bool IsPathSeparator(QChar c) {
     return c == QDir::separator();
 #endif
 }
-
-}  // namespace
 
 QString FileNameOfPath(const QString& path) {
     for (qsizetype i = path.size() - 1; i >= 0; --i) {

@@ -9,5 +9,8 @@
 // the platform's; on Windows both "\" and "/" count.
 QString BuildOutputPath(const QString& outputFolder, const QString& sourcePath);
 
+// The platform's path separator; on Windows both "\\" and "/".
+bool IsPathSeparator(QChar c);
+
 // The text after the last path separator of path; the whole path without one.
 QString FileNameOfPath(const QString& path);

@@ -16,6 +16,7 @@
 
 #include "AppTitle.h"
 #include "Dynamicavimport.h"
+#include "OutputFolder.h"
 #include "SettingsStore.h"
 #include "SourceClipsGrid.h"
 #include "TimeFormat.h"

@@ -26,6 +26,8 @@
 #include "ConfigureWorker.h"
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
+#include "OutputFolder.h"
+#include "OutputNames.h"
 #include "TimeFormat.h"
 
 namespace {
@@ -70,14 +72,6 @@ QProgressBar* MakeProgressBar(QWidget* parent, const char* name, QRect geometry)
     bar->setValue(0);
     bar->setTextVisible(false);
     return bar;
-}
-
-bool IsPathSeparator(QChar c) {
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u'/';
-#else
-    return c == QDir::separator();
-#endif
 }
 
 // The folder text less one trailing path separator. A text that is nothing
@@ -164,15 +158,15 @@ void TMainForm::StartConvertExecute() {
         folder = trimmed;
         ebOutFolder->setText(folder);
     }
-    if (folder.contains(u'*') || folder.contains(u'?')) {
-        ShowMessageBox(1, QStringLiteral("Invalid name of output folder:\n") + folder, this);
+    if (HasInvalidFolderCharacters(folder)) {
+        ShowMessageBox(1, InvalidFolderMessage(folder), this);
         RefreshSkin();
         return;
     }
     // Something of that name, folder or file, is taken as it is; a missing
     // folder is created one level deep (its parent must exist).
-    if (!QFileInfo::exists(folder) && !QDir().mkdir(folder)) {
-        ShowMessageBox(1, QStringLiteral("Cannot create output folder:\n") + folder, this);
+    if (!EnsureFolderExists(folder)) {
+        ShowMessageBox(1, CannotCreateFolderMessage(folder), this);
         RefreshSkin();
         return;
     }

@@ -1,6 +1,5 @@
 #include "SettingsStore.h"
 
-#include <QDir>
 #include <QSettings>
 #include <QVariant>
 #include <limits>
@@ -42,14 +41,6 @@ bool FitsInt32(long long value) {
 }
 
 }  // namespace
-
-QString DefaultOutputFolder() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\3gpVideo");
-#else
-    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/3gpVideo"));
-#endif
-}
 
 namespace SettingsStore {
 

@@ -17,10 +17,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The output folder before anything is stored: C:\3gpVideo on Windows, the
-// folder 3gpVideo in the user's home folder elsewhere.
-QString DefaultOutputFolder();
-
 // A path names one value: the text after its last backslash is the value's
 // name, the text before it a key path below the application's key.
 namespace SettingsStore {

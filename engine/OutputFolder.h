@@ -1,0 +1,31 @@
+// The output folder of a run: its default, and the checks both programs make
+// before a run starts, with their messages.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The folder a run writes to when none is chosen: 3gpVideo in the user's home
+// folder (C:\3gpVideo on Windows), with the platform's separators.
+QString DefaultOutputFolder();
+
+// A folder name holding "*" or "?", which no folder may carry.
+bool HasInvalidFolderCharacters(const QString& folder);
+// Something of that name exists (folder or not: it is taken as it is), or the
+// folder was created, one level deep; a missing parent is not created.
+bool EnsureFolderExists(const QString& folder);
+
+QString InvalidFolderMessage(const QString& folder);       // "Invalid name of output folder:\n..."
+QString CannotCreateFolderMessage(const QString& folder);  // "Cannot create output folder:\n..."
+
+struct OutputFolderProblem {
+    enum class Kind { InvalidName, CannotCreate };
+    Kind What;
+    QString Message;
+};
+
+// The command-line program's check: removes one trailing path separator from
+// folder (in place), refuses an empty name (a lone separator too: a run never
+// writes into the root) and one holding "*" or "?", and makes sure the folder
+// exists as EnsureFolderExists does.
+std::optional<OutputFolderProblem> PrepareOutputFolder(QString& folder);
