@@ -8,17 +8,10 @@
 #include <QUrl>
 
 #include "AppTitle.h"
+#include "ControlFactory.h"
 #include "MakerInfo.h"
 
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint position) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(position);
-    label->adjustSize();
-    return label;
-}
 
 // A link keeps its place; it is at least as wide as laid out and wide
 // enough for its whole text.

@@ -6,21 +6,11 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
-
-namespace {
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-}  // namespace
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
     : TBaseSkinForm(owner, QSize(183, 202), FixedDialogFlags()), mainForm_(mainForm) {
@@ -33,21 +23,21 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
     gbSettings->setGeometry(3, 3, 168, 134);
 
-    lbFramerate = MakeLabel(QStringLiteral("Framerate:"), gbSettings, 9, 33);
+    lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate =
         MakePopupSelector(gbSettings, this, QRect(81, 29, 64, 23), QRect(145, 29, 17, 23));
     ebFramerate = framerate.Field;
     btnSelectFramerate = framerate.Button;
     FrameratePopupActionBar = framerate.Menu;
 
-    lbVideoQuality = MakeLabel(QStringLiteral("Video Quality:"), gbSettings, 9, 62);
+    lbVideoQuality = MakeLabel(gbSettings, nullptr, QStringLiteral("Video Quality:"), {9, 62});
     TPopupSelector video =
         MakePopupSelector(gbSettings, this, QRect(81, 58, 64, 23), QRect(145, 58, 17, 23));
     ebVideoQuality = video.Field;
     btnSelectVideoQuality = video.Button;
     VideoQualityPopupActionBar = video.Menu;
 
-    lbAudioQuality = MakeLabel(QStringLiteral("Audio Quality:"), gbSettings, 9, 91);
+    lbAudioQuality = MakeLabel(gbSettings, nullptr, QStringLiteral("Audio Quality:"), {9, 91});
     TPopupSelector audio =
         MakePopupSelector(gbSettings, this, QRect(81, 87, 64, 23), QRect(145, 87, 17, 23));
     ebAudioQuality = audio.Field;

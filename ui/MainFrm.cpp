@@ -15,6 +15,7 @@
 #include <QToolBar>
 
 #include "AppTitle.h"
+#include "ControlFactory.h"
 #include "Dynamicavimport.h"
 #include "OutputFolder.h"
 #include "SettingsStore.h"
@@ -42,15 +43,6 @@ QGroupBox* MakeGroupBox(QWidget* page, const char* name, const QString& title, Q
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(geometry);
     return box;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
 }
 
 }  // namespace

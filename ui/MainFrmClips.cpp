@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "ClipProbe.h"
+#include "ControlFactory.h"
 #include "MainFrm.h"
 #include "SourceClipsGrid.h"
 #include "UpDownArrows.h"
@@ -43,11 +44,7 @@ constexpr ClipFilter kClipFilters[] = {
 
 QPushButton* MakeStepButton(QWidget* parent, const char* name, const QString& caption,
                             QRect geometry, QAction* action) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
+    QPushButton* button = MakeButton(parent, name, caption, geometry);
     // The button only runs its action, and is greyed while the action is.
     button->setEnabled(action->isEnabled());
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);

@@ -24,6 +24,7 @@
 
 #include "CompressThread.h"
 #include "ConfigureWorker.h"
+#include "ControlFactory.h"
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
 #include "OutputFolder.h"
@@ -31,30 +32,6 @@
 #include "TimeFormat.h"
 
 namespace {
-
-QPushButton* MakePageButton(QWidget* parent, const char* name, const QString& caption,
-                            QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint position,
-                  bool bold) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    label->move(position);
-    label->adjustSize();
-    return label;
-}
 
 // A label of fixed width whose text changes during a run.
 QLabel* MakeFixedLabel(QWidget* parent, const char* name, QPoint position, int width) {
@@ -98,10 +75,10 @@ void TMainForm::BuildConvertPage() {
     // "Output Folder:" and ebOutFolder are built with the window (the settings
     // store restores the folder's text).
     btnBrowseOutput =
-        MakePageButton(gbConvertVideo, "btnBrowseOutput", tr("Browse"), {335, 26, 60, 23});
+        MakeButton(gbConvertVideo, "btnBrowseOutput", tr("Browse"), {335, 26, 60, 23});
     connect(btnBrowseOutput, &QPushButton::clicked, FileBrowseOutFolder, &QAction::trigger);
     btnOpenOutFolder =
-        MakePageButton(gbConvertVideo, "btnOpenOutFolder", tr("Open"), {335, 55, 60, 23});
+        MakeButton(gbConvertVideo, "btnOpenOutFolder", tr("Open"), {335, 55, 60, 23});
     connect(btnOpenOutFolder, &QPushButton::clicked, this, &TMainForm::btnOpenOutFolderClick);
 
     lbStatusCaption = MakeLabel(gbConvertVideo, "lbStatusCaption", tr("Status:"), {14, 66}, true);
@@ -123,7 +100,7 @@ void TMainForm::BuildConvertPage() {
     if (timeLeftLeft < 281) lbTimeLeftCaption->move(timeLeftLeft - 62, 114);
     TotalProgress = MakeProgressBar(gbConvertVideo, "TotalProgress", {14, 134, 315, 16});
 
-    btnStartStop = MakePageButton(gbConvertVideo, "btnStartStop", tr("Start"), {335, 129, 60, 23});
+    btnStartStop = MakeButton(gbConvertVideo, "btnStartStop", tr("Start"), {335, 129, 60, 23});
     connect(btnStartStop, &QPushButton::clicked, this, &TMainForm::btnStartStopClick);
 }
 

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "AdvancedSettingsFrm.h"
+#include "ControlFactory.h"
 #include "Formatparams.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
@@ -20,13 +21,6 @@ namespace {
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
 }
 
 QRadioButton* MakeRadioButton(const char* name, const QString& caption, QWidget* parent,
@@ -52,21 +46,21 @@ constexpr int kResolutionItemCount = static_cast<int>(ResolutionTable.size());
 }  // namespace
 
 void TMainForm::BuildSelectorPage() {
-    MakeLabel(tr("Manufacturer:"), gbSelPhoneModel, 16, 31);
+    MakeLabel(gbSelPhoneModel, nullptr, tr("Manufacturer:"), {16, 31});
     TPopupSelector manufacturer =
         MakePopupSelector(gbSelPhoneModel, this, {92, 26, 85, 23}, {177, 26, 17, 23});
     ebPhoneManufacturer = manufacturer.Field;
     btnSelectPhoneManufacturer = manufacturer.Button;
     PhoneManufacturerPopupActionBar = manufacturer.Menu;
 
-    MakeLabel(tr("Model:"), gbSelPhoneModel, 205, 31);
+    MakeLabel(gbSelPhoneModel, nullptr, tr("Model:"), {205, 31});
     TPopupSelector model =
         MakePopupSelector(gbSelPhoneModel, this, {242, 26, 136, 23}, {378, 26, 17, 23});
     ebPhoneModel = model.Field;
     btnSelectPhoneModel = model.Button;
     PhoneModelPopupActionBar = model.Menu;
 
-    MakeLabel(tr("Resolution:"), gbSelPhoneModel, 16, 60);
+    MakeLabel(gbSelPhoneModel, nullptr, tr("Resolution:"), {16, 60});
     TPopupSelector resolution =
         MakePopupSelector(gbSelPhoneModel, this, {92, 56, 64, 23}, {156, 56, 17, 23});
     ebResolution = resolution.Field;
