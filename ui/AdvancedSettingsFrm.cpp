@@ -24,35 +24,25 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     gbSettings->setGeometry(3, 3, 168, 134);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
-    TPopupSelector framerate =
-        MakePopupSelector(gbSettings, this, QRect(81, 29, 64, 23), QRect(145, 29, 17, 23));
+    TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
+                                                 QRect(81, 29, 64, 23), QRect(145, 29, 17, 23));
     ebFramerate = framerate.Field;
     btnSelectFramerate = framerate.Button;
     FrameratePopupActionBar = framerate.Menu;
 
     lbVideoQuality = MakeLabel(gbSettings, nullptr, QStringLiteral("Video Quality:"), {9, 62});
-    TPopupSelector video =
-        MakePopupSelector(gbSettings, this, QRect(81, 58, 64, 23), QRect(145, 58, 17, 23));
+    TPopupSelector video = MakePopupSelector(gbSettings, this, QStringLiteral("VideoQuality"),
+                                             QRect(81, 58, 64, 23), QRect(145, 58, 17, 23));
     ebVideoQuality = video.Field;
     btnSelectVideoQuality = video.Button;
     VideoQualityPopupActionBar = video.Menu;
 
     lbAudioQuality = MakeLabel(gbSettings, nullptr, QStringLiteral("Audio Quality:"), {9, 91});
-    TPopupSelector audio =
-        MakePopupSelector(gbSettings, this, QRect(81, 87, 64, 23), QRect(145, 87, 17, 23));
+    TPopupSelector audio = MakePopupSelector(gbSettings, this, QStringLiteral("AudioQuality"),
+                                             QRect(81, 87, 64, 23), QRect(145, 87, 17, 23));
     ebAudioQuality = audio.Field;
     btnSelectAudioQuality = audio.Button;
     AudioQualityPopupActionBar = audio.Menu;
-
-    ebFramerate->setObjectName(QStringLiteral("ebFramerate"));
-    ebVideoQuality->setObjectName(QStringLiteral("ebVideoQuality"));
-    ebAudioQuality->setObjectName(QStringLiteral("ebAudioQuality"));
-    btnSelectFramerate->setObjectName(QStringLiteral("btnSelectFramerate"));
-    btnSelectVideoQuality->setObjectName(QStringLiteral("btnSelectVideoQuality"));
-    btnSelectAudioQuality->setObjectName(QStringLiteral("btnSelectAudioQuality"));
-    FrameratePopupActionBar->setObjectName(QStringLiteral("FrameratePopupActionBar"));
-    VideoQualityPopupActionBar->setObjectName(QStringLiteral("VideoQualityPopupActionBar"));
-    AudioQualityPopupActionBar->setObjectName(QStringLiteral("AudioQualityPopupActionBar"));
 
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));

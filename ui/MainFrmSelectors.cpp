@@ -48,35 +48,26 @@ constexpr int kResolutionItemCount = static_cast<int>(ResolutionTable.size());
 void TMainForm::BuildSelectorPage() {
     MakeLabel(gbSelPhoneModel, nullptr, tr("Manufacturer:"), {16, 31});
     TPopupSelector manufacturer =
-        MakePopupSelector(gbSelPhoneModel, this, {92, 26, 85, 23}, {177, 26, 17, 23});
+        MakePopupSelector(gbSelPhoneModel, this, QStringLiteral("PhoneManufacturer"),
+                          {92, 26, 85, 23}, {177, 26, 17, 23});
     ebPhoneManufacturer = manufacturer.Field;
     btnSelectPhoneManufacturer = manufacturer.Button;
     PhoneManufacturerPopupActionBar = manufacturer.Menu;
 
     MakeLabel(gbSelPhoneModel, nullptr, tr("Model:"), {205, 31});
-    TPopupSelector model =
-        MakePopupSelector(gbSelPhoneModel, this, {242, 26, 136, 23}, {378, 26, 17, 23});
+    TPopupSelector model = MakePopupSelector(gbSelPhoneModel, this, QStringLiteral("PhoneModel"),
+                                             {242, 26, 136, 23}, {378, 26, 17, 23});
     ebPhoneModel = model.Field;
     btnSelectPhoneModel = model.Button;
     PhoneModelPopupActionBar = model.Menu;
 
     MakeLabel(gbSelPhoneModel, nullptr, tr("Resolution:"), {16, 60});
-    TPopupSelector resolution =
-        MakePopupSelector(gbSelPhoneModel, this, {92, 56, 64, 23}, {156, 56, 17, 23});
+    TPopupSelector resolution = MakePopupSelector(
+        gbSelPhoneModel, this, QStringLiteral("Resolution"), {92, 56, 64, 23}, {156, 56, 17, 23});
     ebResolution = resolution.Field;
     btnSelectResolution = resolution.Button;
     ResolutionPopupActionBar = resolution.Menu;
 
-    ebPhoneManufacturer->setObjectName(QStringLiteral("ebPhoneManufacturer"));
-    ebPhoneModel->setObjectName(QStringLiteral("ebPhoneModel"));
-    ebResolution->setObjectName(QStringLiteral("ebResolution"));
-    btnSelectPhoneManufacturer->setObjectName(QStringLiteral("btnSelectPhoneManufacturer"));
-    btnSelectPhoneModel->setObjectName(QStringLiteral("btnSelectPhoneModel"));
-    btnSelectResolution->setObjectName(QStringLiteral("btnSelectResolution"));
-    PhoneManufacturerPopupActionBar->setObjectName(
-        QStringLiteral("PhoneManufacturerPopupActionBar"));
-    PhoneModelPopupActionBar->setObjectName(QStringLiteral("PhoneModelPopupActionBar"));
-    ResolutionPopupActionBar->setObjectName(QStringLiteral("ResolutionPopupActionBar"));
     connect(btnSelectPhoneManufacturer, &QPushButton::clicked, this,
             &TMainForm::btnSelectPhoneManufacturerClick);
     connect(btnSelectPhoneModel, &QPushButton::clicked, this, &TMainForm::btnSelectPhoneModelClick);

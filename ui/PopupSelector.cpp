@@ -22,15 +22,18 @@ void ShowSelectorText(QLineEdit* field, const QString& text) {
     field->setToolTip(text);
 }
 
-TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QRect& fieldRect,
-                                 const QRect& buttonRect) {
+TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QString& stem,
+                                 const QRect& fieldRect, const QRect& buttonRect) {
     TPopupSelector selector;
     selector.Field = new QLineEdit(parent);
+    selector.Field->setObjectName(QStringLiteral("eb") + stem);
     selector.Field->setReadOnly(true);
     selector.Field->setGeometry(fieldRect);
     selector.Button = new TPopupButton(parent);
+    selector.Button->setObjectName(QStringLiteral("btnSelect") + stem);
     selector.Button->setGeometry(buttonRect);
     selector.Menu = new QMenu(menuOwner);
+    selector.Menu->setObjectName(stem + QStringLiteral("PopupActionBar"));
     selector.Button->SetPopupMenu(selector.Menu);
     return selector;
 }

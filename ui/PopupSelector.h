@@ -38,5 +38,7 @@ struct TPopupSelector {
 // at its end, not at its beginning), with the whole text as the tool tip.
 void ShowSelectorText(QLineEdit* field, const QString& text);
 
-TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QRect& fieldRect,
-                                 const QRect& buttonRect);
+// The parts are named after `stem` as the windows name them: "ebStem",
+// "btnSelectStem" and "StemPopupActionBar".
+TPopupSelector MakePopupSelector(QWidget* parent, QWidget* menuOwner, const QString& stem,
+                                 const QRect& fieldRect, const QRect& buttonRect);
