@@ -2,6 +2,7 @@
 
 #include "Dynamicavimport.h"
 #include "OutputNames.h"
+#include "TimestampJumps.h"
 
 namespace {
 
@@ -27,8 +28,12 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
     if (AV.avformat_find_stream_info(input.get(), nullptr) >= 0) {
         // An unknown duration (AV_NOPTS_VALUE, a negative number) shows as 0;
         // the worker then measures the file itself.
-        if (input->duration > 0) {
-            item->SourceDuration = std::chrono::seconds(input->duration / AV_TIME_BASE);
+        int64_t duration = input->duration;
+        // Where time stamps may jump, the container's duration spans the jumps:
+        // the content is measured instead (read after the picture size).
+        const bool measure = TimestampJumps(*input).Possible();
+        if (duration > 0 && !measure) {
+            item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
         }
         for (unsigned i = 0; i < input->nb_streams; ++i) {
             const AVStream* stream = input->streams[i];
@@ -38,6 +43,10 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
                 item->SourceHeight = stream->codecpar->height;
                 break;
             }
+        }
+        if (measure) {
+            duration = MeasureContentDuration(*input);
+            if (duration > 0) item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
         }
     }
     if (input->pb != nullptr) {

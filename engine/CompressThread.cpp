@@ -79,7 +79,15 @@ void TCompressThread::run() {
         const QString outputPath = BuildOutputPath(OutputFolder, clip.SourcePath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         ShowStatus();
+        CurrentDamaged = false;
         result = ConvertFile(clip.SourcePath, outputPath, i);
+        if (result && CurrentDamaged) {
+            DamagedClips << clip.DisplayName;
+            RunOnHost([this, &clip] {
+                Host.ShowWarning(QStringLiteral("Damaged parts of %1 were passed over\n")
+                                     .arg(clip.DisplayName));
+            });
+        }
     }
 
     DetachFromWindow();
@@ -136,6 +144,10 @@ bool TCompressThread::IsStopRequested() const {
     return StopRequested;
 }
 
+void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
+    CurrentDamaged = true;
+}
+
 int64_t TCompressThread::ElapsedSeconds() const {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
                                                             StartTime)
@@ -170,8 +182,14 @@ void TCompressThread::ShowError() {
 }
 
 void TCompressThread::ShowCompletion() {
-    const QString message = StopRequested ? QStringLiteral("Process stopped.")
-                                          : QStringLiteral("All tasks has been completed!");
+    QString message = StopRequested ? QStringLiteral("Process stopped.")
+                                    : QStringLiteral("All tasks has been completed!");
+    // The status line is overwritten too soon to carry it: the clips whose
+    // damage was passed over are named under the message.
+    if (!DamagedClips.isEmpty()) {
+        message += QStringLiteral("\nDamaged parts were passed over in: ") +
+                   DamagedClips.join(QStringLiteral(", "));
+    }
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 

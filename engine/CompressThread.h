@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -78,6 +79,7 @@ private:
     // TranscodeObserver, on the worker's thread.
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
+    void DamagePassedOver(double secondsIntoClip) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -98,4 +100,6 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
+    bool CurrentDamaged = false;   // damage of the current file was passed over
+    QStringList DamagedClips;      // display names of the converted clips with damage
 };

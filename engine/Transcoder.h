@@ -27,6 +27,11 @@ public:
     // Polled once per pass of the conversion loop. True ends the file normally:
     // what was converted so far becomes a complete, shorter output file.
     virtual bool IsStopRequested() const = 0;
+    // Called on the worker's thread when a damaged part of the source (a packet
+    // the decoder rejects) has been passed over and the conversion goes on.
+    // secondsIntoClip: where, from the start of the source. Once per file at
+    // most; a file that fails later still fails.
+    virtual void DamagePassedOver(double secondsIntoClip) { (void)secondsIntoClip; }
 };
 
 class TTranscoder {

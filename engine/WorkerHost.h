@@ -26,8 +26,12 @@ public:
     virtual void ShowProgress(int32_t currentPercent, int32_t totalPercent) = 0;
     // A failure that ended the run, exactly as the engine words it.
     virtual void ShowError(const QString& errorText) = 0;
-    // "All tasks has been completed!" or "Process stopped.".
+    // "All tasks has been completed!" or "Process stopped.", with a second line
+    // naming the clips whose damaged parts were passed over, if any.
     virtual void ShowCompletion(const QString& message) = 0;
+    // A clip converted, but with damaged parts of its source passed over. The
+    // window leaves this to the completion message; a log shows it at once.
+    virtual void ShowWarning(const QString& text) { (void)text; }
     // The worker is about to end: a host that still refers to this worker as
     // its active one lets go of it; a host that moved on leaves its own.
     virtual void DetachFromWindow(TCompressThread* worker) = 0;

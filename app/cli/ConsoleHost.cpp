@@ -52,6 +52,10 @@ void ConsoleHost::ShowCompletion(const QString& message) {
     PrintMessage(message);
 }
 
+void ConsoleHost::ShowWarning(const QString& text) {
+    PrintMessage(QStringLiteral("Warning: ") + text);
+}
+
 void ConsoleHost::DetachFromWindow(TCompressThread* worker) {
     // The last picture of the run stays on the screen; nothing is drawn after it.
     EndLine();

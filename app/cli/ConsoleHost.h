@@ -24,6 +24,7 @@ public:
     void ShowProgress(int32_t currentPercent, int32_t totalPercent) override;
     void ShowError(const QString& errorText) override;
     void ShowCompletion(const QString& message) override;
+    void ShowWarning(const QString& text) override;
     void DetachFromWindow(TCompressThread* worker) override;
     void EnterIdleState() override;
 

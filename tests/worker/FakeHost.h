@@ -11,7 +11,7 @@
 #include "WorkerHost.h"
 
 struct HostCall {
-    enum Kind { Status, Progress, Error, Completion, Detach, Idle };
+    enum Kind { Status, Progress, Error, Completion, Detach, Idle, Warning };
     explicit HostCall(Kind what, QString text = {}) : What(what), Text(std::move(text)) {}
     Kind What;
     QString Text;  // status text, error or completion message
@@ -43,6 +43,7 @@ public:
     void ShowCompletion(const QString& text) override {
         Record(HostCall(HostCall::Completion, text));
     }
+    void ShowWarning(const QString& text) override { Record(HostCall(HostCall::Warning, text)); }
     void DetachFromWindow(TCompressThread* worker) override {
         HostCall call(HostCall::Detach);
         call.Worker = worker;

@@ -1,0 +1,48 @@
+// Time stamps that jump or start again, in the formats that allow it (MPEG
+// transport and program streams: recordings joined with `cat`, broadcast
+// captures). The container's duration is meaningless for such files; the
+// packets are moved so that each continues from where its stream left off,
+// as the ffmpeg program does, and the content's length is measured by reading.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Dynamicavimport.h"
+
+class TimestampJumps {
+public:
+    // A jump of more than this from the time a stream's next packet is
+    // expected at is taken for a discontinuity (the ffmpeg program's
+    // dts_delta_threshold), as is any step back of more than a tenth of a second.
+    static constexpr int64_t kThreshold = 10 * AV_TIME_BASE;
+
+    explicit TimestampJumps(const AVFormatContext& input);
+
+    // True when the input's format allows discontinuities: its duration and
+    // its time stamps are then not to be trusted as they stand.
+    bool Possible() const { return Enabled; }
+    // Moves the packet's time stamps by the offset found so far and, where it
+    // jumps, by a new one. Packets of streams other than pictures and sound,
+    // and every packet of a format without discontinuities, stay as they are.
+    void Follow(AVPacket& packet, const AVStream& stream);
+    // True once a jump has been followed.
+    bool Followed() const { return Jumps > 0; }
+
+private:
+    struct StreamClock {
+        int64_t NextDts = AV_NOPTS_VALUE;  // where its next packet should start, microseconds
+        int64_t LastDts = AV_NOPTS_VALUE;
+    };
+    bool Enabled = false;
+    int64_t Offset = 0;                  // added to every packet, microseconds
+    int64_t LastDts = AV_NOPTS_VALUE;    // the latest packet of any stream
+    int32_t Jumps = 0;
+    std::vector<StreamClock> Clocks;     // by stream index
+};
+
+// The length in microseconds of the pictures (or, without pictures, the
+// sound) of an input whose format allows discontinuities, measured by reading
+// it to its end with the jumps followed; AV_NOPTS_VALUE when nothing tells.
+// The input is read on from where it stands; it is of no further use after.
+int64_t MeasureContentDuration(AVFormatContext& input);

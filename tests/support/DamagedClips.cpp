@@ -1,0 +1,103 @@
+#include "DamagedClips.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "TestClips.h"
+
+namespace test_support {
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(data) == data.size();
+}
+
+// Runs ffmpeg and says so when it failed; the path, or empty.
+QString Made(const QStringList& arguments, const QString& path) {
+    const ProgramResult result = RunFfmpeg(arguments, path);
+    if (result.ExitCode != 0) {
+        qWarning("ffmpeg failed for %s: %s", qPrintable(path), result.Err.constData());
+        return {};
+    }
+    return path;
+}
+
+}  // namespace
+
+bool CopyWithFlippedBytes(const QString& source, const QString& path, qint64 offset, int count) {
+    QByteArray data = ReadAll(source);
+    if (offset < 0 || offset + count > data.size()) return false;
+    for (int i = 0; i < count; ++i) data[offset + i] = static_cast<char>(~data[offset + i]);
+    return WriteAll(path, data);
+}
+
+bool CopyCut(const QString& source, const QString& path, qint64 length) {
+    const QByteArray data = ReadAll(source);
+    return !data.isEmpty() && WriteAll(path, data.left(length));
+}
+
+qint64 FindInFile(const QString& path, const QByteArray& marker) {
+    return ReadAll(path).indexOf(marker);
+}
+
+QString MakeHeaderOnlyMp4(const QString& folder) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 2);
+    arguments << SineToneInput(44100, 2)
+              << QStringList{"-c:v", "mpeg4", "-c:a", "aac", "-movflags", "+faststart"};
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole.mp4"));
+    if (whole.isEmpty()) return {};
+    // The media data box's size and type; the cut keeps them and nothing after.
+    const qint64 data = FindInFile(whole, "mdat");
+    const QString path = folder + QStringLiteral("/header-only.mp4");
+    if (data < 4 || !CopyCut(whole, path, data + 4)) return {};
+    return path;
+}
+
+QString MakeFramelessMkv(const QString& folder) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 1);
+    arguments << SineToneInput(44100, 1)
+              << QStringList{"-c:v", "mpeg4", "-c:a", "libmp3lame", "-cues_to_front", "1"};
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole.mkv"));
+    if (whole.isEmpty()) return {};
+    const qint64 cluster = FindInFile(whole, QByteArray::fromHex("1F43B675"));
+    const QString path = folder + QStringLiteral("/frameless.mkv");
+    if (cluster <= 0 || !CopyCut(whole, path, cluster)) return {};
+    return path;
+}
+
+QString MakeJoinedTransportStream(const QString& folder, const QString& name, int seconds,
+                                  int jumpSeconds) {
+    QByteArray joined;
+    for (int part = 0; part < 2; ++part) {
+        QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, seconds);
+        arguments << SineToneInput(22050, seconds)
+                  << QStringList{"-c:v", "mpeg2video", "-c:a", "mp2"};
+        if (part == 1 && jumpSeconds != 0) {
+            // The second part's clock goes on jumpSeconds after the first's end.
+            arguments << "-output_ts_offset" << QString::number(seconds + jumpSeconds);
+        }
+        const QString piece =
+            Made(arguments, folder + QStringLiteral("/%1.part%2.ts").arg(name).arg(part));
+        if (piece.isEmpty()) return {};
+        joined += ReadAll(piece);
+    }
+    const QString path = folder + u'/' + name;
+    return WriteAll(path, joined) ? path : QString();
+}
+
+QString MakeStillWithLongSound(const QString& folder, int seconds) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 0.04);
+    arguments << SineToneInput(44100, seconds)
+              << QStringList{"-c:v", "mpeg4", "-c:a", "libmp3lame", "-b:a", "32k"};
+    return Made(arguments, folder + QStringLiteral("/still-%1s.mkv").arg(seconds));
+}
+
+}  // namespace test_support

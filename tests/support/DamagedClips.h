@@ -1,0 +1,40 @@
+// Damaged and unusual source clips for the tests, made from generated clips:
+// bytes flipped at a fixed place, files cut short, streams joined with jumps
+// in their time stamps, a still picture under long sound.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace test_support {
+
+// Copies source to path with count bytes inverted from offset on. False when
+// either file could not be used or the offset lies beyond the end.
+bool CopyWithFlippedBytes(const QString& source, const QString& path, qint64 offset,
+                          int count = 1);
+
+// Copies the first length bytes of source to path.
+bool CopyCut(const QString& source, const QString& path, qint64 length);
+
+// The offset of the first occurrence of marker in the file, or -1.
+qint64 FindInFile(const QString& path, const QByteArray& marker);
+
+// A fast-start MP4 (index in front) of MPEG-4 pictures and AAC sound, cut
+// right after the header of its media data: what a broken download leaves.
+QString MakeHeaderOnlyMp4(const QString& folder);
+
+// A Matroska file with its headers and no frames at all (cut before the first
+// cluster).
+QString MakeFramelessMkv(const QString& folder);
+
+// Two generated MPEG-TS recordings of `seconds` seconds each joined as `cat`
+// joins them: the second's time stamps start again at the first's (restart),
+// or lie jumpSeconds later (a jump).
+QString MakeJoinedTransportStream(const QString& folder, const QString& name, int seconds,
+                                  int jumpSeconds);
+
+// One picture and `seconds` seconds of sound (a song with a still), as MPEG-4
+// pictures and MP3 sound in Matroska.
+QString MakeStillWithLongSound(const QString& folder, int seconds);
+
+}  // namespace test_support
