@@ -92,15 +92,24 @@ void AudioPath::StartAudioEncoder() {
     }
 }
 
-void AudioPath::DecodeAudioPacket(const AVPacket* packet) {
+AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
     AVCodecContext* decoder = AudioDecoder.get();
     const int sent = AV.avcodec_send_packet(decoder, packet);
-    if (sent < 0 && sent != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+    Decoded outcome = Decoded::Nothing;
+    if (sent < 0 && sent != AVERROR_EOF) outcome = Decoded::Damaged;
     AVFrame* decoded = DecodedAudio.get();
-    while (true) {
+    // A damaged packet makes the decoder report an error once and go on; a
+    // decoder that keeps reporting them is left for the next packet.
+    for (int errors = 0; errors < 16;) {
         const int result = AV.avcodec_receive_frame(decoder, decoded);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) break;
-        if (result < 0) throw EngineError("Error while decoding frame \n");
+        if (result < 0) {
+            outcome = Decoded::Damaged;
+            ++errors;
+            continue;
+        }
+        SoundDecoded = true;
+        if (outcome == Decoded::Nothing) outcome = Decoded::Sound;
         QueueAudio(*decoded);
         AV.av_frame_unref(decoded);
     }
@@ -110,6 +119,7 @@ void AudioPath::DecodeAudioPacket(const AVPacket* packet) {
                                             ResampledAudio->nb_samples, nullptr, 0);
         if (produced > 0) QueueSamples(ResampledAudio->data[0], produced);
     }
+    return outcome;
 }
 
 void AudioPath::QueueAudio(const AVFrame& decoded) {

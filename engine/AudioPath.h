@@ -28,9 +28,14 @@ public:
     void NewAudioStream();
     void StartAudioEncoder();
 
+    // What a packet gave: sound, nothing yet (the decoder waits for more), or
+    // damage (the decoder rejected the packet or part of it; passed over).
+    enum class Decoded { Sound, Nothing, Damaged };
     // Hands one packet to the decoder (none: the input has ended) and passes
     // on every sound frame it gives.
-    void DecodeAudioPacket(const AVPacket* packet);
+    Decoded DecodeAudioPacket(const AVPacket* packet);
+    // The decoder has given sound at least once.
+    bool HasSound() const { return SoundDecoded; }
     // Output samples queued so far, silence included.
     int64_t Queued() const { return SamplesQueued; }
     void QueueSilence(int64_t count);
@@ -66,6 +71,7 @@ private:
     av::AudioFifoPtr AudioFifo;
     int32_t AudioFrameSamples = 0;  // samples per channel in one encoder frame
     int32_t BytesPerSample = 2;     // one sample of all channels, interleaved
+    bool SoundDecoded = false;
     bool PlacedAgainstVideo = false;
     int64_t VideoStartSamples = 0;  // start of the pictures, in output samples
     bool AudioStartSeen = false;    // the first decoded sound placed against the video

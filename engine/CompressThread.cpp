@@ -84,8 +84,8 @@ void TCompressThread::run() {
         if (result && CurrentDamaged) {
             DamagedClips << clip.DisplayName;
             RunOnHost([this, &clip] {
-                Host.ShowWarning(QStringLiteral("Damaged parts of %1 were passed over\n")
-                                     .arg(clip.DisplayName));
+                Host.ShowWarning(
+                    QStringLiteral("Damaged parts of %1 were passed over\n").arg(clip.DisplayName));
             });
         }
     }

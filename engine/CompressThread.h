@@ -100,6 +100,6 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
-    bool CurrentDamaged = false;   // damage of the current file was passed over
-    QStringList DamagedClips;      // display names of the converted clips with damage
+    bool CurrentDamaged = false;  // damage of the current file was passed over
+    QStringList DamagedClips;     // display names of the converted clips with damage
 };

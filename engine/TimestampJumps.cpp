@@ -36,7 +36,8 @@ void TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
     const int64_t expected = clock.NextDts != AV_NOPTS_VALUE ? clock.NextDts : LastDts;
     if (expected != AV_NOPTS_VALUE) {
         const int64_t delta = dts - expected;
-        const bool back = clock.LastDts != AV_NOPTS_VALUE && dts + AV_TIME_BASE / 10 < clock.LastDts;
+        const bool back =
+            clock.LastDts != AV_NOPTS_VALUE && dts + AV_TIME_BASE / 10 < clock.LastDts;
         if (delta < -kThreshold || delta > kThreshold || back) {
             Offset -= delta;
             shift(-delta);

@@ -35,10 +35,10 @@ private:
         int64_t LastDts = AV_NOPTS_VALUE;
     };
     bool Enabled = false;
-    int64_t Offset = 0;                  // added to every packet, microseconds
-    int64_t LastDts = AV_NOPTS_VALUE;    // the latest packet of any stream
+    int64_t Offset = 0;                // added to every packet, microseconds
+    int64_t LastDts = AV_NOPTS_VALUE;  // the latest packet of any stream
     int32_t Jumps = 0;
-    std::vector<StreamClock> Clocks;     // by stream index
+    std::vector<StreamClock> Clocks;  // by stream index
 };
 
 // The length in microseconds of the pictures (or, without pictures, the

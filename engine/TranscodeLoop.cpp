@@ -4,6 +4,8 @@
 // per second than the output thus drops pictures, one with fewer repeats them.
 // Sound goes through the audio path as its packets come up.
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "AudioPath.h"
 #include "EngineError.h"
@@ -11,6 +13,26 @@
 #include "TranscodeState.h"
 #include "Transcoder.h"
 #include "VideoPath.h"
+
+namespace {
+
+// Damage is passed over as long as pictures (sound) still come out of the
+// decoder: a stream that gives none for this long of source despite its
+// packets, or for this many damaged packets in a row, cannot go on.
+constexpr int64_t kDamageSpan = 10 * int64_t{AV_TIME_BASE};
+constexpr int32_t kDamagedPacketsInARow = 500;
+
+// "Error while decoding frame \n" and where in the clip the decoding gave up.
+std::string DecodingFailure(bool video, int64_t from) {
+    const int64_t seconds = std::max<int64_t>(from, 0) / AV_TIME_BASE;
+    char where[96];
+    std::snprintf(where, sizeof where, "No %s could be decoded from %lld:%02lld:%02lld on\n",
+                  video ? "picture" : "sound", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return std::string("Error while decoding frame \n") + where;
+}
+
+}  // namespace
 
 void TTranscoder::RunLoop() {
     TranscodeState& s = *State;
@@ -25,7 +47,7 @@ void TTranscoder::RunLoop() {
         if (Video ? s.VideoDrained : s.InputEnded) break;
         if (Video && Video->FrameLimitReached()) break;
         if (!Video && Audio->Queued() >= sampleLimit) break;
-        if (Observer.IsStopRequested()) break;
+        if (StopSeen()) break;
 
         if (Video) {
             // Reading phase: until the latest picture reaches beyond the start of
@@ -52,7 +74,14 @@ bool TTranscoder::ReadPacket() {
     if (s.InputEnded) return false;
     AVPacket* packet = s.InputPacket.get();
     while (true) {
-        if (AV.av_read_frame(s.Input.get(), packet) < 0) {
+        const int read = AV.av_read_frame(s.Input.get(), packet);
+        if (read < 0) {
+            // The library reports most read errors as an end of file and keeps
+            // the cause in the I/O context: a shortened source is no conversion.
+            const AVIOContext* pb = s.Input->pb;
+            if (read == AVERROR(EIO) || (pb && pb->error < 0)) {
+                throw EngineError("Error while reading source file\n");
+            }
             s.InputEnded = true;
             if (Video && !s.VideoFinished) Video->SendEnd();
             if (Audio) Audio->DecodeAudioPacket(nullptr);
@@ -60,9 +89,24 @@ bool TTranscoder::ReadPacket() {
         }
         const int index = packet->stream_index;
         if (packet->pos >= 0) s.BytesRead = std::max(s.BytesRead, packet->pos + packet->size);
-        if (s.InputVideo && index == s.InputVideo->index) {
+        const bool video = s.InputVideo && index == s.InputVideo->index;
+        const bool audio = s.InputAudio && index == s.InputAudio->index;
+        if (video || audio) {
+            const AVStream& stream = *s.Input->streams[index];
+            s.Jumps->Follow(*packet, stream);
+            s.PacketsSeen = true;
+            const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            if (stamp != AV_NOPTS_VALUE) {
+                const int64_t start =
+                    s.Input->start_time != AV_NOPTS_VALUE ? s.Input->start_time : 0;
+                s.PacketTime =
+                    AV.av_rescale_q(stamp, stream.time_base, AVRational{1, AV_TIME_BASE}) - start;
+            }
+        }
+        if (video) {
             if (!s.VideoFinished) {
-                Video->SendPacket(*packet);
+                // A packet the decoder rejects is passed over.
+                if (!Video->SendPacket(*packet)) NoteDecoding(true, true);
             } else {
                 if (packet->dts != AV_NOPTS_VALUE && packet->dts > s.SoundSearchEnd) {
                     s.SoundSearchOver = true;
@@ -71,9 +115,12 @@ bool TTranscoder::ReadPacket() {
             }
             return true;
         }
-        if (s.InputAudio && index == s.InputAudio->index) {
-            Audio->DecodeAudioPacket(packet);
+        if (audio) {
+            const auto decoded = Audio->DecodeAudioPacket(packet);
             AV.av_packet_unref(packet);
+            if (decoded != transcode::AudioPath::Decoded::Nothing) {
+                NoteDecoding(false, decoded == transcode::AudioPath::Decoded::Damaged);
+            }
             return true;
         }
         // Another stream's packet: skipped.
@@ -87,14 +134,27 @@ bool TTranscoder::ReceivePicture() {
     while (true) {
         switch (Video->ReceivePicture()) {
             case transcode::VideoPath::Received::Picture:
+                NoteDecoding(true, false);
                 return true;
             case transcode::VideoPath::Received::Ended:
                 return false;
+            case transcode::VideoPath::Received::Damaged:
+                NoteDecoding(true, true);
+                break;
             case transcode::VideoPath::Received::NeedsInput:
                 // Once the input has ended the decoder has been told so and gives
                 // its last pictures; it never waits for more bytes.
-                if (State->InputEnded) return false;
+                if (State->InputEnded || State->VideoEndSent) return false;
+                // Sound may run on long after the last picture: a stop acts and
+                // the progress moves at every packet. At a stop the decoder
+                // still gives the pictures of the packets it has had.
+                if (StopSeen()) {
+                    Video->SendEnd();
+                    State->VideoEndSent = true;
+                    break;
+                }
                 ReadPacket();
+                ReportProgress();
                 break;
         }
     }
@@ -105,6 +165,7 @@ bool TTranscoder::ReceivePicture() {
 // encoded and both encoders give up what they hold.
 void TTranscoder::FinishStreams() {
     TranscodeState& s = *State;
+    CheckSomethingDecoded();
     if (Video && Audio) {
         const AVRational sampleBase{1, Parameters.SampleRate};
         const AVRational slot = Video->SlotBase();
@@ -116,14 +177,20 @@ void TTranscoder::FinishStreams() {
         s.SoundSearchEnd = AV.av_rescale_q(Video->FramesDone(), slot, s.InputVideo->time_base) +
                            Video->Start() +
                            AV.av_rescale_q(10, AVRational{1, 1}, s.InputVideo->time_base);
-        while (!s.InputEnded && !s.SoundSearchOver && Audio->Queued() < videoSamples) {
+        while (!s.InputEnded && !s.SoundSearchOver && Audio->Queued() < videoSamples &&
+               !StopSeen()) {
             ReadPacket();
+            ReportProgress();
         }
         if (!s.InputEnded) Audio->DecodeAudioPacket(nullptr);
-        // Sound that goes on after the pictures end: the last picture stays.
+        // Sound that goes on after the pictures end: the last picture stays. A
+        // stop asked for only now ends that too (the sound then runs longer).
         const int64_t soundSlots =
             AV.av_rescale_q_rnd(Audio->Queued(), sampleBase, slot, AV_ROUND_DOWN);
-        while (Video->CanHoldPicture(soundSlots)) Video->EncodeVideoFrame();
+        const bool stoppedBefore = s.Stopped;
+        while (Video->CanHoldPicture(soundSlots) && (stoppedBefore || !StopSeen())) {
+            Video->EncodeVideoFrame();
+        }
         const int64_t framesEncoded = Video->FramesDone();
         const int64_t finalSamples = AV.av_rescale_q(framesEncoded, slot, sampleBase);
         if (framesEncoded > 0 && Audio->Queued() > finalSamples) {
@@ -148,9 +215,14 @@ void TTranscoder::ReportProgress() {
     TranscodeState& s = *State;
     int64_t percent = 0;
     if (Duration > 0) {
-        const double position =
-            Video ? static_cast<double>(Video->FramesDone()) * av_q2d(Video->SlotBase())
-                  : static_cast<double>(Audio->Queued()) / Parameters.SampleRate;
+        // The further of the two streams: sound read behind the last picture
+        // moves the progress as well.
+        double position = 0;
+        if (Video) position = static_cast<double>(Video->FramesDone()) * av_q2d(Video->SlotBase());
+        if (Audio) {
+            position =
+                std::max(position, static_cast<double>(Audio->Queued()) / Parameters.SampleRate);
+        }
         percent = static_cast<int64_t>(position * 100.0 / Duration);
     } else if (AVIOContext* pb = s.Input->pb) {
         // The packets converted so far say how far into the file they came
@@ -165,4 +237,37 @@ void TTranscoder::ReportProgress() {
         s.LastPercent = static_cast<int32_t>(percent);
         Observer.FilePercent(s.LastPercent);
     }
+}
+
+bool TTranscoder::StopSeen() {
+    TranscodeState& s = *State;
+    if (!s.Stopped) s.Stopped = Observer.IsStopRequested();
+    return s.Stopped;
+}
+
+void TTranscoder::NoteDecoding(bool video, bool damaged) {
+    TranscodeState& s = *State;
+    TranscodeState::DamageWatch& watch = video ? s.VideoDamage : s.AudioDamage;
+    if (!damaged) {
+        watch.LastGood = s.PacketTime;
+        watch.Failures = 0;
+        return;
+    }
+    if (watch.Failures++ == 0) watch.FirstFailure = s.PacketTime;
+    if (s.PacketTime - watch.LastGood > kDamageSpan || watch.Failures > kDamagedPacketsInARow) {
+        throw EngineError(DecodingFailure(video, watch.FirstFailure));
+    }
+    if (!s.DamageReported) {
+        s.DamageReported = true;
+        Observer.DamagePassedOver(static_cast<double>(s.PacketTime) / AV_TIME_BASE);
+    }
+}
+
+// A source whose pictures all fail gives no file, not even one of its sound:
+// nothing of what was meant to be seen would be in it.
+void TTranscoder::CheckSomethingDecoded() {
+    TranscodeState& s = *State;
+    if (s.Stopped || (Video ? Video->HasPicture() : Audio->HasSound())) return;
+    if (!s.PacketsSeen) throw EngineError("The source file has neither pictures nor sound\n");
+    throw EngineError(DecodingFailure(Video != nullptr, 0));
 }

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "AvPtr.h"
+#include "TimestampJumps.h"
 #include "Transcoder.h"
 
 struct TTranscoder::TranscodeState {
@@ -20,6 +22,25 @@ struct TTranscoder::TranscodeState {
     bool VideoFinished = false;  // no more pictures wanted: later video packets are skipped
     int64_t SoundSearchEnd = std::numeric_limits<int64_t>::max();  // video time base
     bool SoundSearchOver = false;  // a skipped video packet lay beyond SoundSearchEnd
+
+    // Jumps of the time stamps, followed where the format allows them.
+    std::optional<TimestampJumps> Jumps;
+    bool Stopped = false;       // a stop request has been seen
+    bool VideoEndSent = false;  // the video decoder was told of the end (at a stop)
+    bool PacketsSeen = false;   // a packet of the converted streams has been read
+
+    // Damaged packets passed over, per stream: where the latest good picture
+    // (sound) came from and how many packets failed since. Times are in
+    // microseconds from the start of the source.
+    struct DamageWatch {
+        int64_t LastGood = 0;
+        int64_t FirstFailure = 0;  // the first damaged packet since
+        int32_t Failures = 0;
+    };
+    DamageWatch VideoDamage;
+    DamageWatch AudioDamage;
+    int64_t PacketTime = 0;  // the latest packet's time
+    bool DamageReported = false;
 
     int64_t BytesRead = 0;  // end of the furthest packet read, in the source file
     int32_t LastPercent = 0;

@@ -94,6 +94,7 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
     if (AV.avformat_find_stream_info(input, nullptr) < 0) {
         throw EngineError("Could not find stream info in source file\n");
     }
+    State->Jumps.emplace(*input);
     State->InputVideo = FindStream(*input, AVMEDIA_TYPE_VIDEO);
     State->InputAudio = FindStream(*input, AVMEDIA_TYPE_AUDIO);
     if (!State->InputVideo && !State->InputAudio) {
@@ -114,10 +115,12 @@ void TTranscoder::StartDecoders() {
         Video = std::make_unique<transcode::VideoPath>(Parameters, *s.InputVideo, *Output);
         Video->StartDecoder();
     }
-    // The exact length; an unknown one converts to the end of the input.
-    const int64_t duration = s.Input->duration;
+    // The exact length; an unknown one converts to the end of the input. Where
+    // time stamps may jump the container's duration spans the jumps, not the
+    // content: such a file is converted to its end, its progress told by bytes.
+    const int64_t duration = s.Jumps->Possible() ? AV_NOPTS_VALUE : s.Input->duration;
     Duration = duration == AV_NOPTS_VALUE ? -1.0 : static_cast<double>(duration) / AV_TIME_BASE;
-    if (Video && duration != AV_NOPTS_VALUE && duration >= 0) {
+    if (Video && duration != AV_NOPTS_VALUE && duration > 0) {
         // Output frames that cover the duration, the last one rounded up.
         Video->LimitFrames(AV.av_rescale_q_rnd(
             duration, AVRational{1, AV_TIME_BASE},

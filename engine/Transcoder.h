@@ -79,6 +79,13 @@ private:
     bool ReadPacket();
     bool ReceivePicture();
     void ReportProgress();
+    // True once a stop has been asked for; polled in every reading loop.
+    bool StopSeen();
+    // A packet of the video (else the audio) stream decoded, or was damaged
+    // and passed over; fails the file once damage has lasted too long.
+    void NoteDecoding(bool video, bool damaged);
+    // Fails the file when not one picture (sound, without pictures) decoded.
+    void CheckSomethingDecoded();
 
     const ConversionParameters Parameters;
     TranscodeObserver& Observer;

@@ -98,10 +98,10 @@ AVRational VideoPath::SlotBase() const {
     return VideoEncoder->time_base;
 }
 
-void VideoPath::SendPacket(AVPacket& packet) {
+bool VideoPath::SendPacket(AVPacket& packet) {
     const int result = AV.avcodec_send_packet(VideoDecoder.get(), &packet);
     AV.av_packet_unref(&packet);
-    if (result < 0 && result != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+    return result >= 0 || result == AVERROR_EOF;
 }
 
 void VideoPath::SendEnd() {
@@ -114,7 +114,7 @@ VideoPath::Received VideoPath::ReceivePicture() {
     const int result = AV.avcodec_receive_frame(VideoDecoder.get(), incoming);
     if (result == AVERROR_EOF) return Received::Ended;
     if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
-    if (result != 0) throw EngineError("Error while decoding frame \n");
+    if (result != 0) return Received::Damaged;
     // The previous picture stays until a new one has arrived, so that the last
     // one can still fill slots after the decoder is drained.
     std::swap(DecodedPicture, IncomingPicture);

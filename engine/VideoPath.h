@@ -15,8 +15,9 @@ class OutputFile;
 
 class VideoPath {
 public:
-    // What the decoder gave when asked for a picture.
-    enum class Received { Picture, NeedsInput, Ended };
+    // What the decoder gave when asked for a picture. Damaged: it could not
+    // make the picture of a damaged packet, and goes on with the next.
+    enum class Received { Picture, NeedsInput, Ended, Damaged };
 
     // source: the input's video stream; output: where the encoded pictures
     // go. Both must outlive the path.
@@ -32,9 +33,10 @@ public:
     void NewVideoStream();
     void StartVideoEncoder();
 
-    // Hands a packet to the decoder and empties it; SendEnd tells the
-    // decoder that the input ended.
-    void SendPacket(AVPacket& packet);
+    // Hands a packet to the decoder and empties it; false when the decoder
+    // rejected it (the packet is then passed over). SendEnd tells the decoder
+    // that the input ended.
+    bool SendPacket(AVPacket& packet);
     void SendEnd();
     // Takes the decoder's next picture into DecodedPicture.
     Received ReceivePicture();
@@ -50,6 +52,8 @@ public:
         return HavePicture && FramesEncoded < slots && FramesEncoded < FrameLimit;
     }
     bool FrameLimitReached() const { return FramesEncoded >= FrameLimit; }
+    // The decoder has given at least one picture.
+    bool HasPicture() const { return HavePicture; }
     int64_t FramesDone() const { return FramesEncoded; }
     // The length of one output frame.
     AVRational SlotBase() const;

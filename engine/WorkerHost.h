@@ -11,8 +11,8 @@ class QObject;
 class TCompressThread;
 
 struct StatusReport {
-    QString StatusText;         // "Converting - holiday.avi", or empty
-    int64_t ElapsedSeconds = 0; // since the run started
+    QString StatusText;           // "Converting - holiday.avi", or empty
+    int64_t ElapsedSeconds = 0;   // since the run started
     int64_t TimeLeftSeconds = 0;  // estimate; 0 while nothing is known
     int32_t TotalPercent = 0;
 };

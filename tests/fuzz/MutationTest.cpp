@@ -62,7 +62,8 @@ QByteArray Mutated(const QByteArray& data, int copy) {
     std::uniform_int_distribution<int> where(from, static_cast<int>(data.size()) - 1);
     std::uniform_int_distribution<int> changes(1, 12);
     std::uniform_int_distribution<int> value(0, 255);
-    for (int n = changes(random); n > 0; --n) result[where(random)] = static_cast<char>(value(random));
+    for (int n = changes(random); n > 0; --n)
+        result[where(random)] = static_cast<char>(value(random));
     if (copy % 4 == 3) result.truncate(where(random));
     return result;
 }
@@ -137,10 +138,13 @@ TEST(MutationTest, DamagedClipsNeverCrashHangOrPassAsConverted) {
         const std::string name = o.Source.toStdString();
         const std::string err = o.Run.Err.toStdString();
         EXPECT_TRUE(o.Run.ExitCode == 0 || o.Run.ExitCode == 1)
-            << name << ": exit status " << o.Run.ExitCode << "\n" << err;
+            << name << ": exit status " << o.Run.ExitCode << "\n"
+            << err;
         EXPECT_FALSE(o.Run.Err.contains("Sanitizer") || o.Run.Err.contains("runtime error:"))
-            << name << "\n" << err;
-        EXPECT_TRUE(o.Left.filter(".part").isEmpty()) << name << ": " << o.Left.join(' ').toStdString();
+            << name << "\n"
+            << err;
+        EXPECT_TRUE(o.Left.filter(".part").isEmpty())
+            << name << ": " << o.Left.join(' ').toStdString();
         if (o.Run.ExitCode == 0) {
             ++converted;
             EXPECT_EQ(o.Left.size(), 1) << name << ": " << o.Left.join(' ').toStdString();

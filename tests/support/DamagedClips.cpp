@@ -1,8 +1,10 @@
 #include "DamagedClips.h"
 
 #include <QFile>
+#include <QList>
 #include <QStringList>
 
+#include "RunProgram.h"
 #include "TestClips.h"
 
 namespace test_support {
@@ -16,8 +18,7 @@ QByteArray ReadAll(const QString& path) {
 
 bool WriteAll(const QString& path, const QByteArray& data) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(data) == data.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
 // Runs ffmpeg and says so when it failed; the path, or empty.
@@ -48,6 +49,31 @@ qint64 FindInFile(const QString& path, const QByteArray& marker) {
     return ReadAll(path).indexOf(marker);
 }
 
+QString MakeDamagedSoundClip(const QString& folder, const QString& name, int seconds, double from,
+                             double to) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, seconds);
+    arguments << SineToneInput(44100, seconds) << QStringList{"-c:v", "mpeg4", "-c:a", "aac"};
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole-") + name);
+    if (whole.isEmpty()) return {};
+    // Where each sound frame lies: "time,size,position" lines from ffprobe.
+    const ProgramResult packets = RunProgram(
+        QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                    "packet=pts_time,size,pos", "-of", "csv=p=0", whole});
+    QByteArray data = ReadAll(whole);
+    int damaged = 0;
+    for (const QByteArray& line : packets.Out.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() != 3) continue;
+        const double time = fields[0].toDouble();
+        const qint64 position = fields[2].toLongLong();
+        if (time < from || time >= to || position <= 0 || position + 4 > data.size()) continue;
+        for (int i = 0; i < 4; ++i) data[position + i] = static_cast<char>(~data[position + i]);
+        ++damaged;
+    }
+    const QString path = folder + u'/' + name;
+    return damaged > 0 && WriteAll(path, data) ? path : QString();
+}
+
 QString MakeHeaderOnlyMp4(const QString& folder) {
     QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 2);
     arguments << SineToneInput(44100, 2)
@@ -63,13 +89,14 @@ QString MakeHeaderOnlyMp4(const QString& folder) {
 
 QString MakeFramelessMkv(const QString& folder) {
     QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 1);
-    arguments << SineToneInput(44100, 1)
-              << QStringList{"-c:v", "mpeg4", "-c:a", "libmp3lame", "-cues_to_front", "1"};
+    arguments << SineToneInput(44100, 1) << QStringList{"-c:v", "mpeg4", "-c:a", "libmp3lame"};
     const QString whole = Made(arguments, folder + QStringLiteral("/whole.mkv"));
     if (whole.isEmpty()) return {};
+    // The cut keeps the first cluster's identifier: without it the library
+    // takes the file for broken instead of empty.
     const qint64 cluster = FindInFile(whole, QByteArray::fromHex("1F43B675"));
     const QString path = folder + QStringLiteral("/frameless.mkv");
-    if (cluster <= 0 || !CopyCut(whole, path, cluster)) return {};
+    if (cluster <= 0 || !CopyCut(whole, path, cluster + 4)) return {};
     return path;
 }
 

@@ -10,8 +10,7 @@ namespace test_support {
 
 // Copies source to path with count bytes inverted from offset on. False when
 // either file could not be used or the offset lies beyond the end.
-bool CopyWithFlippedBytes(const QString& source, const QString& path, qint64 offset,
-                          int count = 1);
+bool CopyWithFlippedBytes(const QString& source, const QString& path, qint64 offset, int count = 1);
 
 // Copies the first length bytes of source to path.
 bool CopyCut(const QString& source, const QString& path, qint64 length);
@@ -19,12 +18,18 @@ bool CopyCut(const QString& source, const QString& path, qint64 length);
 // The offset of the first occurrence of marker in the file, or -1.
 qint64 FindInFile(const QString& path, const QByteArray& marker);
 
+// A clip of `seconds` seconds, MPEG-4 pictures and AAC sound in MP4, whose
+// sound frames from `from` to before `to` seconds each have their first bytes
+// inverted, so that the sound decoder rejects them.
+QString MakeDamagedSoundClip(const QString& folder, const QString& name, int seconds, double from,
+                             double to);
+
 // A fast-start MP4 (index in front) of MPEG-4 pictures and AAC sound, cut
 // right after the header of its media data: what a broken download leaves.
 QString MakeHeaderOnlyMp4(const QString& folder);
 
-// A Matroska file with its headers and no frames at all (cut before the first
-// cluster).
+// A Matroska file with its headers and no frames at all (cut inside the first
+// cluster's header).
 QString MakeFramelessMkv(const QString& folder);
 
 // Two generated MPEG-TS recordings of `seconds` seconds each joined as `cat`
