@@ -12,6 +12,7 @@
 #include "ClipProbe.h"
 #include "CompressThread.h"
 #include "ConfigureWorker.h"
+#include "DamagedClips.h"
 #include "Dynamicavimport.h"
 #include "FakeHost.h"
 #include "TestMedia.h"
@@ -266,3 +267,27 @@ TEST(WorkerParameters, SettersMapTheirArguments) {
 }
 
 }  // namespace
+
+// A clip whose damaged sound was passed over counts as converted: the run goes
+// on to the next clip, the host hears a warning naming it, and the completion
+// message keeps its first line and names the clip on a second.
+TEST_F(WorkerRun, DamagePassedOverIsNamedUnderTheCompletion) {
+    const QString scratched =
+        test_support::MakeDamagedSoundClip(Sources->path(), "scratched.mp4", 2, 1.0, 1.1);
+    ASSERT_FALSE(scratched.isEmpty());
+    AddClip(scratched);
+    AddClip(Source("c.mpg"));
+    MakeWorker();
+    ASSERT_TRUE(RunToEnd());
+
+    ASSERT_EQ(Host.Of(HostCall::Warning).size(), 1u);
+    EXPECT_EQ(Host.Of(HostCall::Warning)[0].Text,
+              "Damaged parts of scratched.mp4 were passed over\n");
+    ASSERT_EQ(Host.Of(HostCall::Completion).size(), 1u);
+    EXPECT_EQ(Host.Of(HostCall::Completion)[0].Text,
+              "All tasks has been completed!\nDamaged parts were passed over in: scratched.mp4");
+    EXPECT_TRUE(Host.Of(HostCall::Error).empty());
+    EXPECT_TRUE(QFileInfo::exists(Output("scratched.3gp")));
+    EXPECT_TRUE(QFileInfo::exists(Output("c.3gp")));
+    ExpectClosingSteps();
+}
