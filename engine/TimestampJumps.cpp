@@ -21,9 +21,15 @@ TimestampJumps::TimestampJumps(const AVFormatContext& input)
 
 void TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
     if (!Enabled || !PicturesOrSound(stream) || packet.dts == AV_NOPTS_VALUE) return;
+    const AVRational base = stream.time_base;
+    // Time stamps beyond all reason are left alone (and every sum below fits).
+    if (!SaneMicroseconds(AV.av_rescale_q(packet.dts, base, kMicroseconds)) ||
+        (packet.pts != AV_NOPTS_VALUE &&
+         !SaneMicroseconds(AV.av_rescale_q(packet.pts, base, kMicroseconds)))) {
+        return;
+    }
     if (static_cast<std::size_t>(stream.index) >= Clocks.size()) Clocks.resize(stream.index + 1);
     StreamClock& clock = Clocks[stream.index];
-    const AVRational base = stream.time_base;
 
     const auto shift = [&](int64_t microseconds) {
         const int64_t step = AV.av_rescale_q(microseconds, kMicroseconds, base);
@@ -46,8 +52,9 @@ void TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
         }
     }
     clock.LastDts = dts;
-    clock.NextDts =
-        dts + (packet.duration > 0 ? AV.av_rescale_q(packet.duration, base, kMicroseconds) : 0);
+    const int64_t duration =
+        packet.duration > 0 ? AV.av_rescale_q(packet.duration, base, kMicroseconds) : 0;
+    clock.NextDts = dts + (SaneMicroseconds(duration) ? duration : 0);
     LastDts = dts;
 }
 
@@ -78,15 +85,20 @@ int64_t MeasureContentDuration(AVFormatContext& input) {
     while (AV.av_read_frame(&input, packet.get()) >= 0) {
         if (packet->stream_index == chosen) {
             jumps.Follow(*packet, stream);
-            const int64_t start = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            if (start != AV_NOPTS_VALUE) {
+            const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int64_t start = stamp != AV_NOPTS_VALUE
+                                      ? AV.av_rescale_q(stamp, stream.time_base, kMicroseconds)
+                                      : AV_NOPTS_VALUE;
+            const int64_t length = AV.av_rescale_q(std::max<int64_t>(packet->duration, 0),
+                                                   stream.time_base, kMicroseconds);
+            if (SaneMicroseconds(start)) {
                 first = first == AV_NOPTS_VALUE ? start : std::min(first, start);
-                const int64_t stop = start + std::max<int64_t>(packet->duration, 0);
+                const int64_t stop = start + (SaneMicroseconds(length) ? length : 0);
                 end = end == AV_NOPTS_VALUE ? stop : std::max(end, stop);
             }
         }
         AV.av_packet_unref(packet.get());
     }
     if (first == AV_NOPTS_VALUE) return AV_NOPTS_VALUE;
-    return AV.av_rescale_q(end - first, stream.time_base, kMicroseconds);
+    return end - first;
 }

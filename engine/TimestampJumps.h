@@ -46,3 +46,11 @@ private:
 // it to its end with the jumps followed; AV_NOPTS_VALUE when nothing tells.
 // The input is read on from where it stands; it is of no further use after.
 int64_t MeasureContentDuration(AVFormatContext& input);
+
+// A time in microseconds that sums of such times cannot overflow with: within
+// 35 years either way. Damaged files carry any number in their time stamps;
+// times beyond this are taken for unknown.
+inline bool SaneMicroseconds(int64_t time) {
+    constexpr int64_t kLimit = int64_t{1} << 50;
+    return time > -kLimit && time < kLimit;
+}

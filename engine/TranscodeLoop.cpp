@@ -96,11 +96,13 @@ bool TTranscoder::ReadPacket() {
             s.Jumps->Follow(*packet, stream);
             s.PacketsSeen = true;
             const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
-            if (stamp != AV_NOPTS_VALUE) {
-                const int64_t start =
-                    s.Input->start_time != AV_NOPTS_VALUE ? s.Input->start_time : 0;
-                s.PacketTime =
-                    AV.av_rescale_q(stamp, stream.time_base, AVRational{1, AV_TIME_BASE}) - start;
+            const int64_t time =
+                stamp != AV_NOPTS_VALUE
+                    ? AV.av_rescale_q(stamp, stream.time_base, AVRational{1, AV_TIME_BASE})
+                    : AV_NOPTS_VALUE;
+            const int64_t start = s.Input->start_time;
+            if (SaneMicroseconds(time)) {
+                s.PacketTime = time - (SaneMicroseconds(start) ? start : 0);
             }
         }
         if (video) {

@@ -124,8 +124,16 @@ VideoPath::Received VideoPath::ReceivePicture() {
 
     const int64_t duration = PictureDuration(*picture, Source);
     const int64_t pts = picture->best_effort_timestamp;
-    int64_t end = pts != AV_NOPTS_VALUE ? pts - VideoStart + duration
-                                        : (DecodedEndKnown ? DecodedEnd : 0) + duration;
+    // A damaged file may carry any number as a time stamp; one whose sum would
+    // overflow counts as unknown.
+    int64_t end = 0;
+    int64_t shown = 0;
+    if (pts == AV_NOPTS_VALUE || __builtin_sub_overflow(pts, VideoStart, &shown) ||
+        __builtin_add_overflow(shown, duration, &end)) {
+        if (__builtin_add_overflow(DecodedEndKnown ? DecodedEnd : 0, duration, &end)) {
+            end = DecodedEnd;
+        }
+    }
     // Time never runs backwards for the output.
     if (DecodedEndKnown) end = std::max(end, DecodedEnd);
     DecodedEnd = end;
