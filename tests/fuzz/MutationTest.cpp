@@ -25,7 +25,7 @@ namespace {
 
 using test_support::ProgramResult;
 
-constexpr int kCopiesPerClip = 30;
+constexpr int kCopiesPerClip = 25;
 constexpr int kTimeLimitMs = 30000;
 
 struct Clip {
