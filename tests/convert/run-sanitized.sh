@@ -18,7 +18,7 @@ if [ "$kind" = address ]; then
     # leaks of the libraries' own initialisers are passed over (lsan.supp).
     export ASAN_OPTIONS="${ASAN_OPTIONS:-fast_unwind_on_malloc=0}"
     export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
-    export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$source_dir/tests/convert/lsan.supp}"
+    export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$source_dir/tests/convert/lsan.supp:print_suppressions=0}"
 fi
 cmake --build "$build_dir" --parallel 2 --target "${targets[@]}"
 

@@ -105,7 +105,8 @@ TEST(MutationTest, DamagedClipsNeverCrashHangOrPassAsConverted) {
     // A sanitizer report ends the program with a status of its own.
     environment.insert("ASAN_OPTIONS", "exitcode=86:fast_unwind_on_malloc=0");
     environment.insert("UBSAN_OPTIONS", "halt_on_error=1:print_stacktrace=1:exitcode=87");
-    environment.insert("LSAN_OPTIONS", "suppressions=" KESTOVAR_LSAN_SUPPRESSIONS);
+    environment.insert("LSAN_OPTIONS",
+                       "print_suppressions=0:suppressions=" KESTOVAR_LSAN_SUPPRESSIONS);
 
     std::vector<Outcome> outcomes(sources.size());
     std::atomic<std::size_t> next{0};
