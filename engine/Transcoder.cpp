@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -19,6 +20,15 @@
 static_assert(TTranscoder::ScaleFlags == SWS_BICUBIC);
 
 namespace {
+
+// A note through the media library's own log, not the terminal: the programs
+// keep that log quiet unless asked for it (the command line's --verbose).
+void LogWarning(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    AV.av_vlog(nullptr, AV_LOG_WARNING, format, arguments);
+    va_end(arguments);
+}
 
 std::filesystem::path PathFromUtf8(const std::string& path) {
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
@@ -218,8 +228,7 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
     int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
     if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
     if (!output) {
-        std::fputs("Could not deduce output format from file extension: using MPEG.\n", stdout);
-        std::fflush(stdout);
+        LogWarning("Could not deduce output format from file extension: using MPEG.\n");
         result = AV.avformat_alloc_output_context2(&output, nullptr, "mpeg", outputPath.c_str());
         if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
         if (!output) throw EngineError("Could not find suitable output format\n");
