@@ -17,7 +17,7 @@ PACKAGES=(
     xdg-utils
     time
     dpkg-dev fakeroot file lintian desktop-file-utils appstream
-    clang-format
+    clang-format man-db
 )
 
 missing=()
