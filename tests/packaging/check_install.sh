@@ -13,13 +13,17 @@ need() {
     done
 }
 need man file
-[ "$with_gui" = 1 ] && need desktop-file-validate appstreamcli
+if [ "$with_gui" = 1 ]; then need desktop-file-validate appstreamcli; fi
 
 rm -rf "$staging"
 cmake --install "$build" --prefix "$staging" >/dev/null
 
 expected=$(grep -v '^#' "$expected_list" | while read -r first rest; do
-    if [ "$first" = gui ]; then [ "$with_gui" = 1 ] && echo "$rest"; else echo "$first"; fi
+    if [ "$first" != gui ]; then
+        echo "$first"
+    elif [ "$with_gui" = 1 ]; then
+        echo "$rest"
+    fi
 done | sort)
 actual=$(cd "$staging" && find . -type f | sed 's|^\./||' | sort)
 if [ "$expected" != "$actual" ]; then
