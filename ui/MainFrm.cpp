@@ -21,6 +21,7 @@
 #include "AppTitle.h"
 #include "ControlFactory.h"
 #include "ConvertPage.h"
+#include "MessageBoxFrm.h"
 #include "OpenClipPage.h"
 #include "SelPhoneModelPage.h"
 
@@ -273,4 +274,18 @@ void TMainForm::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     for (const QString& path : paths) openClipPage_->FileOpenClipAccept(path);
+}
+
+void TMainForm::OpenGivenFiles(const QStringList& paths) {
+    QStringList notFiles;
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isFile()) {
+            openClipPage_->FileOpenClipAccept(path);
+        } else {
+            notFiles.append(path);
+        }
+    }
+    if (notFiles.isEmpty()) return;
+    ShowMessageBox(1, tr("Not a file, not added:\n%1").arg(notFiles.join(u'\n')), this);
+    RefreshSkin();
 }

@@ -84,6 +84,10 @@ public:
     // worker calls on the window then show nothing (no message boxes).
     bool IsClosing() const { return Closing; }
 
+    // The files the program was started with, added in order as the open
+    // dialog adds them; names that are not files are named in one message.
+    void OpenGivenFiles(const QStringList& paths);
+
     // Read once during construction, written once by FormDestroy.
     void LoadSettings();
     void SaveSettings();

@@ -67,7 +67,7 @@ private slots:
         QString chosen;  // cancelled first
         form->OpenClipPage()->SetClipFileChooser([&](QWidget*, const QString&, const QStringList&) {
             ++dialogs;
-            return chosen;
+            return chosen.isEmpty() ? QStringList() : QStringList{chosen};
         });
 
         Control<QPushButton>(form, "btnStartStop")->click();
