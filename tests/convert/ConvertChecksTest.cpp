@@ -130,6 +130,17 @@ private slots:
         }
     }
 
+    void aLoneSeparatorIsRefusedAsTheCommandLineRefusesIt() {
+        MessageBoxAnswerer person;
+        const QString root = QDir::toNativeSeparators(QStringLiteral("/"));
+        auto form = WindowWithClip(root);
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QTRY_COMPARE(person.Messages.size(), 1);
+        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root);
+        QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), root);
+        QVERIFY(IsIdle(*form));
+    }
+
     void aFolderWhoseParentIsMissingIsNotCreated() {
         MessageBoxAnswerer person;
         QTemporaryDir out;
