@@ -379,6 +379,26 @@ private slots:
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
     }
 
+    void arrowsAreDrawnFromTheSkin() {
+        TUpDownArrows* arrows = Control<TUpDownArrows>(window_, "udSourceClips");
+        auto picture = [](const QIcon& icon, QIcon::Mode mode) {
+            return icon.pixmap(QSize(9, 5), mode)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        auto skin = [](const char* name) {
+            return QImage(QStringLiteral(":/skin/") + QString::fromLatin1(name))
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        QCOMPARE(arrows->UpButton()->arrowType(), Qt::NoArrow);
+        QCOMPARE(picture(arrows->UpButton()->icon(), QIcon::Normal), skin("arrow-up.png"));
+        QCOMPARE(picture(arrows->DownButton()->icon(), QIcon::Normal), skin("arrow-down.png"));
+        QCOMPARE(picture(arrows->UpButton()->icon(), QIcon::Disabled),
+                 skin("arrow-up-disabled.png"));
+        QCOMPARE(picture(arrows->DownButton()->icon(), QIcon::Disabled),
+                 skin("arrow-down-disabled.png"));
+    }
+
     void theGridScrollsToTheSelectedRow() {
         QCOMPARE(Grid()->rowHeight(0), 14);
         for (int i = 0; i < 9; ++i) {
