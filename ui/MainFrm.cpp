@@ -1,5 +1,6 @@
 // Construction of the main window: actions, menu, step toolbar, the three
-// pages, and the two wizard buttons; files dropped onto the window.
+// pages, and the two wizard buttons; files dropped onto the window or given
+// on the command line.
 #include "MainFrm.h"
 
 #include <QAction>

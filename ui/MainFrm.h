@@ -10,12 +10,14 @@
 //   ConvertPage.h        step 3, TConvertPage: the output folder, Start/Stop, progress
 // The frame's own handlers live in several files, one per concern:
 //   MainFrm.cpp            construction: actions, menu, toolbar, pages, buttons;
-//                          files dropped onto the window
+//                          files dropped onto the window or given at start-up
 //   MainFrmNavigation.cpp  step switching, "<<Back"/"Next>>", Home Page, About
 //   MainFrmSettings.cpp    the stored choices (LoadSettings, SaveSettings)
 //   MainFrmShutdown.cpp    FormDestroy: save, stop a running worker, wait, release
 //   MainFrmHost.cpp        the window as the host of the conversion worker
 #pragma once
+
+#include <QStringList>
 
 #include "BaseSkinFrm.h"
 #include "ProfileSelection.h"
