@@ -22,7 +22,6 @@
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
 #include "OutputFolder.h"
-#include "OutputNames.h"
 #include "TimeFormat.h"
 #include "WorkerShutdown.h"
 
@@ -44,14 +43,6 @@ QProgressBar* MakeProgressBar(QWidget* parent, const char* name, QRect geometry)
     bar->setValue(0);
     bar->setTextVisible(false);
     return bar;
-}
-
-// The folder text less one trailing path separator. A text that is nothing
-// but one separator (the root folder) stays as it is: without it nothing
-// would be left to name a folder.
-QString WithoutTrailingSeparator(const QString& text) {
-    if (text.size() > 1 && IsPathSeparator(text.back())) return text.chopped(1);
-    return text;
 }
 
 }  // namespace
@@ -155,19 +146,14 @@ void TConvertPage::StartConvertExecute() {
         ShowMessage(tr("Please enter an output folder."));
         return;
     }
-    const QString trimmed = WithoutTrailingSeparator(folder);
-    if (trimmed != folder) {
-        folder = trimmed;
-        ebOutFolder->setText(folder);
-    }
-    if (HasInvalidFolderCharacters(folder)) {
-        ShowMessage(InvalidFolderMessage(folder));
-        return;
-    }
-    // Something of that name, folder or file, is taken as it is; a missing
-    // folder is created one level deep (its parent must exist).
-    if (!EnsureFolderExists(folder)) {
-        ShowMessage(CannotCreateFolderMessage(folder));
+    // The rule both programs follow: one trailing separator goes (the box
+    // shows what is left), a lone separator or "*" or "?" is refused, and a
+    // missing folder is created one level deep (its parent must exist);
+    // something of that name, folder or file, is taken as it is.
+    const std::optional<OutputFolderProblem> problem = PrepareOutputFolder(folder);
+    if (!folder.isEmpty() && folder != ebOutFolder->text()) ebOutFolder->setText(folder);
+    if (problem) {
+        ShowMessage(problem->Message);
         return;
     }
 

@@ -1,5 +1,6 @@
 // Construction of the main window: actions, menu, step toolbar, the three
-// pages, and the two wizard buttons; files dropped onto the window.
+// pages, and the two wizard buttons; files dropped onto the window or given
+// on the command line.
 #include "MainFrm.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include "AppTitle.h"
 #include "ControlFactory.h"
 #include "ConvertPage.h"
+#include "MessageBoxFrm.h"
 #include "OpenClipPage.h"
 #include "SelPhoneModelPage.h"
 
@@ -273,4 +275,18 @@ void TMainForm::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     for (const QString& path : paths) openClipPage_->FileOpenClipAccept(path);
+}
+
+void TMainForm::OpenGivenFiles(const QStringList& paths) {
+    QStringList notFiles;
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isFile()) {
+            openClipPage_->FileOpenClipAccept(path);
+        } else {
+            notFiles.append(path);
+        }
+    }
+    if (notFiles.isEmpty()) return;
+    ShowMessageBox(1, tr("Not a file, not added:\n%1").arg(notFiles.join(u'\n')), this);
+    RefreshSkin();
 }

@@ -10,12 +10,14 @@
 //   ConvertPage.h        step 3, TConvertPage: the output folder, Start/Stop, progress
 // The frame's own handlers live in several files, one per concern:
 //   MainFrm.cpp            construction: actions, menu, toolbar, pages, buttons;
-//                          files dropped onto the window
+//                          files dropped onto the window or given at start-up
 //   MainFrmNavigation.cpp  step switching, "<<Back"/"Next>>", Home Page, About
 //   MainFrmSettings.cpp    the stored choices (LoadSettings, SaveSettings)
 //   MainFrmShutdown.cpp    FormDestroy: save, stop a running worker, wait, release
 //   MainFrmHost.cpp        the window as the host of the conversion worker
 #pragma once
+
+#include <QStringList>
 
 #include "BaseSkinFrm.h"
 #include "ProfileSelection.h"
@@ -83,6 +85,10 @@ public:
     // True from the moment the window starts to shut down: the procedures the
     // worker calls on the window then show nothing (no message boxes).
     bool IsClosing() const { return Closing; }
+
+    // The files the program was started with, added in order as the open
+    // dialog adds them; names that are not files are named in one message.
+    void OpenGivenFiles(const QStringList& paths);
 
     // Read once during construction, written once by FormDestroy.
     void LoadSettings();

@@ -28,7 +28,8 @@ struct ClipFilter {
 // The open dialog's filters, the first one chosen by default.
 constexpr ClipFilter kClipFilters[] = {
     {"All Supported Files",
-     "*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe;*.avi;*.wmv;*.flv;*.mov;*.qt;*.3gp"},
+     "*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe;*.avi;*.wmv;*.flv;*.mov;*.qt;*.3gp;"
+     "*.mp4;*.m4v;*.mkv;*.webm;*.ts;*.m2ts;*.vob;*.ogv;*.3g2"},
     {"AVI Files (*.avi)", "*.avi"},
     {"FLV Files (*.flv)", "*.flv"},
     {"Quick Time Files (*.mov;*.qt)", "*.mov;*.qt"},
@@ -112,17 +113,18 @@ void TOpenClipPage::FileOpenClipExecute() {
     }
     const QString startPath = LastClipPath.isEmpty() ? QDir::homePath() : LastClipPath;
 
-    QString chosen;
+    QStringList chosen;
     if (ChooseClipFile) {
         chosen = ChooseClipFile(this, startPath, filters);
     } else {
-        chosen = QFileDialog::getOpenFileName(this, tr("Open"), startPath, filters.join(u";;"),
-                                              nullptr, QFileDialog::HideNameFilterDetails);
+        chosen = QFileDialog::getOpenFileNames(this, tr("Open"), startPath, filters.join(u";;"),
+                                               nullptr, QFileDialog::HideNameFilterDetails);
     }
+    chosen.removeAll(QString());
     if (chosen.isEmpty()) return;
-    // The next dialog opens in the same folder, on the same file.
-    LastClipPath = chosen;
-    FileOpenClipAccept(QDir::toNativeSeparators(chosen));
+    // The next dialog opens in the same folder, on the last file chosen.
+    LastClipPath = chosen.last();
+    for (const QString& path : chosen) FileOpenClipAccept(QDir::toNativeSeparators(path));
 }
 
 void TOpenClipPage::FileOpenClipAccept(const QString& path) {

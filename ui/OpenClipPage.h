@@ -28,17 +28,19 @@ public:
     // The listed clips, in order; the page owns the items.
     const ::ClipList& Clips() const { return ClipList; }
 
-    // Asks the user for one clip file: the dialog starts at startPath (the
-    // last file chosen, or the home folder) and offers the filters in order,
-    // each as "text (patterns)". Returns the chosen path, or an empty string
-    // when cancelled. Empty: the platform's open dialog. Tests put their own.
-    using ClipFileChooser = std::function<QString(QWidget* parent, const QString& startPath,
-                                                  const QStringList& filters)>;
+    // Asks the user for clip files: the dialog starts at startPath (the last
+    // file chosen, or the home folder) and offers the filters in order, each
+    // as "text (patterns)". Returns the chosen paths in the dialog's order,
+    // none when cancelled. Empty: the platform's open dialog. Tests put their
+    // own.
+    using ClipFileChooser = std::function<QStringList(QWidget* parent, const QString& startPath,
+                                                      const QStringList& filters)>;
     void SetClipFileChooser(ClipFileChooser chooser) { ChooseClipFile = std::move(chooser); }
     // The filter texts of the open dialog, in order, as the user reads them.
     static QStringList ClipFileFilters();
 
-    // FileOpenClip: the open dialog, then FileOpenClipAccept with the file.
+    // FileOpenClip: the open dialog, then FileOpenClipAccept with each file
+    // chosen, in the dialog's order.
     void FileOpenClipExecute();
     // Adds the clip at path (or selects it when it is listed already) and
     // asks for step 1 to be shown (ClipAccepted).

@@ -9,7 +9,8 @@
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
 
-int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems) {
+int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems,
+                      const QStringList& files) {
     // Nothing may call into the media libraries when one of them or one of
     // their functions is missing.
     if (!bindingProblems.empty()) {
@@ -45,6 +46,7 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
     }
 
     mainForm->show();
+    mainForm->OpenGivenFiles(files);
     app.exec();
     // The main window's destruction saves the settings and waits for a
     // running conversion to end before the clip list goes.

@@ -102,6 +102,10 @@ TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
     EXPECT_EQ(star.ExitCode, 2);
     EXPECT_EQ(QString(star.Err), "Invalid name of output folder:\n" + starred + "\n");
     EXPECT_FALSE(QFileInfo::exists(starred));
+    // A lone separator would be the root: refused, named as given.
+    const ProcessResult root = Cli({"-o", "/", Source("one.mpg")});
+    EXPECT_EQ(root.ExitCode, 2);
+    EXPECT_EQ(QString(root.Err), "Invalid name of output folder:\n/\n");
 
     const QString deep = Out.filePath("missing/deeper");
     const ProcessResult create = Cli({"-o", deep + "/", Source("one.mpg")});

@@ -67,7 +67,7 @@ private slots:
         QString chosen;  // cancelled first
         form->OpenClipPage()->SetClipFileChooser([&](QWidget*, const QString&, const QStringList&) {
             ++dialogs;
-            return chosen;
+            return chosen.isEmpty() ? QStringList() : QStringList{chosen};
         });
 
         Control<QPushButton>(form, "btnStartStop")->click();
@@ -128,6 +128,17 @@ private slots:
             QVERIFY(QDir(out.path()).isEmpty());
             QVERIFY(IsIdle(*form));
         }
+    }
+
+    void aLoneSeparatorIsRefusedAsTheCommandLineRefusesIt() {
+        MessageBoxAnswerer person;
+        const QString root = QDir::toNativeSeparators(QStringLiteral("/"));
+        auto form = WindowWithClip(root);
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QTRY_COMPARE(person.Messages.size(), 1);
+        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root);
+        QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), root);
+        QVERIFY(IsIdle(*form));
     }
 
     void aFolderWhoseParentIsMissingIsNotCreated() {

@@ -137,7 +137,8 @@ private slots:
             [&](QWidget*, const QString& start, const QStringList& filters) {
                 offered = filters;
                 startPaths.append(start);
-                return answers.takeFirst();
+                const QString answer = answers.takeFirst();
+                return answer.isEmpty() ? QStringList() : QStringList{answer};
             });
 
         // From step 2: the first clip is added, and step 1 is shown.
@@ -169,7 +170,8 @@ private slots:
         QCOMPARE(offered.size(), 8);
         QCOMPARE(offered.first(),
                  QStringLiteral("All Supported Files (*.mpeg *.mpg *.m1v *.mp2 *.mpa *.mpe *.avi "
-                                "*.wmv *.flv *.mov *.qt *.3gp)"));
+                                "*.wmv *.flv *.mov *.qt *.3gp *.mp4 *.m4v *.mkv *.webm *.ts "
+                                "*.m2ts *.vob *.ogv *.3g2)"));
         QCOMPARE(offered.at(3), QStringLiteral("Quick Time Files (*.mov;*.qt) (*.mov *.qt)"));
         QCOMPARE(offered.last(), QStringLiteral("All Files (*.*) (*)"));
         QCOMPARE(TOpenClipPage::ClipFileFilters(),
@@ -190,7 +192,7 @@ private slots:
             QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog->testOption(QFileDialog::HideNameFilterDetails));
-            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
             shown = dialog->nameFilters();
             chosenFilter = dialog->selectedNameFilter();
             // What the user reads in the dialog's list of file types.
@@ -222,6 +224,39 @@ private slots:
         Control<QAction>(window_, "FileOpenClip")->trigger();
         QCOMPARE(Paths(), QStringList{second_});
         QCOMPARE(secondFolder, clips_.path());
+    }
+
+    void severalFilesChosenAtOnceAreAddedInTheDialogsOrder() {
+        // Three files chosen together in the real dialog, one of them listed
+        // already: each is taken as a single Add takes it, in order.
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        Control<QAction>(window_, "ConvertStep")->trigger();
+        bool answered = false;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            dialog->setDirectory(clips_.path());
+            dialog->selectFile(QStringLiteral("\"third.avi\" \"small.avi\" \"second.avi\""));
+            QMetaObject::invokeMethod(dialog, "accept");
+            answered = true;
+        });
+        Control<QAction>(window_, "FileOpenClip")->trigger();
+        QVERIFY(answered);
+        QCOMPARE(Paths(), (QStringList{small_, third_, second_}));
+        QCOMPARE(Grid()->GridRowCount(), 4);
+        QCOMPARE(Grid()->RowTexts(2).at(3), QStringLiteral("96 X 72"));
+        QCOMPARE(Grid()->SelectedRow(), 3);
+        QCOMPARE(window_->CurrentStep(), 1);
+
+        // The next dialog starts at the last file chosen.
+        QString startPath;
+        window_->OpenClipPage()->SetClipFileChooser(
+            [&](QWidget*, const QString& start, const QStringList&) {
+                startPath = start;
+                return QStringList();
+            });
+        Control<QAction>(window_, "FileOpenClip")->trigger();
+        QCOMPARE(QDir::fromNativeSeparators(startPath), QDir::fromNativeSeparators(second_));
     }
 
     void aListedPathIsSelectedNotAddedAgain() {
@@ -342,6 +377,26 @@ private slots:
         QCOMPARE(Grid()->SelectedRow(), 2);
         QCOMPARE(Paths(), (QStringList{small_, second_, third_}));
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
+    }
+
+    void arrowsAreDrawnFromTheSkin() {
+        TUpDownArrows* arrows = Control<TUpDownArrows>(window_, "udSourceClips");
+        auto picture = [](const QIcon& icon, QIcon::Mode mode) {
+            return icon.pixmap(QSize(9, 5), mode)
+                .toImage()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        auto skin = [](const char* name) {
+            return QImage(QStringLiteral(":/skin/") + QString::fromLatin1(name))
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        QCOMPARE(arrows->UpButton()->arrowType(), Qt::NoArrow);
+        QCOMPARE(picture(arrows->UpButton()->icon(), QIcon::Normal), skin("arrow-up.png"));
+        QCOMPARE(picture(arrows->DownButton()->icon(), QIcon::Normal), skin("arrow-down.png"));
+        QCOMPARE(picture(arrows->UpButton()->icon(), QIcon::Disabled),
+                 skin("arrow-up-disabled.png"));
+        QCOMPARE(picture(arrows->DownButton()->icon(), QIcon::Disabled),
+                 skin("arrow-down-disabled.png"));
     }
 
     void theGridScrollsToTheSelectedRow() {
