@@ -7,6 +7,7 @@
 #include <new>
 
 #include "CodecSetup.h"
+#include "EncoderDecisions.h"
 #include "EngineError.h"
 #include "OutputFile.h"
 #include "TranscodeRateControl.h"
@@ -75,9 +76,7 @@ void VideoPath::NewVideoStream() {
 
 void VideoPath::StartVideoEncoder() {
     AVCodecContext& c = *VideoEncoder;
-    if (AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
-        throw EngineError("Could not open out video codec\n");
-    }
+    OpenVideoEncoder(c, "Could not open out video codec\n");
     if (AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c) < 0) {
         throw EngineError("Invalid output format parameters\n");
     }
