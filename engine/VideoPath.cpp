@@ -9,6 +9,7 @@
 #include "CodecSetup.h"
 #include "EncoderDecisions.h"
 #include "EngineError.h"
+#include "H263Level.h"
 #include "OutputFile.h"
 #include "TranscodeRateControl.h"
 #include "TranscodeRotation.h"
@@ -69,6 +70,9 @@ void VideoPath::NewVideoStream() {
     c.gop_size = 12;
     c.pix_fmt = static_cast<AVPixelFormat>(Parameters.PixelFormat);
     ConfigureVideoRateControl(c);
+    if (c.codec_id == AV_CODEC_ID_H263) {
+        Output.DeclareH263Level(H263Level(c.width, c.height, c.framerate, c.bit_rate));
+    }
     // The codec's stream headers go into the container's header.
     if (Output.NeedsGlobalHeader()) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     OutputVideo->time_base = c.time_base;
