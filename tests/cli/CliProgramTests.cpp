@@ -157,7 +157,7 @@ TEST_F(CliProgram, H263FilesDeclareTheLevelTheyNeed) {
 }
 
 // Busy 320x240 pictures at 80 kbit/s reach the coarsest quantiser; the
-// encoder's default decisions then overshoot by about 30 %, the tuned ones by
+// encoder's default decisions then overshoot by about 30 %, the chosen ones by
 // about 14 %.
 TEST_F(CliProgram, BusyPicturesStayNearTheBitrate) {
     const QString source = Out.filePath("busy.avi");
