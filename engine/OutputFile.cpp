@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "EngineError.h"
+#include "H263Level.h"
 
 namespace transcode {
 
@@ -125,6 +126,9 @@ void OutputFile::Close(const std::string& outputPath) {
         if (AV.avio_closep(&Context->pb) < 0) {
             throw EngineError("Could not finish destination file\n");
         }
+    }
+    if (!TemporaryPath.empty() && H263Level > 0) {
+        WriteH263Level(PathFromUtf8(TemporaryPath), H263Level);
     }
     if (!TemporaryPath.empty()) {
         std::error_code error;

@@ -3,6 +3,7 @@
 // is written under until it is complete.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -33,7 +34,11 @@ public:
     // Writes everything the encoder gives into the stream.
     void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
                       const char* writeError);
-    // Writes the trailer, closes the file and gives it its final name.
+    // The H.263 level the finished file's sample entry declares (the muxer
+    // writes 10 whatever the stream needs); 0 leaves the muxer's value.
+    void DeclareH263Level(int32_t level) { H263Level = level; }
+    // Writes the trailer, closes the file, puts the declared H.263 level into
+    // it and gives it its final name.
     void Close(const std::string& outputPath);
     // Closes the file and removes the temporary one. Never throws.
     void Discard() noexcept;
@@ -45,6 +50,7 @@ private:
     av::OutputContextPtr Context;
     av::PacketPtr Packet;
     std::string TemporaryPath;
+    int32_t H263Level = 0;
 };
 
 }  // namespace transcode

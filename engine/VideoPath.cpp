@@ -7,7 +7,9 @@
 #include <new>
 
 #include "CodecSetup.h"
+#include "EncoderDecisions.h"
 #include "EngineError.h"
+#include "H263Level.h"
 #include "OutputFile.h"
 #include "TranscodeRateControl.h"
 #include "TranscodeRotation.h"
@@ -68,6 +70,9 @@ void VideoPath::NewVideoStream() {
     c.gop_size = 12;
     c.pix_fmt = static_cast<AVPixelFormat>(Parameters.PixelFormat);
     ConfigureVideoRateControl(c);
+    if (c.codec_id == AV_CODEC_ID_H263) {
+        Output.DeclareH263Level(H263Level(c.width, c.height, c.framerate, c.bit_rate));
+    }
     // The codec's stream headers go into the container's header.
     if (Output.NeedsGlobalHeader()) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     OutputVideo->time_base = c.time_base;
@@ -75,9 +80,7 @@ void VideoPath::NewVideoStream() {
 
 void VideoPath::StartVideoEncoder() {
     AVCodecContext& c = *VideoEncoder;
-    if (AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
-        throw EngineError("Could not open out video codec\n");
-    }
+    OpenVideoEncoder(c, "Could not open out video codec\n");
     if (AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c) < 0) {
         throw EngineError("Invalid output format parameters\n");
     }

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "IsoBoxes.h"
 #include "RunProgram.h"
 #include "TestMedia.h"
 
@@ -137,6 +138,43 @@ TEST_F(CliProgram, ConvertsTwoClipsWithTheChosenProfile) {
         EXPECT_EQ(audio.value("sample_rate").toString(), "8000");
         EXPECT_TRUE(testmedia::DecodesCleanly(path));
     }
+}
+
+// The H.263 sample entry names profile 0 and the first level whose limits the
+// stream keeps: Low (48 kbit/s, 14.985 fps) level 10, Medium (80 kbit/s) 45,
+// Best (256 kbit/s, 25 fps) 30.
+TEST_F(CliProgram, H263FilesDeclareTheLevelTheyNeed) {
+    const std::pair<QString, int> cases[] = {{"low", 10}, {"medium", 45}, {"best", 30}};
+    for (const auto& [quality, level] : cases) {
+        const QString folder = Out.filePath(quality);
+        const ProcessResult r =
+            Cli({"-m", "Nokia 6630", "-q", quality, "-o", folder + "/", Source("two.avi")});
+        ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+        const QString path = folder + "/two.3gp";
+        const std::optional<test_support::H263Declaration> entry =
+            test_support::H263SampleEntry(path);
+        ASSERT_TRUE(entry) << quality.toStdString();
+        EXPECT_EQ(entry->Level, level) << quality.toStdString();
+        EXPECT_EQ(entry->Profile, 0);
+        EXPECT_TRUE(testmedia::DecodesCleanly(path));
+    }
+}
+
+// Busy 320x240 pictures at 80 kbit/s reach the coarsest quantiser; the
+// encoder's default decisions then overshoot by about 30 %, the chosen ones by
+// about 14 %.
+TEST_F(CliProgram, BusyPicturesStayNearTheBitrate) {
+    const QString source = Out.filePath("busy.avi");
+    ASSERT_EQ(test_support::RunFfmpeg(
+                  {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=14985/1000:duration=3", "-c:v",
+                   "mpeg4", "-q:v", "2"},
+                  source)
+                  .ExitCode,
+              0);
+    const ProcessResult r = Cli({"-m", "Nokia N93", "-q", "medium", "-o", Out.path(), source});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    const QJsonObject video = testmedia::Stream(testmedia::Probe(Out.filePath("busy.3gp")), 0);
+    EXPECT_LE(video.value("bit_rate").toString().toInt(), 96000);
 }
 
 TEST_F(CliProgram, DefaultFolderIsInTheHomeFolder) {

@@ -1,8 +1,9 @@
-// The transcoder's own small pieces: the MPEG-4 level table and the turning
-// of pictures.
+// The transcoder's own small pieces: the MPEG-4 and H.263 level tables and
+// the turning of pictures.
 #include <gtest/gtest.h>
 
 #include "AvPtr.h"
+#include "H263Level.h"
 #include "TranscodeRateControl.h"
 #include "TranscodeRotation.h"
 
@@ -25,6 +26,22 @@ TEST(SimpleProfileLevel, LowestLevelThatFitsSizeRateAndBitrate) {
     EXPECT_EQ(SimpleProfileLevel(720, 576, fps25, 6000000), 5);
     EXPECT_EQ(SimpleProfileLevel(1280, 720, AVRational{30, 1}, 10000000), 6);
     EXPECT_EQ(SimpleProfileLevel(1920, 1080, AVRational{30, 1}, 20000000), 6);  // none fits
+}
+
+TEST(H263Level, FirstLevelInTheOrderThatHoldsSizeRateAndBitrate) {
+    using transcode::H263Level;
+    const AVRational fps14985{14985, 1000};
+    const AVRational fps25{25, 1};
+    const AVRational fps2997{2997, 100};
+    EXPECT_EQ(H263Level(128, 96, fps14985, 64000), 10);
+    EXPECT_EQ(H263Level(176, 144, AVRational{15, 1}, 64000), 20);  // above 30000/2002 fps
+    EXPECT_EQ(H263Level(176, 144, fps14985, 128000), 45);          // 45 before 20
+    EXPECT_EQ(H263Level(176, 144, fps2997, 128000), 20);
+    EXPECT_EQ(H263Level(352, 288, fps14985, 64000), 20);
+    EXPECT_EQ(H263Level(352, 288, fps25, 128000), 30);
+    EXPECT_EQ(H263Level(176, 144, fps25, 384001), 40);
+    EXPECT_EQ(H263Level(704, 576, fps25, 256000), 70);
+    EXPECT_EQ(H263Level(1408, 1152, fps25, 256000), 70);  // none fits
 }
 
 TEST(RateControlBuffer, HalfASecondWithinTheLevel) {
