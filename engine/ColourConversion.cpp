@@ -68,9 +68,10 @@ std::array<double, 3> Convert(const LumaWeights& from, const LumaWeights& to,
 
 constexpr int kShift = 14;
 constexpr double kOne = 1 << kShift;
+constexpr int32_t kHalf = 1 << (kShift - 1);
 
 uint8_t Clip(int32_t value) {
-    return static_cast<uint8_t>(std::clamp((value + (1 << (kShift - 1))) >> kShift, 0, 255));
+    return static_cast<uint8_t>(std::clamp((value + kHalf) >> kShift, 0, 255));
 }
 
 }  // namespace
@@ -101,6 +102,10 @@ std::optional<ColourMatrix> ColourConversionFor(const AVFrame& source) {
                 static_cast<int32_t>(std::lround(converted[row] * outputRange[row] * kOne));
         }
     }
+    // Grey stays grey through any change of matrix or range, so Y never
+    // feeds the colour rows (their Y column is zero but for rounding).
+    matrix.Scale[1][0] = 0;
+    matrix.Scale[2][0] = 0;
     // The codes of black and of no colour stay black and colourless.
     const std::array<double, 3> outputZero{16.0, 128.0, 128.0};
     const std::array<double, 3> inputZero{lumaBlack, 128.0, 128.0};
@@ -134,33 +139,39 @@ int32_t ScalerSourceFormat(int32_t format) {
 void ConvertColours(const ColourMatrix& m, AVFrame& picture, int32_t left, int32_t top,
                     int32_t width, int32_t height) {
     const auto& s = m.Scale;
-    for (int32_t cy = top / 2; cy < (top + height + 1) / 2; ++cy) {
+    const int32_t right = left + width;
+    const int32_t bottom = top + height;
+    // Each Y sample's share of its colour block, made from the block's colour
+    // before the colour is replaced; a chunk of a row at a time.
+    constexpr int32_t kChunk = 512;
+    std::array<int32_t, 2 * kChunk> lumaShare;
+    const int32_t lumaScale = s[0][0];
+    for (int32_t cy = top / 2; cy < (bottom + 1) / 2; ++cy) {
         uint8_t* cbRow = picture.data[1] + static_cast<ptrdiff_t>(cy) * picture.linesize[1];
         uint8_t* crRow = picture.data[2] + static_cast<ptrdiff_t>(cy) * picture.linesize[2];
-        uint8_t* lumaRows[2] = {
-            picture.data[0] + static_cast<ptrdiff_t>(2 * cy) * picture.linesize[0],
-            picture.data[0] + static_cast<ptrdiff_t>(std::min(2 * cy + 1, top + height - 1)) *
-                                  picture.linesize[0]};
-        const int rows = 2 * cy + 1 < top + height ? 2 : 1;
-        for (int32_t cx = left / 2; cx < (left + width + 1) / 2; ++cx) {
-            const int32_t cb = cbRow[cx];
-            const int32_t cr = crRow[cx];
-            const int columns = 2 * cx + 1 < left + width ? 2 : 1;
-            int32_t lumaSum = 0;
-            for (int r = 0; r < rows; ++r) {
-                for (int c = 0; c < columns; ++c) {
-                    uint8_t& luma = lumaRows[r][2 * cx + c];
-                    lumaSum += luma;
-                    luma = Clip(s[0][0] * luma + s[0][1] * cb + s[0][2] * cr + m.Offset[0]);
+        for (int32_t chunkLeft = left / 2; chunkLeft < (right + 1) / 2; chunkLeft += kChunk) {
+            const int32_t chunkRight = std::min((right + 1) / 2, chunkLeft + kChunk);
+            for (int32_t cx = chunkLeft; cx < chunkRight; ++cx) {
+                const int32_t cb = cbRow[cx];
+                const int32_t cr = crRow[cx];
+                const int32_t share = s[0][1] * cb + s[0][2] * cr + m.Offset[0] + kHalf;
+                lumaShare[2 * (cx - chunkLeft)] = share;
+                lumaShare[2 * (cx - chunkLeft) + 1] = share;
+                cbRow[cx] = Clip(s[1][1] * cb + s[1][2] * cr + m.Offset[1]);
+                crRow[cx] = Clip(s[2][1] * cb + s[2][2] * cr + m.Offset[2]);
+            }
+            const int32_t lumaLeft = std::max(left, 2 * chunkLeft);
+            const int32_t count = std::min(right, 2 * chunkRight) - lumaLeft;
+            const int32_t* shares = lumaShare.data() + (lumaLeft - 2 * chunkLeft);
+            for (int32_t y = 2 * cy; y < std::min(2 * cy + 2, bottom); ++y) {
+                uint8_t* row =
+                    picture.data[0] + static_cast<ptrdiff_t>(y) * picture.linesize[0] + lumaLeft;
+                // A plain loop the compiler turns into vector code.
+                for (int32_t x = 0; x < count; ++x) {
+                    const int32_t value = (lumaScale * row[x] + shares[x]) >> kShift;
+                    row[x] = static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
                 }
             }
-            const int32_t count = rows * columns;
-            // The block's mean Y, kept in the fixed-point fraction.
-            const int64_t meanLuma = (static_cast<int64_t>(lumaSum) << kShift) / count;
-            cbRow[cx] = Clip(static_cast<int32_t>((s[1][0] * meanLuma >> kShift) + s[1][1] * cb +
-                                                  s[1][2] * cr + m.Offset[1]));
-            crRow[cx] = Clip(static_cast<int32_t>((s[2][0] * meanLuma >> kShift) + s[2][1] * cb +
-                                                  s[2][2] * cr + m.Offset[2]));
         }
     }
 }

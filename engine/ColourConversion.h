@@ -37,7 +37,8 @@ std::optional<ColourMatrix> ColourConversionFor(const AVFrame& source);
 int32_t ScalerSourceFormat(int32_t format);
 
 // Converts the rectangle of a planar YUV 4:2:0 picture in place. left, top,
-// width and height are even (but for the picture's own odd edge).
+// width and height are even (but for the picture's own odd edge). The colour
+// rows take only Cb and Cr (Scale[1][0] and Scale[2][0] are zero).
 void ConvertColours(const ColourMatrix& matrix, AVFrame& picture, int32_t left, int32_t top,
                     int32_t width, int32_t height);
 
