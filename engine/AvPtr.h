@@ -50,10 +50,6 @@ struct FilterGraphDeleter {
     void operator()(AVFilterGraph* graph) const { AV.avfilter_graph_free(&graph); }
 };
 
-struct DictionaryDeleter {
-    void operator()(AVDictionary* dictionary) const { AV.av_dict_free(&dictionary); }
-};
-
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;

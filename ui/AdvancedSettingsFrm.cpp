@@ -11,6 +11,7 @@
 #include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
+#include "SelPhoneModelPage.h"
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
@@ -64,7 +65,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
         QAction* item = PictureFitPopupActionBar->addAction(kPictureFitNames[fitNumber]);
         item->setData(fitNumber);
         connect(item, &QAction::triggered, this, [this, fitNumber] {
-            if (mainForm_ && mainForm_->ProfileSelection.SelectPictureFit(fitNumber)) {
+            if (mainForm_ && mainForm_->Selection().SelectPictureFit(fitNumber)) {
                 ShowPictureFit();
             }
         });
@@ -85,7 +86,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectPictureFitClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
-    if (mainForm_) mainForm_->BuildQualityMenus();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
     ShowPictureFit();
     FormCreate();
     FitToFont();
@@ -96,15 +97,15 @@ TAdvancedSettingsForm::~TAdvancedSettingsForm() {
 }
 
 void TAdvancedSettingsForm::btnSelectFramerateClick() {
-    if (mainForm_) mainForm_->btnSelectFramerateClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectFramerateClick();
 }
 
 void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
-    if (mainForm_) mainForm_->btnSelectVideoQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectVideoQualityClick();
 }
 
 void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
-    if (mainForm_) mainForm_->btnSelectAudioQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
 }
 
 void TAdvancedSettingsForm::btnSelectPictureFitClick() {
@@ -112,7 +113,7 @@ void TAdvancedSettingsForm::btnSelectPictureFitClick() {
 }
 
 void TAdvancedSettingsForm::ShowPictureFit() {
-    const int fit = mainForm_ ? mainForm_->ProfileSelection.PictureFit : 0;
+    const int fit = mainForm_ ? mainForm_->Selection().PictureFit : 0;
     ShowSelectorText(ebPictureFit,
                      kPictureFitNames[static_cast<size_t>(fit >= 0 && fit < 3 ? fit : 0)]);
 }
