@@ -65,6 +65,12 @@ bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate
     return true;
 }
 
+bool TCompressThread::SetPictureFit(int32_t fit) {
+    if (fit < 0 || fit > 2) return false;
+    Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
+    return true;
+}
+
 void TCompressThread::run() {
     if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
 

@@ -89,7 +89,7 @@ private slots:
 
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
-        QCOMPARE(stored.allKeys().size(), 10);
+        QCOMPARE(stored.allKeys().size(), 11);
         CheckStoppedOutput(folder);
     }
 
