@@ -27,6 +27,10 @@ public:
     // Polled once per pass of the conversion loop. True ends the file normally:
     // what was converted so far becomes a complete, shorter output file.
     virtual bool IsStopRequested() const = 0;
+    // Called on the worker's thread with the name of the temporary file the
+    // output is being written to, and with an empty name once that file has
+    // taken its final name or been removed.
+    virtual void TemporaryFileChanged(const std::string& /*path*/) {}
 };
 
 class TTranscoder {

@@ -190,8 +190,9 @@ TEST_F(CliProgram, EverySourceKindConverts) {
     for (const char* name : {"k.3gp", "picture.3gp", "sound.3gp"}) {
         EXPECT_TRUE(testmedia::DecodesCleanly(Out.filePath(name))) << name;
     }
-    // k.mpg ... k.mov all became k.3gp in turn: the last one written stands.
-    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 3);
+    // k.mpg ... k.3gp share one output name: each takes the next free number.
+    EXPECT_TRUE(testmedia::DecodesCleanly(Out.filePath("k (7).3gp")));
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 9);
 
     // A .3gp converted into its own folder is refused, and left as it was.
     const QByteArray before = [&] {
