@@ -54,7 +54,6 @@ extern "C" {
     X(Avformat, avformat_alloc_output_context2) \
     X(Avformat, avformat_free_context)          \
     X(Avformat, avformat_new_stream)            \
-    X(Avformat, avio_open)                      \
     X(Avformat, avio_open2)                     \
     X(Avformat, avio_closep)                    \
     X(Avformat, avio_size)                      \

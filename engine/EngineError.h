@@ -10,11 +10,24 @@
 
 class EngineError : public std::runtime_error {
 public:
-    // The first line alone.
-    explicit EngineError(const std::string& message) : std::runtime_error(message) {}
+    // Which of the conversion's two files a failure concerns.
+    enum class Concerns { Source, Destination };
 
-    // The first line, then the reason and the path. code is the library's
-    // error code (negative) or 0 when the cause came from elsewhere.
+    // The first line alone.
+    explicit EngineError(const std::string& message)
+        : std::runtime_error(message), FirstLine_(message) {}
+
+    // A failure whose file the transcoder names later (Completed): code is
+    // the media library's error code (negative), or 0 with the reason given.
+    EngineError(const std::string& firstLine, Concerns concerns, int code,
+                const std::string& reason = {})
+        : std::runtime_error(firstLine),
+          FirstLine_(firstLine),
+          Concerns_(concerns),
+          Code_(code),
+          Reason_(reason) {}
+
+    // The first line, then the reason and the path.
     EngineError(const std::string& firstLine, int code, const std::string& reason,
                 const std::string& path)
         : std::runtime_error(Compose(firstLine, reason, path)),
@@ -23,12 +36,12 @@ public:
           Reason_(reason),
           Path_(path) {}
 
-    // Empty for a message without its reason line.
     const std::string& FirstLine() const { return FirstLine_; }
+    Concerns Concern() const { return Concerns_; }
     int Code() const { return Code_; }
     const std::string& Reason() const { return Reason_; }
+    // Empty until the file concerned is named.
     const std::string& Path() const { return Path_; }
-    bool HasReason() const { return !Reason_.empty(); }
 
 private:
     static std::string Compose(const std::string& firstLine, const std::string& reason,
@@ -39,7 +52,19 @@ private:
     }
 
     std::string FirstLine_;
+    Concerns Concerns_ = Concerns::Source;
     int Code_ = 0;
     std::string Reason_;
     std::string Path_;
 };
+
+// A failure concerning the source, or the output, whose path the transcoder
+// adds: with the library's error code, or 0 and the reason in words.
+inline EngineError SourceError(const std::string& firstLine, int code,
+                               const std::string& reason = {}) {
+    return EngineError(firstLine, EngineError::Concerns::Source, code, reason);
+}
+inline EngineError DestinationError(const std::string& firstLine, int code,
+                                    const std::string& reason = {}) {
+    return EngineError(firstLine, EngineError::Concerns::Destination, code, reason);
+}

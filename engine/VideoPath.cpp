@@ -52,7 +52,8 @@ void VideoPath::StartDecoder() {
 void VideoPath::NewVideoStream() {
     const AVCodec* encoder =
         AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.VideoCodecId));
-    if (!encoder) throw EngineError("Codec not found\n");
+    if (!encoder)
+        throw DestinationError("Codec not found\n", 0, "No encoder for the phone's video format");
     OutputVideo = &Output.NewStream(0);
     VideoEncoder.reset(AV.avcodec_alloc_context3(encoder));
     if (!VideoEncoder) throw std::bad_alloc();
@@ -75,11 +76,11 @@ void VideoPath::NewVideoStream() {
 
 void VideoPath::StartVideoEncoder() {
     AVCodecContext& c = *VideoEncoder;
-    if (AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
-        throw EngineError("Could not open out video codec\n");
+    if (const int code = AV.avcodec_open2(&c, c.codec, nullptr); code < 0) {
+        throw DestinationError("Could not open out video codec\n", code);
     }
-    if (AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c) < 0) {
-        throw EngineError("Invalid output format parameters\n");
+    if (const int code = AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c); code < 0) {
+        throw DestinationError("Invalid output format parameters\n", code);
     }
     OutputPicture = NewPicture(c.width, c.height);
     if (Rotation != 0) {
@@ -90,7 +91,7 @@ void VideoPath::StartVideoEncoder() {
         }
     }
     if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
-        throw EngineError("Could not allocate picture\n");
+        throw DestinationError("Could not allocate picture\n", AVERROR(ENOMEM));
     }
 }
 
@@ -101,7 +102,9 @@ AVRational VideoPath::SlotBase() const {
 void VideoPath::SendPacket(AVPacket& packet) {
     const int result = AV.avcodec_send_packet(VideoDecoder.get(), &packet);
     AV.av_packet_unref(&packet);
-    if (result < 0 && result != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+    if (result < 0 && result != AVERROR_EOF) {
+        throw SourceError("Error while decoding frame \n", result);
+    }
 }
 
 void VideoPath::SendEnd() {
@@ -114,7 +117,7 @@ VideoPath::Received VideoPath::ReceivePicture() {
     const int result = AV.avcodec_receive_frame(VideoDecoder.get(), incoming);
     if (result == AVERROR_EOF) return Received::Ended;
     if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
-    if (result != 0) throw EngineError("Error while decoding frame \n");
+    if (result != 0) throw SourceError("Error while decoding frame \n", result);
     // The previous picture stays until a new one has arrived, so that the last
     // one can still fill slots after the decoder is drained.
     std::swap(DecodedPicture, IncomingPicture);
@@ -142,7 +145,10 @@ void VideoPath::ScalePicture() {
         Scaler.reset(AV.sws_getContext(
             source.width, source.height, static_cast<AVPixelFormat>(source.format), turned.width,
             turned.height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
-        if (!Scaler) throw EngineError("Cannot initialize the video conversion context\n");
+        if (!Scaler) {
+            throw SourceError("Cannot initialize the video conversion context\n", 0,
+                              "The picture's size or pixel format cannot be scaled");
+        }
         ScalerWidth = source.width;
         ScalerHeight = source.height;
         ScalerFormat = source.format;
@@ -162,8 +168,8 @@ void VideoPath::EncodeVideoFrame() {
     AVFrame& picture = *OutputPicture;
     picture.pts = FramesEncoded;
     picture.pict_type = AV_PICTURE_TYPE_NONE;
-    if (AV.avcodec_send_frame(VideoEncoder.get(), &picture) < 0) {
-        throw EngineError("Error while encoding video frame\n");
+    if (const int code = AV.avcodec_send_frame(VideoEncoder.get(), &picture); code < 0) {
+        throw DestinationError("Error while encoding video frame\n", code);
     }
     ++FramesEncoded;
     Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
