@@ -37,6 +37,13 @@ extern "C" void OnSignal(int signalNumber) {
 
 constexpr int kWatchedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
+// A signal the program was started with ignored (nohup's SIGHUP, SIGINT for
+// a shell's background job) stays ignored.
+bool Ignored(int signalNumber) {
+    struct sigaction current = {};
+    return sigaction(signalNumber, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
 void Handle(int signalNumber, void (*handler)(int), int flags) {
     struct sigaction action = {};
     action.sa_handler = handler;
@@ -86,12 +93,16 @@ InterruptWatcher::InterruptWatcher(std::function<void(int)> onInterrupt, QObject
             }
         }
     });
-    for (const int signalNumber : kWatchedSignals) Handle(signalNumber, OnSignal, SA_RESTART);
+    for (const int signalNumber : kWatchedSignals) {
+        if (Ignored(signalNumber)) continue;
+        Handle(signalNumber, OnSignal, SA_RESTART);
+        HandledSignals.push_back(signalNumber);
+    }
 }
 
 InterruptWatcher::~InterruptWatcher() {
     if (SignalPipe[0] < 0) return;
-    for (const int signalNumber : kWatchedSignals) Handle(signalNumber, SIG_DFL, 0);
+    for (const int signalNumber : HandledSignals) Handle(signalNumber, SIG_DFL, 0);
     Notifier.reset();
     close(SignalPipe[0]);
     close(SignalPipe[1]);

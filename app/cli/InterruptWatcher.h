@@ -2,13 +2,15 @@
 // closed) and SIGPIPE (the reader of standard error or output went away),
 // each turned into a call on the main thread's event loop, where it is safe to
 // ask the worker to stop. None of them ends the program by itself, so the
-// output being written is never left half-done: the caller decides.
+// output being written is never left half-done: the caller decides. A signal
+// ignored when the program started (nohup's SIGHUP) stays ignored.
 #pragma once
 
 #include <QObject>
 #include <QSocketNotifier>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class InterruptWatcher : public QObject {
     Q_OBJECT
@@ -23,4 +25,5 @@ public:
 private:
     std::function<void(int)> OnInterrupt;
     std::unique_ptr<QSocketNotifier> Notifier;
+    std::vector<int> HandledSignals;  // those not ignored when the program started
 };
