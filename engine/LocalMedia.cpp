@@ -27,12 +27,9 @@ int OpenLocalInput(AVFormatContext** input, const std::string& nativePath) {
     AVDictionary* options = LocalFileOnlyOptions();
     const int result =
         AV.avformat_open_input(input, LocalFileUrl(nativePath).c_str(), nullptr, &options);
+    // The whitelist stays with the context: anything the demuxer opens later
+    // (an index, a next part) is a local file too.
     AV.av_dict_free(&options);
-    if (result == 0) {
-        // Anything the demuxer opens later (an index, a next part) stays local too.
-        AV.av_free((*input)->protocol_whitelist);
-        (*input)->protocol_whitelist = AV.av_strdup(kFileProtocolOnly);
-    }
     return result;
 }
 
