@@ -95,7 +95,7 @@ TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
     EXPECT_EQ(Cli({"--video-bitrate", "100", Source("one.mpg")}).ExitCode, 2);
     EXPECT_EQ(Cli({"--frame-rate", "30", Source("one.mpg")}).ExitCode, 2);
     EXPECT_EQ(Cli({"--no-such-option"}).ExitCode, 2);
-    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
     const QString starred = Out.filePath("out*x");
     const ProcessResult star = Cli({"-o", starred, Source("one.mpg")});
@@ -152,7 +152,7 @@ TEST_F(CliProgram, FailingClipEndsTheRunWithStatus1) {
         << err.toStdString();
     EXPECT_FALSE(err.contains("All tasks has been completed!"));
     EXPECT_FALSE(err.contains("one.mpg"));
-    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(CliProgram, EverySourceKindConverts) {
@@ -192,7 +192,7 @@ TEST_F(CliProgram, EverySourceKindConverts) {
     }
     // k.mpg ... k.3gp share one output name: each takes the next free number.
     EXPECT_TRUE(testmedia::DecodesCleanly(Out.filePath("k (7).3gp")));
-    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 9);
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).size(), 9);
 
     // A .3gp converted into its own folder is refused, and left as it was.
     const QByteArray before = [&] {

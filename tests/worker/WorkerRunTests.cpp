@@ -152,7 +152,7 @@ TEST_F(WorkerRun, FirstOfThreeFailsAndTheOthersAreNotTouched) {
         EXPECT_NE(call.Text, "Converting - a.mpg");
         EXPECT_NE(call.Text, "Converting - b.mpg");
     }
-    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     ExpectClosingSteps();
 }
 
@@ -184,7 +184,8 @@ TEST_F(WorkerRun, StopDuringTheSecondOfThreeEndsItProperly) {
     EXPECT_LT(second, 2.5);
     EXPECT_TRUE(testmedia::DecodesCleanly(Output("b.3gp")));
     EXPECT_FALSE(QFileInfo::exists(Output("c.3gp")));
-    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 2u);  // no temporary left
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).size(),
+              2u);  // no temporary left
 }
 
 TEST_F(WorkerRun, ClearedReportCompletionShowsNoMessage) {
