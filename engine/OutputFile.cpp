@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <new>
 
@@ -8,13 +9,25 @@
 
 namespace transcode {
 
+namespace {
+
+// A note through the media library's own log, not the terminal: the programs
+// keep that log quiet unless asked for it (the command line's --verbose).
+void LogWarning(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    AV.av_vlog(nullptr, AV_LOG_WARNING, format, arguments);
+    va_end(arguments);
+}
+
+}  // namespace
+
 void OutputFile::Create(const std::string& outputPath) {
     AVFormatContext* output = nullptr;
     int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
     if (result == AVERROR(ENOMEM)) throw DestinationError("Memory error\n", result);
     if (!output) {
-        std::fputs("Could not deduce output format from file extension: using MPEG.\n", stdout);
-        std::fflush(stdout);
+        LogWarning("Could not deduce output format from file extension: using MPEG.\n");
         result = AV.avformat_alloc_output_context2(&output, nullptr, "mpeg", outputPath.c_str());
         if (result == AVERROR(ENOMEM)) throw DestinationError("Memory error\n", result);
         if (!output) throw DestinationError("Could not find suitable output format\n", result);

@@ -22,6 +22,7 @@
 #include "ConsoleHost.h"
 #include "Dynamicavimport.h"
 #include "InterruptWatcher.h"
+#include "KestovarVersion.h"
 #include "ModelListing.h"
 #include "NativePath.h"
 #include "OutputFolder.h"
@@ -142,7 +143,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KESTOVAR_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(KestovarVersion));
 
     // The arguments with their own bytes kept: a file name that is no valid
     // UTF-8 still reaches the open call as the file system spells it.
