@@ -58,7 +58,7 @@ extern "C" {
     X(Avformat, avformat_alloc_output_context2) \
     X(Avformat, avformat_free_context)          \
     X(Avformat, avformat_new_stream)            \
-    X(Avformat, avio_open)                      \
+    X(Avformat, avio_open2)                     \
     X(Avformat, avio_closep)                    \
     X(Avformat, avio_size)                      \
     X(Avformat, avio_seek)                      \
@@ -75,6 +75,7 @@ extern "C" {
     X(Avutil, av_rescale_q_rnd)                 \
     X(Avutil, av_strdup)                        \
     X(Avutil, av_free)                          \
+    X(Avutil, av_strerror)                      \
     X(Avutil, av_dict_set)                      \
     X(Avutil, av_dict_free)                     \
     X(Avutil, av_frame_alloc)                   \

@@ -1,12 +1,17 @@
 #include "CompressThread.h"
 
+#include <unistd.h>
+
 #include <QMetaObject>
+#include <QSet>
 #include <exception>
 #include <utility>
 
 #include "EngineError.h"
+#include "NativePath.h"
 #include "OutputNames.h"
 #include "Progress.h"
+#include "TemporaryOutput.h"
 
 namespace {
 
@@ -79,10 +84,20 @@ void TCompressThread::run() {
     ComputeTotalProgress(0);
     ShowStatus();
 
+    // What a run killed earlier left behind; files other runs write stay.
+    RemoveStaleTemporaryFiles(NativePathString(OutputFolder));
+
+    // Two clips of a run never share an output: "clip.avi" and "clip.mp4"
+    // give "clip.3gp" and "clip (2).3gp". An output of an earlier run is
+    // replaced.
+    QSet<QString> outputsTaken;
     bool result = true;
     for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
         const SourceClipItem& clip = *Clips[i];
-        const QString outputPath = BuildOutputPath(OutputFolder, clip.SourcePath);
+        const QString outputPath = UnusedOutputPath(
+            BuildOutputPath(OutputFolder, clip.SourcePath),
+            [&outputsTaken](const QString& path) { return outputsTaken.contains(path); });
+        outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         ShowStatus();
         result = ConvertFile(clip.SourcePath, outputPath, i);
@@ -109,8 +124,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
     ShowProgress();
     try {
         TTranscoder transcoder(Parameters_, *this);
-        transcoder.ConvertFile(sourcePath.toUtf8().toStdString(),
-                               outputPath.toUtf8().toStdString());
+        transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath));
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -140,6 +154,17 @@ void TCompressThread::FilePercent(int32_t percent) {
 
 bool TCompressThread::IsStopRequested() const {
     return StopRequested;
+}
+
+void TCompressThread::TemporaryFileChanged(const std::string& path) {
+    const std::lock_guard lock(TemporaryFileMutex);
+    TemporaryFile = path;
+}
+
+void TCompressThread::AbandonOutput() {
+    const std::lock_guard lock(TemporaryFileMutex);
+    if (!TemporaryFile.empty()) unlink(TemporaryFile.c_str());
+    TemporaryFile.clear();
 }
 
 int64_t TCompressThread::ElapsedSeconds() const {

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 #include "ConversionParameters.h"
 #include "SourceClip.h"
@@ -52,6 +54,11 @@ public:
     // shown to the host (ShowError) when this returns false.
     bool ConvertFile(const QString& sourcePath, const QString& outputPath, std::size_t index);
 
+    // Removes the temporary file of the clip being converted, for a host that
+    // ends the program at once (a second Ctrl+C): nothing half-written stays.
+    // Any thread may call it; the worker's thread must not go on converting.
+    void AbandonOutput();
+
     // TotalPercent for the clip at index, at CurrentPercent.
     void ComputeTotalProgress(std::size_t index);
 
@@ -79,6 +86,7 @@ private:
     // TranscodeObserver, on the worker's thread.
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
+    void TemporaryFileChanged(const std::string& path) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -99,4 +107,7 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
+
+    std::mutex TemporaryFileMutex;
+    std::string TemporaryFile;  // the current clip's, or empty
 };

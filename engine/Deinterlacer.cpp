@@ -23,7 +23,7 @@ AVFilterContext* NewFilter(AVFilterGraph& graph, const char* filter, const char*
     if (!definition || AV.avfilter_graph_create_filter(
                            &context, definition, name,
                            arguments.empty() ? nullptr : arguments.c_str(), nullptr, &graph) < 0) {
-        throw EngineError(kFilterError);
+        throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
     }
     return context;
 }
@@ -59,7 +59,7 @@ void Deinterlacer::Start(const AVFrame& first, const AVStream& stream) {
     Sink = NewFilter(*Graph, "buffersink", "out", {});
     if (AV.avfilter_link(Source, 0, yadif, 0) < 0 || AV.avfilter_link(yadif, 0, Sink, 0) < 0 ||
         AV.avfilter_graph_config(Graph.get(), nullptr) < 0) {
-        throw EngineError(kFilterError);
+        throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
     }
 }
 
@@ -67,7 +67,8 @@ void Deinterlacer::Send(AVFrame* picture) {
     // The filter keeps the time in pts; the decoder's best guess is the one
     // the output follows.
     if (picture) picture->pts = picture->best_effort_timestamp;
-    if (AV.av_buffersrc_add_frame_flags(Source, picture, 0) < 0) throw EngineError(kFilterError);
+    if (AV.av_buffersrc_add_frame_flags(Source, picture, 0) < 0)
+        throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
 }
 
 int Deinterlacer::Receive(AVFrame& picture) {

@@ -50,7 +50,7 @@ void OpenVideoEncoder(AVCodecContext& encoder, const char* openError) {
     const int opened = set < 0 ? set : AV.avcodec_open2(&encoder, encoder.codec, &options);
     AV.av_dict_free(&options);
     if (set < 0) throw std::bad_alloc();
-    if (opened < 0) throw EngineError(openError);
+    if (opened < 0) throw DestinationError(openError, opened);
 }
 
 }  // namespace transcode

@@ -140,7 +140,8 @@ std::optional<std::size_t> LevelOffsetInMoov(const std::vector<unsigned char>& d
 }
 
 [[noreturn]] void Fail() {
-    throw EngineError("Could not finish destination file\n");
+    throw DestinationError("Could not finish destination file\n", 0,
+                           "The H.263 level could not be written into the file");
 }
 
 }  // namespace

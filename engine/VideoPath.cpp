@@ -77,7 +77,8 @@ void VideoPath::StartDecoder() {
 void VideoPath::NewVideoStream() {
     const AVCodec* encoder =
         AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.VideoCodecId));
-    if (!encoder) throw EngineError("Codec not found\n");
+    if (!encoder)
+        throw DestinationError("Codec not found\n", 0, "No encoder for the phone's video format");
     OutputVideo = &Output.NewStream(0);
     VideoEncoder.reset(AV.avcodec_alloc_context3(encoder));
     if (!VideoEncoder) throw std::bad_alloc();
@@ -105,8 +106,8 @@ void VideoPath::NewVideoStream() {
 void VideoPath::StartVideoEncoder() {
     AVCodecContext& c = *VideoEncoder;
     OpenVideoEncoder(c, "Could not open out video codec\n");
-    if (AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c) < 0) {
-        throw EngineError("Invalid output format parameters\n");
+    if (const int code = AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c); code < 0) {
+        throw DestinationError("Invalid output format parameters\n", code);
     }
     OutputPicture = NewPicture(c.width, c.height);
     if (Rotation != 0) {
@@ -117,7 +118,7 @@ void VideoPath::StartVideoEncoder() {
         }
     }
     if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
-        throw EngineError("Could not allocate picture\n");
+        throw DestinationError("Could not allocate picture\n", AVERROR(ENOMEM));
     }
 }
 
@@ -128,7 +129,9 @@ AVRational VideoPath::SlotBase() const {
 void VideoPath::SendPacket(AVPacket& packet) {
     const int result = AV.avcodec_send_packet(VideoDecoder.get(), &packet);
     AV.av_packet_unref(&packet);
-    if (result < 0 && result != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+    if (result < 0 && result != AVERROR_EOF) {
+        throw SourceError("Error while decoding frame \n", result);
+    }
 }
 
 void VideoPath::SendEnd() {
@@ -143,7 +146,8 @@ VideoPath::Received VideoPath::NextPicture() {
             const int filtered = Fields.Receive(*incoming);
             if (filtered == 0) return Received::Picture;
             if (filtered == AVERROR_EOF) return Received::Ended;
-            if (filtered != AVERROR(EAGAIN)) throw EngineError("Error while decoding frame \n");
+            if (filtered != AVERROR(EAGAIN))
+                throw SourceError("Error while decoding frame \n", filtered);
             if (DecoderEnded) return Received::Ended;
         }
         AVFrame* decoded = Fields.IsStarted() ? DecodedField.get() : incoming;
@@ -156,7 +160,7 @@ VideoPath::Received VideoPath::NextPicture() {
             continue;
         }
         if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
-        if (result != 0) throw EngineError("Error while decoding frame \n");
+        if (result != 0) throw SourceError("Error while decoding frame \n", result);
         if (!Fields.IsStarted()) {
             if (!Deinterlacer::IsInterlaced(*decoded, Source)) return Received::Picture;
             // From the first interlaced picture on, every picture goes through
@@ -205,7 +209,10 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     Scaler.reset(AV.sws_getContext(
         Fit.Shown.Width, Fit.Shown.Height, static_cast<AVPixelFormat>(format), Fit.Placed.Width,
         Fit.Placed.Height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
-    if (!Scaler) throw EngineError("Cannot initialize the video conversion context\n");
+    if (!Scaler) {
+        throw SourceError("Cannot initialize the video conversion context\n", 0,
+                          "The picture's size or pixel format cannot be scaled");
+    }
     ScalerWidth = source.width;
     ScalerHeight = source.height;
     ScalerFormat = source.format;
@@ -231,7 +238,8 @@ void VideoPath::ScalePicture() {
         source.crop_right = static_cast<size_t>(source.width - Fit.Shown.Left - Fit.Shown.Width);
         source.crop_bottom = static_cast<size_t>(source.height - Fit.Shown.Top - Fit.Shown.Height);
         if (AV.av_frame_apply_cropping(&source, AV_FRAME_CROP_UNALIGNED) < 0) {
-            throw EngineError("Cannot initialize the video conversion context\n");
+            throw SourceError("Cannot initialize the video conversion context\n", 0,
+                              "The picture cannot be cropped");
         }
     }
     const PictureRect& placed = Fit.Placed;
@@ -259,8 +267,8 @@ void VideoPath::EncodeVideoFrame() {
     AVFrame& picture = *OutputPicture;
     picture.pts = FramesEncoded;
     picture.pict_type = AV_PICTURE_TYPE_NONE;
-    if (AV.avcodec_send_frame(VideoEncoder.get(), &picture) < 0) {
-        throw EngineError("Error while encoding video frame\n");
+    if (const int code = AV.avcodec_send_frame(VideoEncoder.get(), &picture); code < 0) {
+        throw DestinationError("Error while encoding video frame\n", code);
     }
     ++FramesEncoded;
     Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",

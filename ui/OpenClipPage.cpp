@@ -15,6 +15,7 @@
 
 #include "ClipProbe.h"
 #include "ControlFactory.h"
+#include "MessageBoxFrm.h"
 #include "SourceClipsGrid.h"
 #include "UpDownArrows.h"
 
@@ -135,6 +136,11 @@ void TOpenClipPage::FileOpenClipAccept(const QString& path) {
     });
     if (listed != ClipList.end()) {
         SourceClipsGrid->SelectRow(static_cast<int>(listed - ClipList.begin()) + 1);
+    } else if (const QString refusal = SourceRefusal(path); !refusal.isEmpty()) {
+        // A pipe, a device or a folder is never listed: reading one could
+        // wait for good.
+        ShowMessageBox(1, refusal, window());
+        return;
     } else {
         ClipList.push_back(ProbeClip(path));
         const int count = static_cast<int>(ClipList.size());

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "CompressThread.h"
 #include "ConvertPage.h"
 #include "ConvertTestSupport.h"
@@ -85,6 +87,27 @@ private slots:
         QVERIFY(IsIdle(*form));
         QCoreApplication::processEvents();
         QVERIFY(person.Messages.isEmpty());
+    }
+
+    // A pipe or a folder is refused at Add with a message naming it, and not
+    // listed; a regular file still is.
+    void aSourceThatIsNoFileIsRefusedAtAdd() {
+        MessageBoxAnswerer person;
+        auto form = NewMainForm();
+        const QString fifo = media.filePath("pipe.avi");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        form->OpenClipPage()->FileOpenClipAccept(fifo);
+        form->OpenClipPage()->FileOpenClipAccept(media.path());
+        form->OpenClipPage()->FileOpenClipAccept(clip);
+        QCOMPARE(person.Messages.size(), 2);
+        QCOMPARE(
+            person.Messages[0].section(u'\n', 0, 1),
+            QStringLiteral("Could not open source file\nNot a regular file (a pipe): ") + fifo);
+        QCOMPARE(person.Messages[1].section(u'\n', 1, 1),
+                 QStringLiteral("Not a regular file (a folder): ") + media.path());
+        QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{1});
+        QCOMPARE(form->OpenClipPage()->Clips()[0]->SourcePath, clip);
+        QFile::remove(fifo);
     }
 
     void oneTrailingSeparatorIsRemoved() {

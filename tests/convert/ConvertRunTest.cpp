@@ -229,7 +229,11 @@ private slots:
 
         // Only the failure's message: no completion message after it.
         QCOMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0].trimmed(), QStringLiteral("Could not open source file"));
+        // The first line as the windows word it, then the reason and the file.
+        QCOMPARE(person.Messages[0].section(u'\n', 0, 0),
+                 QStringLiteral("Could not open source file"));
+        QCOMPARE(person.Messages[0].section(u'\n', 1, 1),
+                 QStringLiteral("Invalid data found when processing input: ") + junk);
         QVERIFY(ShowsIdleDisplay(*form));
         QVERIFY(OffersEverything(*form));
         QVERIFY(Control<QPushButton>(form, "btnStartStop")->isEnabled());
