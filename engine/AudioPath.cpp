@@ -49,7 +49,7 @@ void AudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
 void AudioPath::NewAudioStream() {
     const AVCodec* encoder =
         AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.AudioCodecId));
-    if (!encoder) throw EngineError("Codec not found\n");
+    if (!encoder) throw DestinationError("Codec not found\n", 0, "No AMR narrow-band encoder");
     OutputAudio = &Output.NewStream(1);
     AudioEncoder.reset(AV.avcodec_alloc_context3(encoder));
     if (!AudioEncoder) throw std::bad_alloc();
@@ -71,11 +71,15 @@ void AudioPath::StartAudioEncoder() {
     for (const AVSampleFormat* f = c.codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
         takesS16 = takesS16 || *f == AV_SAMPLE_FMT_S16;
     }
-    if (!takesS16 || AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
-        throw EngineError("Could not open out audio codec\n");
+    if (!takesS16) {
+        throw DestinationError("Could not open out audio codec\n", 0,
+                               "The encoder takes no 16-bit samples");
     }
-    if (AV.avcodec_parameters_from_context(OutputAudio->codecpar, &c) < 0) {
-        throw EngineError("Invalid output format parameters\n");
+    if (const int code = AV.avcodec_open2(&c, c.codec, nullptr); code < 0) {
+        throw DestinationError("Could not open out audio codec\n", code);
+    }
+    if (const int code = AV.avcodec_parameters_from_context(OutputAudio->codecpar, &c); code < 0) {
+        throw DestinationError("Invalid output format parameters\n", code);
     }
     // 160 samples per channel for AMR narrow-band.
     AudioFrameSamples = c.frame_size > 0 ? c.frame_size : 1024;
@@ -141,8 +145,9 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
             static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr);
         AV.av_channel_layout_uninit(&output);
         Resampler.reset(resampler);
-        if (result < 0 || !resampler || AV.swr_init(resampler) < 0) {
-            throw EngineError(kConversionError);
+        const int code = result < 0 || !resampler ? result : AV.swr_init(resampler);
+        if (code < 0 || !resampler) {
+            throw SourceError(kConversionError, code < 0 ? code : AVERROR(ENOMEM));
         }
         ResamplerFormat = decoded.format;
         ResamplerRate = decoded.sample_rate;
@@ -179,7 +184,7 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
     const int produced =
         AV.swr_convert(Resampler.get(), ResampledAudio->data, ResampledAudio->nb_samples,
                        const_cast<const uint8_t**>(decoded.extended_data), decoded.nb_samples);
-    if (produced < 0) throw EngineError(kConversionError);
+    if (produced < 0) throw SourceError(kConversionError, produced);
     QueueSamples(ResampledAudio->data[0], produced);
 }
 
@@ -224,7 +229,8 @@ void AudioPath::DropQueuedSamples(int64_t count) {
         NewSoundBuffer(Parameters.Channels, Parameters.SampleRate, static_cast<int>(queued) + 1);
     void* planes[1] = {scratch->data[0]};
     if (queued > 0 && AV.av_audio_fifo_read(fifo, planes, static_cast<int>(queued)) < queued) {
-        throw EngineError("Error while reading audio FIFO buffer\n");
+        throw SourceError("Error while reading audio FIFO buffer\n", 0,
+                          "Fewer samples queued than needed");
     }
     if (keep > 0 && AV.av_audio_fifo_write(fifo, planes, static_cast<int>(keep)) < keep) {
         throw std::bad_alloc();
@@ -239,12 +245,13 @@ void AudioPath::EncodeAudioFrame() {
     frame.nb_samples = AudioFrameSamples;
     if (AV.av_audio_fifo_read(AudioFifo.get(), reinterpret_cast<void**>(frame.data),
                               AudioFrameSamples) < AudioFrameSamples) {
-        throw EngineError("Error while reading audio FIFO buffer\n");
+        throw SourceError("Error while reading audio FIFO buffer\n", 0,
+                          "Fewer samples queued than needed");
     }
     frame.pts = SamplesEncoded;
     SamplesEncoded += AudioFrameSamples;
-    if (AV.avcodec_send_frame(AudioEncoder.get(), &frame) < 0) {
-        throw EngineError("Error while encoding audio frame\n");
+    if (const int code = AV.avcodec_send_frame(AudioEncoder.get(), &frame); code < 0) {
+        throw DestinationError("Error while encoding audio frame\n", code);
     }
     Output.WritePackets(*AudioEncoder, *OutputAudio, "Error while encoding audio frame\n",
                         "Error while writing audio frame\n");

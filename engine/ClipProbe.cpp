@@ -1,6 +1,8 @@
 #include "ClipProbe.h"
 
 #include "Dynamicavimport.h"
+#include "LocalMedia.h"
+#include "NativePath.h"
 #include "OutputNames.h"
 #include "TimestampJumps.h"
 
@@ -20,9 +22,11 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
     item->SourcePath = path;
     item->DisplayName = FileNameOfPath(path);
 
+    // A pipe or a device is never opened: the open could wait for good.
+    const std::string nativePath = NativePathString(path);
+    if (!SourceFileProblem(nativePath).empty()) return item;
     AVFormatContext* raw = nullptr;
-    const QByteArray pathUtf8 = path.toUtf8();
-    if (AV.avformat_open_input(&raw, pathUtf8.constData(), nullptr, nullptr) != 0) return item;
+    if (OpenLocalInput(&raw, nativePath) != 0) return item;
     InputContext input(raw);
 
     if (AV.avformat_find_stream_info(input.get(), nullptr) >= 0) {
@@ -54,4 +58,11 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         if (bytes > 0) item->SizeMb = static_cast<double>(bytes) / kBytesPerMb;
     }
     return item;
+}
+
+QString SourceRefusal(const QString& path) {
+    const std::string problem = SourceFileProblem(NativePathString(path));
+    if (problem.empty()) return {};
+    return QStringLiteral("Could not open source file\n%1: %2\n")
+        .arg(QString::fromStdString(problem), path);
 }

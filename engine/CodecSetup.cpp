@@ -9,17 +9,20 @@ namespace transcode {
 av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError,
                                  bool shrinksByHalf) {
     const AVCodec* decoder = AV.avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!decoder) throw EngineError("Codec not found\n");
+    if (!decoder) throw SourceError("Codec not found\n", 0, "No decoder for this stream's format");
     av::CodecContextPtr context(AV.avcodec_alloc_context3(decoder));
     if (!context) throw std::bad_alloc();
-    if (AV.avcodec_parameters_to_context(context.get(), stream.codecpar) < 0) {
-        throw EngineError(openError);
+    if (const int code = AV.avcodec_parameters_to_context(context.get(), stream.codecpar);
+        code < 0) {
+        throw SourceError(openError, code);
     }
     context->pkt_timebase = stream.time_base;
     context->thread_count = 0;
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (shrinksByHalf) context->skip_loop_filter = AVDISCARD_NONREF;
-    if (AV.avcodec_open2(context.get(), decoder, nullptr) < 0) throw EngineError(openError);
+    if (const int code = AV.avcodec_open2(context.get(), decoder, nullptr); code < 0) {
+        throw SourceError(openError, code);
+    }
     return context;
 }
 

@@ -1,12 +1,17 @@
 #include "CompressThread.h"
 
+#include <unistd.h>
+
 #include <QMetaObject>
+#include <QSet>
 #include <exception>
 #include <utility>
 
 #include "EngineError.h"
+#include "NativePath.h"
 #include "OutputNames.h"
 #include "Progress.h"
+#include "TemporaryOutput.h"
 
 namespace {
 
@@ -65,6 +70,12 @@ bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate
     return true;
 }
 
+bool TCompressThread::SetPictureFit(int32_t fit) {
+    if (fit < 0 || fit > 2) return false;
+    Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
+    return true;
+}
+
 void TCompressThread::run() {
     if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
 
@@ -73,10 +84,20 @@ void TCompressThread::run() {
     ComputeTotalProgress(0);
     ShowStatus();
 
+    // What a run killed earlier left behind; files other runs write stay.
+    RemoveStaleTemporaryFiles(NativePathString(OutputFolder));
+
+    // Two clips of a run never share an output: "clip.avi" and "clip.mp4"
+    // give "clip.3gp" and "clip (2).3gp". An output of an earlier run is
+    // replaced.
+    QSet<QString> outputsTaken;
     bool result = true;
     for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
         const SourceClipItem& clip = *Clips[i];
-        const QString outputPath = BuildOutputPath(OutputFolder, clip.SourcePath);
+        const QString outputPath = UnusedOutputPath(
+            BuildOutputPath(OutputFolder, clip.SourcePath),
+            [&outputsTaken](const QString& path) { return outputsTaken.contains(path); });
+        outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         ShowStatus();
         CurrentDamaged = false;
@@ -111,8 +132,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
     ShowProgress();
     try {
         TTranscoder transcoder(Parameters_, *this);
-        transcoder.ConvertFile(sourcePath.toUtf8().toStdString(),
-                               outputPath.toUtf8().toStdString());
+        transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath));
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -146,6 +166,17 @@ bool TCompressThread::IsStopRequested() const {
 
 void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
     CurrentDamaged = true;
+}
+
+void TCompressThread::TemporaryFileChanged(const std::string& path) {
+    const std::lock_guard lock(TemporaryFileMutex);
+    TemporaryFile = path;
+}
+
+void TCompressThread::AbandonOutput() {
+    const std::lock_guard lock(TemporaryFileMutex);
+    if (!TemporaryFile.empty()) unlink(TemporaryFile.c_str());
+    TemporaryFile.clear();
 }
 
 int64_t TCompressThread::ElapsedSeconds() const {

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 #include "ConversionParameters.h"
 #include "SourceClip.h"
@@ -43,6 +45,7 @@ public:
 
     bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
                             int32_t codecChoice) override;
+    bool SetPictureFit(int32_t fit) override;
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
 
@@ -51,6 +54,11 @@ public:
     // Converts one source file; true lets the run go on. A failure has been
     // shown to the host (ShowError) when this returns false.
     bool ConvertFile(const QString& sourcePath, const QString& outputPath, std::size_t index);
+
+    // Removes the temporary file of the clip being converted, for a host that
+    // ends the program at once (a second Ctrl+C): nothing half-written stays.
+    // Any thread may call it; the worker's thread must not go on converting.
+    void AbandonOutput();
 
     // TotalPercent for the clip at index, at CurrentPercent.
     void ComputeTotalProgress(std::size_t index);
@@ -80,6 +88,7 @@ private:
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
     void DamagePassedOver(double secondsIntoClip) override;
+    void TemporaryFileChanged(const std::string& path) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -102,4 +111,7 @@ private:
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;  // damage of the current file was passed over
     QStringList DamagedClips;     // display names of the converted clips with damage
+
+    std::mutex TemporaryFileMutex;
+    std::string TemporaryFile;  // the current clip's, or empty
 };

@@ -8,6 +8,13 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+// How the source's picture is put into the phone's picture size.
+enum class PictureFitMode : int32_t {
+    Stretch = 0,    // the whole picture, its proportions changed to fill the size
+    BlackBars = 1,  // the whole picture with its proportions, centred on black
+    Crop = 2,       // the size filled, what overflows cut equally from both sides
+};
+
 struct ConversionParameters {
     int32_t Width = 352;
     int32_t Height = 288;
@@ -16,10 +23,11 @@ struct ConversionParameters {
     int32_t FrameRateNumerator = 25;
     int32_t FrameRateDenominator = 1;
     int32_t PixelFormat = AV_PIX_FMT_YUV420P;
-    int32_t VideoBitRate = 122000;             // bit/s
-    int32_t VideoCodecId = AV_CODEC_ID_H263;   // or AV_CODEC_ID_MPEG4
-    int32_t AudioBitRate = 64000;              // bit/s
-    int32_t SampleRate = 8000;                 // Hz
+    int32_t VideoBitRate = 122000;            // bit/s
+    int32_t VideoCodecId = AV_CODEC_ID_H263;  // or AV_CODEC_ID_MPEG4
+    int32_t AudioBitRate = 64000;             // bit/s
+    int32_t SampleRate = 8000;                // Hz
     int32_t Channels = 1;
     int32_t AudioCodecId = AV_CODEC_ID_AMR_NB;
+    PictureFitMode PictureFit = PictureFitMode::Stretch;
 };

@@ -1,54 +1,37 @@
 #include "OutputFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
+#include <cstdarg>
 #include <cstdio>
 #include <new>
-#include <system_error>
 
 #include "EngineError.h"
+#include "H263Level.h"
+#include "LocalMedia.h"
 
 namespace transcode {
 
 namespace {
 
-// Creates a new empty file beside the output, named after it, with the
-// permissions any new file gets; its name in UTF-8, or empty when the folder
-// takes no new file.
-std::string CreateTemporaryFile(const std::string& outputPath) {
-    const QFileInfo final(QString::fromUtf8(outputPath));
-    const QDir folder(final.absolutePath());
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = QStringLiteral("%1.%2.part")
-                                 .arg(final.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
-        QFile file(folder.filePath(name));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            return file.fileName().toUtf8().toStdString();
-        }
-        if (file.error() != QFileDevice::OpenError || !folder.exists()) break;
-    }
-    return {};
+// A note through the media library's own log, not the terminal: the programs
+// keep that log quiet unless asked for it (the command line's --verbose).
+void LogWarning(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    AV.av_vlog(nullptr, AV_LOG_WARNING, format, arguments);
+    va_end(arguments);
 }
 
 }  // namespace
 
-std::filesystem::path PathFromUtf8(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
 void OutputFile::Create(const std::string& outputPath) {
     AVFormatContext* output = nullptr;
     int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
-    if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
+    if (result == AVERROR(ENOMEM)) throw DestinationError("Memory error\n", result);
     if (!output) {
-        std::fputs("Could not deduce output format from file extension: using MPEG.\n", stdout);
-        std::fflush(stdout);
+        LogWarning("Could not deduce output format from file extension: using MPEG.\n");
         result = AV.avformat_alloc_output_context2(&output, nullptr, "mpeg", outputPath.c_str());
-        if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
-        if (!output) throw EngineError("Could not find suitable output format\n");
+        if (result == AVERROR(ENOMEM)) throw DestinationError("Memory error\n", result);
+        if (!output) throw DestinationError("Could not find suitable output format\n", result);
     }
     Context.reset(output);
     Packet.reset(AV.av_packet_alloc());
@@ -61,7 +44,7 @@ bool OutputFile::NeedsGlobalHeader() const {
 
 AVStream& OutputFile::NewStream(int id) {
     AVStream* stream = AV.avformat_new_stream(Context.get(), nullptr);
-    if (!stream) throw EngineError("Could not alloc stream\n");
+    if (!stream) throw DestinationError("Could not alloc stream\n", AVERROR(ENOMEM));
     stream->id = id;
     return *stream;
 }
@@ -73,14 +56,16 @@ void OutputFile::Open(const std::string& outputPath) {
         // A fresh file beside the final one; it takes the final name only when
         // complete, so a failed conversion never leaves a half-written file
         // under that name nor harms one that is already there.
-        TemporaryPath = CreateTemporaryFile(outputPath);
-        if (TemporaryPath.empty()) throw EngineError("Could not open destination file");
-        // The muxer reads its own file back to put the index in front.
+        Temporary = std::make_unique<TemporaryOutputFile>(outputPath);
+        // The muxer reads its own file back to put the index in front, through
+        // the file protocol alone as well.
         AV.av_free(output.url);
-        output.url = AV.av_strdup(TemporaryPath.c_str());
-        if (!output.url) throw std::bad_alloc();
-        if (AV.avio_open(&output.pb, TemporaryPath.c_str(), AVIO_FLAG_WRITE) < 0) {
-            throw EngineError("Could not open destination file");
+        output.url = AV.av_strdup(LocalFileUrl(Temporary->Path()).c_str());
+        AV.av_free(output.protocol_whitelist);
+        output.protocol_whitelist = AV.av_strdup("file");
+        if (!output.url || !output.protocol_whitelist) throw std::bad_alloc();
+        if (const int code = OpenLocalOutput(&output.pb, Temporary->Path()); code < 0) {
+            throw DestinationError("Could not open destination file", code);
         }
     }
     // The index (moov) before the media data, so that players start at once.
@@ -88,7 +73,11 @@ void OutputFile::Open(const std::string& outputPath) {
     AV.av_dict_set(&options, "movflags", "+faststart", 0);
     const int result = AV.avformat_write_header(&output, &options);
     AV.av_dict_free(&options);
-    if (result < 0) throw EngineError("Could not write header of destination file\n");
+    if (result < 0) throw DestinationError("Could not write header of destination file\n", result);
+}
+
+std::string OutputFile::TemporaryFilePath() const {
+    return Temporary ? Temporary->Path() : std::string();
 }
 
 void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
@@ -97,51 +86,42 @@ void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const c
     while (true) {
         const int result = AV.avcodec_receive_packet(&encoder, packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
-        if (result < 0) throw EngineError(encodeError);
+        if (result < 0) throw DestinationError(encodeError, result);
         // Each picture fills one frame slot; players and the index need that length.
         if (packet->duration <= 0 && encoder.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
         AV.av_packet_rescale_ts(packet, encoder.time_base, stream.time_base);
         packet->stream_index = stream.index;
-        if (AV.av_interleaved_write_frame(Context.get(), packet) < 0) {
-            throw EngineError(writeError);
+        if (const int code = AV.av_interleaved_write_frame(Context.get(), packet); code < 0) {
+            throw DestinationError(writeError, code);
         }
     }
 }
 
-void OutputFile::Close(const std::string& outputPath) {
-    if (AV.av_write_trailer(Context.get()) < 0) {
-        throw EngineError("Could not finish destination file\n");
+void OutputFile::Close() {
+    if (const int code = AV.av_write_trailer(Context.get()); code < 0) {
+        throw DestinationError("Could not finish destination file\n", code);
     }
     if (Context->pb && !(Context->oformat->flags & AVFMT_NOFILE)) {
-        if (AV.avio_closep(&Context->pb) < 0) {
-            throw EngineError("Could not finish destination file\n");
+        if (const int code = AV.avio_closep(&Context->pb); code < 0) {
+            throw DestinationError("Could not finish destination file\n", code);
         }
     }
-    if (!TemporaryPath.empty()) {
-        std::error_code error;
-        std::filesystem::rename(PathFromUtf8(TemporaryPath), PathFromUtf8(outputPath), error);
-        if (error) throw EngineError("Could not replace destination file\n");
-        TemporaryPath.clear();
+    if (Temporary) {
+        if (H263Level > 0) WriteH263Level(std::filesystem::path(Temporary->Path()), H263Level);
+        Temporary->Commit();
+        Temporary.reset();
     }
 }
 
 void OutputFile::Discard() noexcept {
-    Context.reset();
-    if (!TemporaryPath.empty()) {
-        try {
-            std::error_code error;
-            std::filesystem::remove(PathFromUtf8(TemporaryPath), error);
-        } catch (...) {
-            // No memory left even for the name: the temporary file stays.
-        }
-    }
     ReleaseState();
 }
 
 void OutputFile::ReleaseState() noexcept {
+    // The file is closed before its temporary name goes.
     Context.reset();
     Packet.reset();
-    TemporaryPath.clear();
+    Temporary.reset();
 }
 
 }  // namespace transcode

@@ -3,15 +3,14 @@
 // is written under until it is complete.
 #pragma once
 
-#include <filesystem>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "AvPtr.h"
+#include "TemporaryOutput.h"
 
 namespace transcode {
-
-// A file name in UTF-8 as the file system's path.
-std::filesystem::path PathFromUtf8(const std::string& path);
 
 class OutputFile {
 public:
@@ -20,30 +19,39 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Makes the container for the path's extension (MPEG, with a note on
-    // stdout, when the extension names none) and the packet for writing.
+    // Makes the container for the path's extension (MPEG, with a warning in
+    // the media library's log, when the extension names none) and the packet
+    // for writing.
     void Create(const std::string& outputPath);
     bool NeedsGlobalHeader() const;
     // A new stream with the given id; the video stream is 0, the sound 1.
     AVStream& NewStream(int id);
 
-    // Writes the header into a fresh temporary file beside outputPath.
+    // Writes the header into a fresh temporary file beside outputPath (see
+    // TemporaryOutput.h), opened as a local file and nothing else.
     void Open(const std::string& outputPath);
+    // The temporary file being written; empty when there is none.
+    std::string TemporaryFilePath() const;
     // Writes everything the encoder gives into the stream.
     void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
                       const char* writeError);
-    // Writes the trailer, closes the file and gives it its final name.
-    void Close(const std::string& outputPath);
+    // The H.263 level the finished file's sample entry declares (the muxer
+    // writes 10 whatever the stream needs); 0 leaves the muxer's value.
+    void DeclareH263Level(int32_t level) { H263Level = level; }
+    // Writes the trailer, closes the file, puts the declared H.263 level into
+    // it and gives it its final name.
+    void Close();
     // Closes the file and removes the temporary one. Never throws.
     void Discard() noexcept;
-    // Closes the file and frees the container; a temporary file still there
-    // stays on disk. Never allocates, never throws.
+    // Closes the file, removes a temporary file still there and frees the
+    // container. Never allocates, never throws.
     void ReleaseState() noexcept;
 
 private:
     av::OutputContextPtr Context;
     av::PacketPtr Packet;
-    std::string TemporaryPath;
+    std::unique_ptr<TemporaryOutputFile> Temporary;
+    int32_t H263Level = 0;
 };
 
 }  // namespace transcode

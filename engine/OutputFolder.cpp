@@ -30,10 +30,12 @@ QString CannotCreateFolderMessage(const QString& folder) {
 }
 
 std::optional<OutputFolderProblem> PrepareOutputFolder(QString& folder) {
+    const QString given = folder;
     if (!folder.isEmpty() && IsPathSeparator(folder.back())) folder.chop(1);
     if (folder.isEmpty() || HasInvalidFolderCharacters(folder)) {
+        // Nothing is left of a lone separator: the message names it as given.
         return OutputFolderProblem{OutputFolderProblem::Kind::InvalidName,
-                                   InvalidFolderMessage(folder)};
+                                   InvalidFolderMessage(folder.isEmpty() ? given : folder)};
     }
     if (!EnsureFolderExists(folder)) {
         return OutputFolderProblem{OutputFolderProblem::Kind::CannotCreate,

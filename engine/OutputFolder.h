@@ -24,8 +24,8 @@ struct OutputFolderProblem {
     QString Message;
 };
 
-// The command-line program's check: removes one trailing path separator from
-// folder (in place), refuses an empty name (a lone separator too: a run never
-// writes into the root) and one holding "*" or "?", and makes sure the folder
-// exists as EnsureFolderExists does.
+// The check both programs make before a run: removes one trailing path
+// separator from folder (in place), refuses an empty name (a lone separator
+// too, named as given: a run never writes into the root) and one holding "*"
+// or "?", and makes sure the folder exists as EnsureFolderExists does.
 std::optional<OutputFolderProblem> PrepareOutputFolder(QString& folder);

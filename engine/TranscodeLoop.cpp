@@ -22,14 +22,15 @@ namespace {
 constexpr int64_t kDamageSpan = 10 * int64_t{AV_TIME_BASE};
 constexpr int32_t kDamagedPacketsInARow = 500;
 
-// "Error while decoding frame \n" and where in the clip the decoding gave up.
-std::string DecodingFailure(bool video, int64_t from) {
+// The failure "Error while decoding frame \n", its reason saying where in the
+// clip the decoding gave up.
+EngineError DecodingFailure(bool video, int64_t from) {
     const int64_t seconds = std::max<int64_t>(from, 0) / AV_TIME_BASE;
     char where[96];
-    std::snprintf(where, sizeof where, "No %s could be decoded from %lld:%02lld:%02lld on\n",
+    std::snprintf(where, sizeof where, "No %s could be decoded from %lld:%02lld:%02lld on",
                   video ? "picture" : "sound", static_cast<long long>(seconds / 3600),
                   static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    return std::string("Error while decoding frame \n") + where;
+    return SourceError("Error while decoding frame \n", 0, where);
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ void TTranscoder::RunLoop() {
         // The pass check: end of input, frame limit, duration reached, stop.
         if (Video ? s.VideoDrained : s.InputEnded) break;
         if (Video && Video->FrameLimitReached()) break;
-        if (!Video && Audio->Queued() >= sampleLimit) break;
+        if (!Video && Duration >= 0 && Audio->Queued() >= sampleLimit) break;
         if (StopSeen()) break;
 
         if (Video) {
@@ -80,7 +81,8 @@ bool TTranscoder::ReadPacket() {
             // the cause in the I/O context: a shortened source is no conversion.
             const AVIOContext* pb = s.Input->pb;
             if (read == AVERROR(EIO) || (pb && pb->error < 0)) {
-                throw EngineError("Error while reading source file\n");
+                throw SourceError("Error while reading source file\n",
+                                  read == AVERROR(EIO) || !pb || pb->error >= 0 ? read : pb->error);
             }
             s.InputEnded = true;
             if (Video && !s.VideoFinished) Video->SendEnd();
@@ -94,6 +96,11 @@ bool TTranscoder::ReadPacket() {
         if (video || audio) {
             const AVStream& stream = *s.Input->streams[index];
             s.Jumps->Follow(*packet, stream);
+            if (s.Jumps->Followed() && Duration >= 0) {
+                // The container's duration measured across the jump: no limit.
+                Duration = -1;
+                if (Video) Video->LimitFrames(std::numeric_limits<int64_t>::max());
+            }
             s.PacketsSeen = true;
             const int64_t stamp = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
             const int64_t time =
@@ -257,7 +264,7 @@ void TTranscoder::NoteDecoding(bool video, bool damaged) {
     }
     if (watch.Failures++ == 0) watch.FirstFailure = s.PacketTime;
     if (s.PacketTime - watch.LastGood > kDamageSpan || watch.Failures > kDamagedPacketsInARow) {
-        throw EngineError(DecodingFailure(video, watch.FirstFailure));
+        throw DecodingFailure(video, watch.FirstFailure);
     }
     if (!s.DamageReported) {
         s.DamageReported = true;
@@ -270,6 +277,9 @@ void TTranscoder::NoteDecoding(bool video, bool damaged) {
 void TTranscoder::CheckSomethingDecoded() {
     TranscodeState& s = *State;
     if (s.Stopped || (Video ? Video->HasPicture() : Audio->HasSound())) return;
-    if (!s.PacketsSeen) throw EngineError("The source file has neither pictures nor sound\n");
-    throw EngineError(DecodingFailure(Video != nullptr, 0));
+    if (!s.PacketsSeen) {
+        throw SourceError("The source file has neither pictures nor sound\n", 0,
+                          "No picture or sound in the file");
+    }
+    throw DecodingFailure(Video != nullptr, 0);
 }

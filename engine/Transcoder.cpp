@@ -8,6 +8,7 @@
 
 #include "AudioPath.h"
 #include "EngineError.h"
+#include "LocalMedia.h"
 #include "OutputFile.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
@@ -19,8 +20,8 @@ namespace {
 // True when both names lead to one existing file (also through links).
 bool SameFile(const std::string& first, const std::string& second) {
     std::error_code error;
-    return std::filesystem::equivalent(transcode::PathFromUtf8(first),
-                                       transcode::PathFromUtf8(second), error) &&
+    return std::filesystem::equivalent(std::filesystem::path(first), std::filesystem::path(second),
+                                       error) &&
            !error;
 }
 
@@ -36,6 +37,18 @@ AVStream* FindStream(AVFormatContext& input, AVMediaType type) {
         return stream;
     }
     return nullptr;
+}
+
+// The error with its reason line, naming the file it concerns.
+EngineError Completed(const EngineError& error, const std::string& sourcePath,
+                      const std::string& outputPath) {
+    if (!error.Path().empty()) return error;
+    std::string reason = error.Reason();
+    if (reason.empty()) {
+        reason = error.Code() < 0 ? LibraryErrorText(error.Code()) : "Unknown cause";
+    }
+    const bool output = error.Concern() == EngineError::Concerns::Destination;
+    return EngineError(error.FirstLine(), error.Code(), reason, output ? outputPath : sourcePath);
 }
 
 }  // namespace
@@ -67,12 +80,17 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8,
         StartDecoders();
         CreateOutput(outputPathUtf8);
         Output->Open(outputPathUtf8);
+        Observer.TemporaryFileChanged(Output->TemporaryFilePath());
         RunLoop();
         FinishStreams();
-        Output->Close(outputPathUtf8);
+        Output->Close();
+        Observer.TemporaryFileChanged({});
     } catch (const std::bad_alloc&) {
         DiscardDestination();
-        throw EngineError("Memory error\n");
+        throw EngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePathUtf8);
+    } catch (const EngineError& error) {
+        DiscardDestination();
+        throw Completed(error, sourcePathUtf8, outputPathUtf8);
     } catch (...) {
         DiscardDestination();
         throw;
@@ -81,24 +99,30 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8,
 }
 
 void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& outputPath) {
+    // A pipe or a device is never opened: the open could wait for good.
+    if (const std::string problem = SourceFileProblem(sourcePath); !problem.empty()) {
+        throw SourceError("Could not open source file\n", 0, problem);
+    }
     AVFormatContext* input = nullptr;
-    if (AV.avformat_open_input(&input, sourcePath.c_str(), nullptr, nullptr) != 0) {
-        throw EngineError("Could not open source file\n");
+    if (const int code = OpenLocalInput(&input, sourcePath); code != 0) {
+        throw SourceError("Could not open source file\n", code);
     }
     State->Input.reset(input);
     // Converting a .3gp into its own folder would overwrite the source while it
     // is read; refuse before anything is opened for writing.
     if (SameFile(sourcePath, outputPath)) {
-        throw EngineError("Source and destination are the same file\n");
+        throw SourceError("Source and destination are the same file\n", 0,
+                          "The output would replace the source");
     }
-    if (AV.avformat_find_stream_info(input, nullptr) < 0) {
-        throw EngineError("Could not find stream info in source file\n");
+    if (const int code = AV.avformat_find_stream_info(input, nullptr); code < 0) {
+        throw SourceError("Could not find stream info in source file\n", code);
     }
     State->Jumps.emplace(*input);
     State->InputVideo = FindStream(*input, AVMEDIA_TYPE_VIDEO);
     State->InputAudio = FindStream(*input, AVMEDIA_TYPE_AUDIO);
     if (!State->InputVideo && !State->InputAudio) {
-        throw EngineError("The source file has neither pictures nor sound\n");
+        throw SourceError("The source file has neither pictures nor sound\n", 0,
+                          "No video or audio stream");
     }
     // Further sound tracks, subtitles and data are never read into memory.
     for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -116,9 +140,10 @@ void TTranscoder::StartDecoders() {
         Video->StartDecoder();
     }
     // The exact length; an unknown one converts to the end of the input. Where
-    // time stamps may jump the container's duration spans the jumps, not the
-    // content: such a file is converted to its end, its progress told by bytes.
-    const int64_t duration = s.Jumps->Possible() ? AV_NOPTS_VALUE : s.Input->duration;
+    // time stamps jump the container's duration spans the jumps, not the
+    // content: once a jump is followed the file is converted to its end and
+    // its progress told by bytes (ReadPacket).
+    const int64_t duration = s.Input->duration;
     Duration = duration == AV_NOPTS_VALUE ? -1.0 : static_cast<double>(duration) / AV_TIME_BASE;
     if (Video && duration != AV_NOPTS_VALUE && duration > 0) {
         // Output frames that cover the duration, the last one rounded up.
@@ -149,7 +174,8 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
                             p.FrameRateDenominator > 0 && p.VideoBitRate > 0;
     const bool audioValid = p.SampleRate > 0 && p.Channels > 0 && p.AudioBitRate > 0;
     if ((Video && !videoValid) || (Audio && !audioValid)) {
-        throw EngineError("Invalid output format parameters\n");
+        throw DestinationError("Invalid output format parameters\n", 0,
+                               "A picture size, frame rate, bit rate or sample rate is zero");
     }
 
     if (Video) Video->StartVideoEncoder();
@@ -158,5 +184,6 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
 
 void TTranscoder::DiscardDestination() noexcept {
     if (Output) Output->Discard();
+    Observer.TemporaryFileChanged({});
     ReleaseState();
 }

@@ -33,6 +33,10 @@ public:
     // secondsIntoClip: where, from the start of the source. Once per file at
     // most; a file that fails later still fails.
     virtual void DamagePassedOver(double secondsIntoClip) { (void)secondsIntoClip; }
+    // Called on the worker's thread with the name of the temporary file the
+    // output is being written to, and with an empty name once that file has
+    // taken its final name or been removed.
+    virtual void TemporaryFileChanged(const std::string& /*path*/) {}
 };
 
 class TTranscoder {
@@ -47,12 +51,14 @@ public:
     TTranscoder(const TTranscoder&) = delete;
     TTranscoder& operator=(const TTranscoder&) = delete;
 
-    // Converts one source file into one output file; both paths in UTF-8.
-    // Returns normally when the file was converted or stopped. On failure throws
-    // EngineError with the message to show ("Could not open source file\n", ...,
-    // "Could not open destination file"), after releasing everything the file
-    // held and removing the temporary output; an existing file of the output's
-    // name is then left untouched.
+    // Converts one source file into one output file; both paths are the file
+    // system's bytes (UTF-8 for any ordinary name), each opened as a local file
+    // whatever it looks like. Returns normally when the file was converted or
+    // stopped. On failure throws EngineError with the message to show: its
+    // first line ("Could not open source file\n", ..., "Could not open
+    // destination file"), then the reason and the path of the file concerned;
+    // everything the file held is released first and the temporary output
+    // removed, and an existing file of the output's name is left untouched.
     void ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8);
 
     // The exact length in seconds of the source last opened by ConvertFile;

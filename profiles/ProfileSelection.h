@@ -23,6 +23,7 @@ struct ProfileSelection {
     int32_t Quality = 1;            // 0 Low, 1 Medium, 2 Hight, 3 Best, 4 Custom
     int32_t VideoCodec = 1;         // copy of the model's VideoCodec
     int32_t AudioFlag = 1;          // copy of the model's AudioFlag
+    int32_t PictureFit = 0;         // 0 Stretch, 1 Black bars, 2 Crop (PictureFitMode)
 
     bool operator==(const ProfileSelection&) const = default;
 
@@ -53,6 +54,9 @@ struct ProfileSelection {
     bool SelectVideoQuality(int32_t position);
     // row 0 to 14 of AudioBitrateList. Leaves Quality as it is.
     bool SelectAudioQuality(int32_t row);
+    // fit 0 to 2 (Stretch, Black bars, Crop). No quality value changes, and
+    // no level changes it.
+    bool SelectPictureFit(int32_t fit);
 
     // The level the window shows as chosen: Quality when it is 0 to 4, and
     // Medium for any other stored number (which Quality keeps, so that it is

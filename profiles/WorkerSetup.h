@@ -1,4 +1,4 @@
-// The two setters through which a selection reaches a conversion worker. The
+// The setters through which a selection reaches a conversion worker. The
 // worker (TCompressThread) implements them; ConfigureWorker calls them.
 #pragma once
 
@@ -15,4 +15,6 @@ public:
     // the phone model's audio flag (AMR narrow-band whatever its value).
     virtual bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                                     int32_t codecChoice) = 0;
+    // fit 0 Stretch, 1 Black bars, 2 Crop; false for another number.
+    virtual bool SetPictureFit(int32_t fit) = 0;
 };

@@ -9,13 +9,15 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
-    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+    libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
     libavcodec-extra
     ffmpeg
     libgtest-dev
     fonts-dejavu-core fonts-dejavu-extra
     xdg-utils
     time
+    dpkg-dev fakeroot file lintian desktop-file-utils appstream
+    clang-format man-db
 )
 
 missing=()

@@ -6,14 +6,25 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <array>
+
 #include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
+#include "SelPhoneModelPage.h"
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
+namespace {
+
+// The picture fits, in the order of their stored numbers.
+const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
+                                              QStringLiteral("Black bars"), QStringLiteral("Crop")};
+
+}  // namespace
+
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 202), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 231), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -21,7 +32,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 134);
+    gbSettings->setGeometry(3, 3, 168, 163);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -44,9 +55,25 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     btnSelectAudioQuality = audio.Button;
     AudioQualityPopupActionBar = audio.Menu;
 
+    lbPictureFit = MakeLabel(gbSettings, nullptr, QStringLiteral("Picture:"), {9, 120});
+    TPopupSelector fit = MakePopupSelector(gbSettings, this, QStringLiteral("PictureFit"),
+                                           QRect(81, 116, 64, 23), QRect(145, 116, 17, 23));
+    ebPictureFit = fit.Field;
+    btnSelectPictureFit = fit.Button;
+    PictureFitPopupActionBar = fit.Menu;
+    for (int fitNumber = 0; fitNumber < static_cast<int>(kPictureFitNames.size()); ++fitNumber) {
+        QAction* item = PictureFitPopupActionBar->addAction(kPictureFitNames[fitNumber]);
+        item->setData(fitNumber);
+        connect(item, &QAction::triggered, this, [this, fitNumber] {
+            if (mainForm_ && mainForm_->Selection().SelectPictureFit(fitNumber)) {
+                ShowPictureFit();
+            }
+        });
+    }
+
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 143, 60, 23);
+    btnClose->setGeometry(111, 172, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -55,9 +82,12 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectVideoQualityClick);
     connect(btnSelectAudioQuality, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectAudioQualityClick);
+    connect(btnSelectPictureFit, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectPictureFitClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
-    if (mainForm_) mainForm_->BuildQualityMenus();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
+    ShowPictureFit();
     FormCreate();
     FitToFont();
 }
@@ -67,15 +97,25 @@ TAdvancedSettingsForm::~TAdvancedSettingsForm() {
 }
 
 void TAdvancedSettingsForm::btnSelectFramerateClick() {
-    if (mainForm_) mainForm_->btnSelectFramerateClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectFramerateClick();
 }
 
 void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
-    if (mainForm_) mainForm_->btnSelectVideoQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectVideoQualityClick();
 }
 
 void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
-    if (mainForm_) mainForm_->btnSelectAudioQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
+}
+
+void TAdvancedSettingsForm::btnSelectPictureFitClick() {
+    ::PopupButtonMenu(btnSelectPictureFit);
+}
+
+void TAdvancedSettingsForm::ShowPictureFit() {
+    const int fit = mainForm_ ? mainForm_->Selection().PictureFit : 0;
+    ShowSelectorText(ebPictureFit,
+                     kPictureFitNames[static_cast<size_t>(fit >= 0 && fit < 3 ? fit : 0)]);
 }
 
 void TAdvancedSettingsForm::FitToFont() {
@@ -86,18 +126,18 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality}) {
+    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality}) {
+    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu :
-         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar}) {
+    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
+                        AudioQualityPopupActionBar, PictureFitPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -108,7 +148,8 @@ void TAdvancedSettingsForm::FitToFont() {
     const int buttonLeft = fieldLeft + fieldWidth;
     for (auto [field, button] : {std::pair{ebFramerate, btnSelectFramerate},
                                  std::pair{ebVideoQuality, btnSelectVideoQuality},
-                                 std::pair{ebAudioQuality, btnSelectAudioQuality}}) {
+                                 std::pair{ebAudioQuality, btnSelectAudioQuality},
+                                 std::pair{ebPictureFit, btnSelectPictureFit}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

@@ -1,7 +1,9 @@
 // The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
-// chosen by hand. It only shows the values: they live in the main window's
-// selection, the main window writes them into the three fields and fills the
-// three menus, and every choice in a menu takes effect at once. "Close" (or the
+// chosen by hand, and how the picture fits the phone's screen. It only shows
+// the values: they live in the main window's selection, the main window
+// writes the three quality values into their fields and fills their menus,
+// and every choice in a menu takes effect at once. The picture row is the
+// dialog's own: the fit is no quality value, and no level changes it. "Close" (or the
 // title bar's close box) only hides the dialog again.
 #pragma once
 
@@ -36,16 +38,24 @@ public:
     QLabel* lbAudioQuality = nullptr;
     QLineEdit* ebAudioQuality = nullptr;
     TPopupButton* btnSelectAudioQuality = nullptr;
+    QLabel* lbPictureFit = nullptr;
+    QLineEdit* ebPictureFit = nullptr;
+    TPopupButton* btnSelectPictureFit = nullptr;
     QPushButton* btnClose = nullptr;
 
     QMenu* FrameratePopupActionBar = nullptr;
     QMenu* VideoQualityPopupActionBar = nullptr;
     QMenu* AudioQualityPopupActionBar = nullptr;
+    QMenu* PictureFitPopupActionBar = nullptr;
+
+    // Writes the selection's picture fit into its field.
+    void ShowPictureFit();
 
 private slots:
     void btnSelectFramerateClick();
     void btnSelectVideoQualityClick();
     void btnSelectAudioQualityClick();
+    void btnSelectPictureFitClick();
     void btnCloseClick();
 
 private:

@@ -33,16 +33,17 @@ void WriteStringSetting(const QString& path, const QString& text);
 bool ReadIntegerSetting(const QString& path, int32_t& value);
 bool ReadStringSetting(const QString& path, QString& text);
 
-// The ten stored values, in the order they are read and written.
-inline constexpr const char* ValueNames[10] = {
-    "PhoneManufacturer", "PhoneModel",     "Resolution",   "Quality",       "FrameRate",
-    "VideoQuality",      "AudioFrequency", "AudioQuality", "AudioChannels", "OutputFolder"};
+// The eleven stored values, in the order they are read and written.
+inline constexpr const char* ValueNames[11] = {"PhoneManufacturer", "PhoneModel",   "Resolution",
+                                               "Quality",           "FrameRate",    "VideoQuality",
+                                               "AudioFrequency",    "AudioQuality", "AudioChannels",
+                                               "OutputFolder",      "PictureFit"};
 
 // Replaces each field of the selection, and the output folder, for which a
 // value is stored; the others keep what they hold. Numbers are taken as they
 // are stored (the caller settles them). The first failure ends the load.
 void LoadSettings(ProfileSelection& selection, QString& outputFolder);
-// Stores the nine fields and the output folder, whatever its text. The first
+// Stores the ten fields and the output folder, whatever its text. The first
 // failure ends the save.
 void SaveSettings(const ProfileSelection& selection, const QString& outputFolder);
 

@@ -9,13 +9,17 @@
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
 
-int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems) {
+int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems,
+                      const QStringList& files) {
     // Nothing may call into the media libraries when one of them or one of
     // their functions is missing.
     if (!bindingProblems.empty()) {
         ShowErrorDisplay(QString::fromStdString(av::ProblemsMessage(bindingProblems)));
         return 1;
     }
+    // The media libraries' own log stays quiet, as in the command-line program
+    // without --verbose: the window reports problems in its own messages.
+    AV.av_log_set_level(AV_LOG_QUIET);
 
     // The application object owns both windows; they are destroyed newest
     // first when this scope ends, after the message loop.
@@ -42,6 +46,7 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
     }
 
     mainForm->show();
+    mainForm->OpenGivenFiles(files);
     app.exec();
     // The main window's destruction saves the settings and waits for a
     // running conversion to end before the clip list goes.

@@ -3,6 +3,7 @@
 // the windows' destruction, newest first.
 #pragma once
 
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,7 @@ class QApplication;
 // bindingProblems: what keeps the media libraries from being used (empty
 // when they can be). Returns 0 after a normal end, 1 when the libraries
 // cannot be used or a window could not be built (each shown in the error
-// display first).
-int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems);
+// display first). files: added to the clip list, in order, once the main
+// window shows (absolute paths, as the command line gives them).
+int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems,
+                      const QStringList& files = {});

@@ -1,12 +1,23 @@
 #include "UpDownArrows.h"
 
+#include <QIcon>
+#include <QPixmap>
 #include <QToolButton>
 
 namespace {
 
-QToolButton* MakeArrow(Qt::ArrowType arrow, QWidget* parent) {
+// One arrow drawn from the skin's pictures: "arrow-up.png" and, greyed,
+// "arrow-up-disabled.png" (the same for "down").
+QToolButton* MakeArrow(const char* name, const QString& picture, QWidget* parent) {
     auto* button = new QToolButton(parent);
-    button->setArrowType(arrow);
+    button->setObjectName(QString::fromLatin1(name));
+    QIcon icon;
+    const QString stem = QStringLiteral(":/skin/") + picture;
+    icon.addFile(stem + QStringLiteral(".png"), QSize(), QIcon::Normal);
+    icon.addFile(stem + QStringLiteral("-disabled.png"), QSize(), QIcon::Disabled);
+    button->setIcon(icon);
+    button->setIconSize(QPixmap(stem + QStringLiteral(".png")).size());
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -15,7 +26,9 @@ QToolButton* MakeArrow(Qt::ArrowType arrow, QWidget* parent) {
 }  // namespace
 
 TUpDownArrows::TUpDownArrows(QWidget* parent)
-    : QWidget(parent), up_(MakeArrow(Qt::UpArrow, this)), down_(MakeArrow(Qt::DownArrow, this)) {
+    : QWidget(parent),
+      up_(MakeArrow("UpArrow", QStringLiteral("arrow-up"), this)),
+      down_(MakeArrow("DownArrow", QStringLiteral("arrow-down"), this)) {
     connect(up_, &QToolButton::clicked, this, [this] { emit Click(UpperArrow); });
     connect(down_, &QToolButton::clicked, this, [this] { emit Click(LowerArrow); });
 }

@@ -1,5 +1,6 @@
-// A pair of up and down arrows stacked on top of each other, beside a list.
-// Each press reports which arrow it was; holding an arrow down repeats it.
+// A pair of up and down arrows stacked on top of each other, beside a list,
+// drawn with the skin's arrow pictures. Each press reports which arrow it
+// was; holding an arrow down repeats it.
 #pragma once
 
 #include <QWidget>

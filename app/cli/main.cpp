@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -20,7 +22,9 @@
 #include "ConsoleHost.h"
 #include "Dynamicavimport.h"
 #include "InterruptWatcher.h"
+#include "KestovarVersion.h"
 #include "ModelListing.h"
+#include "NativePath.h"
 #include "OutputFolder.h"
 #include "StartupCheck.h"
 
@@ -29,7 +33,7 @@ namespace {
 constexpr int kExitConverted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
+constexpr int kExitInterrupted = 130;  // Ctrl+C; other signals give 128 + their number
 
 void Print(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -77,6 +81,17 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         return problem->What == OutputFolderProblem::Kind::InvalidName ? kExitUsage : kExitFailed;
     }
 
+    // A pipe, a device or a folder is refused before anything is converted:
+    // reading one could wait for good.
+    bool sourcesUsable = true;
+    for (const QString& file : request.Files) {
+        const QString refusal = SourceRefusal(file);
+        if (refusal.isEmpty()) continue;
+        Print(stderr, refusal);
+        sourcesUsable = false;
+    }
+    if (!sourcesUsable) return kExitFailed;
+
     ClipList clips;
     for (const QString& file : request.Files) clips.push_back(ProbeClip(file));
 
@@ -96,10 +111,20 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     worker->WorkPriority = request.IdlePriority ? QThread::IdlePriority : QThread::InheritPriority;
     host.SetActiveWorker(worker);
 
-    bool interrupted = false;
-    InterruptWatcher watcher([&] {
-        interrupted = true;
-        if (TCompressThread* active = host.Active()) active->StopRequested = true;
+    // The first signal stops the run: the current file ends early but whole.
+    // A second Ctrl+C, SIGTERM or SIGHUP ends the program at once, after
+    // removing the file being written. A closed pipe (SIGPIPE, again with
+    // every write) only ever stops the run.
+    int firstSignal = 0;
+    InterruptWatcher watcher([&](int signalNumber) {
+        TCompressThread* active = host.Active();
+        if (firstSignal != 0 && signalNumber != SIGPIPE) {
+            if (active) active->AbandonOutput();
+            Print(stderr, QStringLiteral("\n"));
+            std::_Exit(128 + firstSignal);
+        }
+        if (firstSignal == 0) firstSignal = signalNumber;
+        if (active) active->StopRequested = true;
     });
 
     QObject::connect(worker, &QThread::finished, &app, &QCoreApplication::quit);
@@ -109,7 +134,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     if (host.ErrorShown()) return kExitFailed;
-    return interrupted ? kExitInterrupted : kExitConverted;
+    if (firstSignal == SIGINT) return kExitInterrupted;
+    return firstSignal != 0 ? 128 + firstSignal : kExitConverted;
 }
 
 }  // namespace
@@ -117,9 +143,17 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KESTOVAR_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(KestovarVersion));
 
-    CliParseResult parsed = ParseCommandLine(QCoreApplication::arguments());
+    // The arguments with their own bytes kept: a file name that is no valid
+    // UTF-8 still reaches the open call as the file system spells it.
+#ifdef Q_OS_WIN
+    const QStringList arguments = QCoreApplication::arguments();
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(PathFromNative(QByteArray(argv[i])));
+#endif
+    CliParseResult parsed = ParseCommandLine(arguments);
     if (!parsed.Error.isEmpty()) {
         Print(stderr, QStringLiteral("kestovar3gp-cli: ") + parsed.Error + u'\n');
         return kExitUsage;

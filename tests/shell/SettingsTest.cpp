@@ -1,17 +1,25 @@
 // The stored choices: defaults on a first run, what is read back, values of the
 // wrong type, and a store that refuses to be written. Every case works in a
 // settings folder of its own.
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "AdvancedSettingsFrm.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "PopupSelector.h"
 #include "SettingsStore.h"
 #include "ShellTestSupport.h"
+
+using test_support::Control;
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -31,7 +39,7 @@ private slots:
         QVERIFY(!QFile::exists(settings->FilePath()));
         {
             TMainForm form;
-            const ProfileSelection& s = form.ProfileSelection;
+            const ProfileSelection& s = form.Selection();
             QCOMPARE(s.PhoneManufacturer, 0);
             QCOMPARE(s.PhoneModel, 0);
             QCOMPARE(s.Resolution, 11);
@@ -44,7 +52,8 @@ private slots:
             QCOMPARE(s.AudioQuality, 4);
             QCOMPARE(s.AudioChannels, 0);
             QCOMPARE(s.VideoCodec, 1);
-            QCOMPARE(form.ebOutFolder->text(), QDir::homePath() + "/3gpVideo");
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(),
+                     QDir::homePath() + "/3gpVideo");
             // Nothing is written before the window goes.
             QVERIFY(!QFile::exists(settings->FilePath()));
         }
@@ -65,36 +74,36 @@ private slots:
         ProfileSelection written;
         {
             TMainForm form;
-            form.ProfileSelection.SelectPhoneManufacturer(1);
-            form.ProfileSelection.SelectResolution(14);
-            form.ProfileSelection.ApplyQualityLevel(4);
-            form.ProfileSelection.SelectFrameRate(3);
-            form.ProfileSelection.SelectVideoQuality(13);
-            form.ProfileSelection.SelectAudioQuality(7);
-            form.ProfileSelection.AudioChannels = 1;
-            form.ProfileSelection.AudioFrequency = 1;
-            form.ebOutFolder->setText(folder);
-            written = form.ProfileSelection;
+            form.Selection().SelectPhoneManufacturer(1);
+            form.Selection().SelectResolution(14);
+            form.Selection().ApplyQualityLevel(4);
+            form.Selection().SelectFrameRate(3);
+            form.Selection().SelectVideoQuality(13);
+            form.Selection().SelectAudioQuality(7);
+            form.Selection().AudioChannels = 1;
+            form.Selection().AudioFrequency = 1;
+            Control<QLineEdit>(form, "ebOutFolder")->setText(folder);
+            written = form.Selection();
         }
         TMainForm again;
-        QCOMPARE(again.ProfileSelection, written);
-        QCOMPARE(again.ebOutFolder->text(), folder);
+        QCOMPARE(again.Selection(), written);
+        QCOMPARE(Control<QLineEdit>(again, "ebOutFolder")->text(), folder);
     }
 
     void modelWithoutResolutionKeepsTheFirstModelsSize() {
         settings->WriteFile("PhoneManufacturer=1\nPhoneModel=17\n");
         TMainForm form;
-        QCOMPARE(form.ProfileSelection.PhoneModel, 17);
-        QCOMPARE(form.ProfileSelection.Resolution, 11);
-        QCOMPARE(form.ProfileSelection.Width, 320);
-        QCOMPARE(form.ProfileSelection.Height, 240);
+        QCOMPARE(form.Selection().PhoneModel, 17);
+        QCOMPARE(form.Selection().Resolution, 11);
+        QCOMPARE(form.Selection().Width, 320);
+        QCOMPARE(form.Selection().Height, 240);
     }
 
     void emptyOutputFolderStaysEmpty() {
         settings->WriteFile("OutputFolder=\n");
         {
             TMainForm form;
-            QCOMPARE(form.ebOutFolder->text(), QString());
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), QString());
         }
         QCOMPARE(StoredText("OutputFolder"), QString());
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
@@ -105,30 +114,68 @@ private slots:
         settings->WriteFile("Quality=0\nFrameRate=3\n");
         {
             TMainForm form;
-            QCOMPARE(form.ProfileSelection.Quality, 0);
-            QCOMPARE(form.ProfileSelection.FrameRate, 0);
-            QCOMPARE(form.ProfileSelection.VideoQuality, 48);
+            QCOMPARE(form.Selection().Quality, 0);
+            QCOMPARE(form.Selection().FrameRate, 0);
+            QCOMPARE(form.Selection().VideoQuality, 48);
         }
         settings = std::make_unique<TemporarySettings>();
         settings->WriteFile("Quality=4\nFrameRate=3\n");
         TMainForm custom;
-        QCOMPARE(custom.ProfileSelection.Quality, 4);
-        QCOMPARE(custom.ProfileSelection.FrameRate, 3);
+        QCOMPARE(custom.Selection().Quality, 4);
+        QCOMPARE(custom.Selection().FrameRate, 3);
     }
 
     void numbersOutsideTheTablesFallBack() {
         settings->WriteFile("PhoneModel=500\nResolution=-3\nAudioQuality=15\nQuality=9\n");
         {
             TMainForm form;
-            QCOMPARE(form.ProfileSelection.PhoneModel, 0);
-            QCOMPARE(form.ProfileSelection.Resolution, 11);
-            QCOMPARE(form.ProfileSelection.AudioQuality, 4);
-            QCOMPARE(form.ProfileSelection.Width, 320);
+            QCOMPARE(form.Selection().PhoneModel, 0);
+            QCOMPARE(form.Selection().Resolution, 11);
+            QCOMPARE(form.Selection().AudioQuality, 4);
+            QCOMPARE(form.Selection().Width, 320);
             // A level outside 0 to 4 is kept and written back as it was.
-            QCOMPARE(form.ProfileSelection.Quality, 9);
+            QCOMPARE(form.Selection().Quality, 9);
         }
         QCOMPARE(StoredText("Quality"), QString("9"));
         QCOMPARE(StoredText("PhoneModel"), QString("0"));
+    }
+
+    // The picture fit: shown in the Quality Settings dialog's "Picture:" row,
+    // chosen there, written back; a stored number outside 0 to 2 reads as
+    // Stretch. Choosing it changes no quality value.
+    void pictureFitRoundTripsThroughTheDialog() {
+        settings->WriteFile("PictureFit=2\nQuality=3\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().PictureFit, 2);
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Crop"));
+            QStringList items;
+            for (const QAction* item : dialog.PictureFitPopupActionBar->actions())
+                items << item->text();
+            QCOMPARE(items, QStringList({"Stretch", "Black bars", "Crop"}));
+            const ProfileSelection before = form.Selection();
+            dialog.PictureFitPopupActionBar->actions().at(1)->trigger();
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Black bars"));
+            QCOMPARE(form.Selection().PictureFit, 1);
+            ProfileSelection after = form.Selection();
+            after.PictureFit = before.PictureFit;
+            QVERIFY(after == before);
+            // The row sits inside the dialog, above "Close".
+            QVERIFY(dialog.btnSelectPictureFit->geometry().bottom() <
+                    dialog.btnClose->geometry().top());
+        }
+        QCOMPARE(StoredText("PictureFit"), QString("1"));
+        QCOMPARE(StoredText("Quality"), QString("3"));
+
+        settings->WriteFile("PictureFit=7\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().PictureFit, 0);
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Stretch"));
+        }
+        QCOMPARE(StoredText("PictureFit"), QString("0"));
     }
 
     void wrongTypeEndsTheConstruction_data() {
@@ -142,6 +189,8 @@ private slots:
             << QByteArray("VideoQuality=1, 2\n") << "Invalid data type for 'VideoQuality'";
         QTest::newRow("number wider than 32 bits")
             << QByteArray("AudioQuality=5000000000\n") << "Failed to get data for 'AudioQuality'";
+        QTest::newRow("text for the picture fit")
+            << QByteArray("PictureFit=bars\n") << "Invalid data type for 'PictureFit'";
         QTest::newRow("bytes for the folder") << QByteArray("OutputFolder=@ByteArray(abc)\n")
                                               << "Invalid data type for 'OutputFolder'";
     }

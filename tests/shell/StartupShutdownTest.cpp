@@ -14,11 +14,14 @@
 
 #include "AppTitle.h"
 #include "Dynamicavimport.h"
+#include "FindControl.h"
 #include "KestovarApplication.h"
 #include "MainFrm.h"
 #include "ShellTestSupport.h"
 #include "Startup.h"
 #include "WorkerShutdown.h"
+
+using test_support::Control;
 
 // Lives on the GUI thread and counts the calls a worker makes to it.
 class CallCounter : public QObject {
@@ -116,13 +119,13 @@ private slots:
         QTimer::singleShot(100, qApp, [&] {
             seen = MainForm;
             QVERIFY(seen && seen->isVisible());
-            seen->FileExit->trigger();
+            Control<QAction>(seen, "FileExit")->trigger();
         });
         QCOMPARE(RunDesktopProgram(*qApp, AV.Problems()), 0);
         QVERIFY(seen);
         QCOMPARE(MainForm, nullptr);
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 10);
+        QCOMPARE(stored.allKeys().size(), 11);
     }
 
     void errorInAnEventHandlerIsShownAndTheProgramGoesOn() {

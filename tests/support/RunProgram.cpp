@@ -5,9 +5,11 @@
 namespace test_support {
 
 ProgramResult RunProgram(const QString& program, const QStringList& arguments,
-                         const std::optional<QProcessEnvironment>& environment, int timeoutMs) {
+                         const std::optional<QProcessEnvironment>& environment, int timeoutMs,
+                         const QString& workingFolder) {
     QProcess process;
     if (environment) process.setProcessEnvironment(*environment);
+    if (!workingFolder.isEmpty()) process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
     ProgramResult result;
     if (!process.waitForStarted(timeoutMs)) {

@@ -19,10 +19,10 @@ struct ProgramResult {
 
 // Runs program with the arguments and waits up to timeoutMs for it to end; a
 // program still running then is killed. environment, when given, replaces the
-// inherited one. When the program does not start or does not finish in time,
-// Err says so.
+// inherited one; workingFolder, when not empty, is the folder it runs in. When
+// the program does not start or does not finish in time, Err says so.
 ProgramResult RunProgram(const QString& program, const QStringList& arguments,
                          const std::optional<QProcessEnvironment>& environment = std::nullopt,
-                         int timeoutMs = 120000);
+                         int timeoutMs = 120000, const QString& workingFolder = QString());
 
 }  // namespace test_support

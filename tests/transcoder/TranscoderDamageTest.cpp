@@ -50,8 +50,10 @@ TEST_F(TranscoderDamageTest, NothingDecodableFailsWithoutOutput) {
     ASSERT_FALSE(frameless.isEmpty());
     for (const QString& source : {headerOnly, frameless}) {
         const QString folder = NewFolder("nothing-" + QFileInfo(source).suffix());
-        EXPECT_EQ(Convert(source, folder + "/out.3gp", H263Qcif()),
-                  "The source file has neither pictures nor sound\n")
+        EXPECT_EQ(Convert(source, folder + "/out.3gp", H263Qcif())
+                      .value_or("")
+                      .rfind("The source file has neither pictures nor sound\n", 0),
+                  0u)
             << source.toStdString();
         EXPECT_TRUE(FilesIn(folder).isEmpty());
     }
@@ -80,7 +82,8 @@ TEST_F(TranscoderDamageTest, IsolatedDamageIsPassedOverEndlessDamageFails) {
     ASSERT_FALSE(ruined.isEmpty());
     const QString lost = NewFolder("ruined");
     EXPECT_EQ(Convert(ruined, lost + "/out.3gp", H263Qcif()),
-              "Error while decoding frame \nNo sound could be decoded from 0:00:01 on\n");
+              "Error while decoding frame \nNo sound could be decoded from 0:00:01 on: " +
+                  ruined.toStdString() + "\n");
     EXPECT_TRUE(FilesIn(lost).isEmpty());
 }
 

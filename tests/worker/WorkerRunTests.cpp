@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -145,13 +146,14 @@ TEST_F(WorkerRun, FirstOfThreeFailsAndTheOthersAreNotTouched) {
 
     const auto errors = Host.Of(HostCall::Error);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].Text, "Could not open source file\n");
+    EXPECT_EQ(errors[0].Text, "Could not open source file\nNo such file or directory: " +
+                                  Source("missing.avi") + "\n");
     EXPECT_TRUE(Host.Of(HostCall::Completion).empty());
     for (const HostCall& call : Host.Calls) {
         EXPECT_NE(call.Text, "Converting - a.mpg");
         EXPECT_NE(call.Text, "Converting - b.mpg");
     }
-    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     ExpectClosingSteps();
 }
 
@@ -183,7 +185,8 @@ TEST_F(WorkerRun, StopDuringTheSecondOfThreeEndsItProperly) {
     EXPECT_LT(second, 2.5);
     EXPECT_TRUE(testmedia::DecodesCleanly(Output("b.3gp")));
     EXPECT_FALSE(QFileInfo::exists(Output("c.3gp")));
-    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files).size(), 2u);  // no temporary left
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).size(),
+              2u);  // no temporary left
 }
 
 TEST_F(WorkerRun, ClearedReportCompletionShowsNoMessage) {
@@ -264,6 +267,30 @@ TEST(WorkerParameters, SettersMapTheirArguments) {
     EXPECT_EQ(p.AudioBitRate, 64000);
     EXPECT_EQ(p.SampleRate, 8000);
     EXPECT_EQ(p.Channels, 1);
+}
+
+// Two clips of one run with one output name: the later one is numbered. A
+// file an earlier run left under that name is replaced.
+TEST_F(WorkerRun, SameOutputNameWithinARunIsNumbered) {
+    QTemporaryDir second;
+    const QString twin = QDir(second.path()).filePath("a.mpg");
+    ASSERT_TRUE(QFile::copy(Source("c.mpg"), twin));
+    {
+        QFile earlier(Output("a.3gp"));
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("an earlier run's output");
+    }
+    AddClip(Source("a.mpg"));
+    AddClip(twin);
+    AddClip(Source("short.mpg"));
+    MakeWorker();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_TRUE(Host.Of(HostCall::Error).empty());
+
+    EXPECT_NEAR(DurationOf(Probe(Output("a.3gp"))), 2.0, 0.3);
+    EXPECT_NEAR(DurationOf(Probe(Output("a (2).3gp"))), 1.0, 0.3);
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"a (2).3gp", "a.3gp", "short.3gp"}));
 }
 
 }  // namespace

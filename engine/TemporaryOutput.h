@@ -1,0 +1,53 @@
+// The file an output is written to until it is complete. It lives in the
+// output's folder under a short name of its own, ".k3gp-XXXXXX.part" (17
+// bytes, so a final name the file system takes never makes it too long), and
+// takes the final name by a rename only once the output is whole.
+//
+// While a process writes it, that process holds an exclusive lock (flock) on
+// it. A file of that naming whose lock can be taken belongs to no live process:
+// it was left by a program that was killed (SIGKILL, a power cut) and may be
+// removed; one whose lock is held is being written and is left alone.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TemporaryOutputFile {
+public:
+    // Checks the final name (CheckDestination), then creates and locks a new
+    // temporary file beside it. Throws EngineError "Could not open destination
+    // file" with the reason when either fails.
+    explicit TemporaryOutputFile(const std::string& finalPath);
+    // Removes the file unless it was committed.
+    ~TemporaryOutputFile();
+    TemporaryOutputFile(const TemporaryOutputFile&) = delete;
+    TemporaryOutputFile& operator=(const TemporaryOutputFile&) = delete;
+
+    const std::string& Path() const { return TemporaryPath; }
+
+    // Gives the file its final name, replacing a file of that name unless that
+    // one is write-protected. Throws EngineError "Could not replace destination
+    // file\n" with the reason; the temporary file then stays until destruction.
+    void Commit();
+
+private:
+    void Release();
+
+    std::string FinalPath;
+    std::string TemporaryPath;
+    int Descriptor = -1;  // holds the lock
+};
+
+// Throws EngineError "Could not open destination file" with the reason when
+// the output cannot take this name: its file name is longer than the folder's
+// file system allows, or a file of that name exists whose permission bits let
+// nobody write to it (it is kept even when the program runs as root).
+void CheckDestination(const std::string& finalPath);
+
+// True for a name of the temporary files' form.
+bool IsTemporaryFileName(std::string_view name);
+
+// Removes the temporary files in the folder that no live process holds (see
+// above); other files, and temporary files being written, stay. Returns how
+// many were removed.
+int RemoveStaleTemporaryFiles(const std::string& folder);

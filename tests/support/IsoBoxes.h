@@ -1,0 +1,19 @@
+// Reads fields of ISO media (.3gp, .mp4) files box by box, for the tests:
+// independent of the engine's own box code.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace test_support {
+
+struct H263Declaration {
+    int Level = 0;
+    int Profile = 0;
+};
+
+// The level and profile in the d263 box of the file's H.263 sample entry
+// (moov/trak/mdia/minf/stbl/stsd/s263/d263); none when there is none.
+std::optional<H263Declaration> H263SampleEntry(const QString& path);
+
+}  // namespace test_support
