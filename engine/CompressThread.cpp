@@ -65,6 +65,13 @@ bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate
     return true;
 }
 
+bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) {
+    if (sizeLimitBytes < 0) return false;
+    Parameters_.SizeLimitBytes = sizeLimitBytes;
+    Parameters_.EvenLoudness = evenLoudness;
+    return true;
+}
+
 void TCompressThread::run() {
     if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
 

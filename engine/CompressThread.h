@@ -44,6 +44,7 @@ public:
                             int32_t codecChoice) override;
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
+    bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
 
     const ConversionParameters& Parameters() const { return Parameters_; }
 

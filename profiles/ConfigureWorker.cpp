@@ -11,7 +11,10 @@ bool ConfigureWorker(const ProfileSelection& s, TWorkerSetup& worker) {
                                    s.VideoQuality * 1000, s.VideoCodec)) {
         return false;
     }
-    return worker.SetAudioParameters(at(AudioBitrateList, s.AudioQuality),
-                                     at(SampleRateList, s.AudioFrequency),
-                                     at(ChannelTable, s.AudioChannels).Id, s.AudioFlag);
+    if (!worker.SetAudioParameters(at(AudioBitrateList, s.AudioQuality),
+                                   at(SampleRateList, s.AudioFrequency),
+                                   at(ChannelTable, s.AudioChannels).Id, s.AudioFlag)) {
+        return false;
+    }
+    return worker.SetPhoneOptions(s.SizeLimitBytes(), s.EvenLoudness == 1);
 }

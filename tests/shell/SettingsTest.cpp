@@ -53,6 +53,7 @@ private slots:
         keys.sort();
         QStringList expected;
         for (const char* name : SettingsStore::ValueNames) expected << name;
+        for (const char* name : SettingsStore::PhoneValueNames) expected << name;
         expected.sort();
         QCOMPARE(keys, expected);
         QCOMPARE(stored.value("Resolution").toInt(), 11);
@@ -73,11 +74,15 @@ private slots:
             form.ProfileSelection.SelectAudioQuality(7);
             form.ProfileSelection.AudioChannels = 1;
             form.ProfileSelection.AudioFrequency = 1;
+            form.ProfileSelection.SelectSizeLimit(3);
+            form.ProfileSelection.SelectSoundChoice(1);
             form.ebOutFolder->setText(folder);
             written = form.ProfileSelection;
         }
         TMainForm again;
         QCOMPARE(again.ProfileSelection, written);
+        QCOMPARE(again.ProfileSelection.SizeLimit, 3);
+        QCOMPARE(again.ProfileSelection.EvenLoudness, 1);
         QCOMPARE(again.ebOutFolder->text(), folder);
     }
 
@@ -129,6 +134,26 @@ private slots:
         }
         QCOMPARE(StoredText("Quality"), QString("9"));
         QCOMPARE(StoredText("PhoneModel"), QString("0"));
+
+        // The size limit's row and the sound choice read as 0 outside their
+        // ranges, and are written back so.
+        for (const char* file :
+             {"SizeLimit=6\nEvenLoudness=2\n", "SizeLimit=-1\nEvenLoudness=-1\n"}) {
+            settings = std::make_unique<TemporarySettings>();
+            settings->WriteFile(file);
+            {
+                TMainForm form;
+                QCOMPARE(form.ProfileSelection.SizeLimit, 0);
+                QCOMPARE(form.ProfileSelection.EvenLoudness, 0);
+            }
+            QCOMPARE(StoredText("SizeLimit"), QString("0"));
+            QCOMPARE(StoredText("EvenLoudness"), QString("0"));
+        }
+        settings = std::make_unique<TemporarySettings>();
+        settings->WriteFile("SizeLimit=5\nEvenLoudness=1\n");
+        TMainForm inRange;
+        QCOMPARE(inRange.ProfileSelection.SizeLimit, 5);
+        QCOMPARE(inRange.ProfileSelection.EvenLoudness, 1);
     }
 
     void wrongTypeEndsTheConstruction_data() {
