@@ -13,10 +13,11 @@
 
 #include "ConversionParameters.h"
 
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
-struct AVStream;
+namespace transcode {
+class AudioPath;
+class OutputFile;
+class VideoPath;
+}  // namespace transcode
 
 class TranscodeObserver {
 public:
@@ -56,46 +57,31 @@ public:
 private:
     struct TranscodeState;
 
-    // Sets every field of the per-file state to its initial value.
-    void ResetState();
-    // Releases what the per-file state holds (output file closed first), then
-    // ResetState. Never throws.
-    void ReleaseState();
+    // Releases what the file held: the output file is closed first, then the
+    // video path, the audio path and the source go. Never allocates, never
+    // throws.
+    void ReleaseState() noexcept;
 
     // Set-up and tear-down (Transcoder.cpp).
     void OpenSource(const std::string& sourcePath, const std::string& outputPath);
     void StartDecoders();
     void CreateOutput(const std::string& outputPath);
-    void NewVideoStream();
-    void NewAudioStream();
-    void StartVideoEncoder();
-    void StartAudioEncoder();
-    void OpenDestination(const std::string& outputPath);
-    void CloseDestination(const std::string& outputPath);
-    void DiscardDestination();
+    void DiscardDestination() noexcept;
 
-    // The conversion loop and the video path (TranscodeLoop.cpp).
+    // The conversion loop between the parts (TranscodeLoop.cpp).
     void RunLoop();
     void FinishStreams();
     bool ReadPacket();
     bool ReceivePicture();
-    void EncodeVideoFrame();
-    void ScalePicture();
     void ReportProgress();
-
-    // The audio path (TranscodeAudio.cpp).
-    void DecodeAudioPacket(const AVPacket* packet);
-    void QueueAudio(const AVFrame& decoded);
-    void QueueSamples(const uint8_t* samples, int64_t count);
-    void QueueSilence(int64_t count);
-    void DropQueuedSamples(int64_t count);
-    void EncodeAudioFrame();
-    void FlushAudio();
-    void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
-                      const char* writeError);
 
     const ConversionParameters Parameters;
     TranscodeObserver& Observer;
     double Duration = 0;
+    // The parts of the file being converted; all absent between files, and a
+    // path also when the source has no such stream.
     std::unique_ptr<TranscodeState> State;
+    std::unique_ptr<transcode::OutputFile> Output;
+    std::unique_ptr<transcode::VideoPath> Video;
+    std::unique_ptr<transcode::AudioPath> Audio;
 };

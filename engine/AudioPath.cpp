@@ -1,0 +1,253 @@
+// The audio path: decoded sound is resampled to the output's rate and channels,
+// queued in a FIFO and leaves it in whole encoder frames (160 samples for AMR
+// narrow-band), each encoded and written as soon as it is complete.
+#include "AudioPath.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "CodecSetup.h"
+#include "EngineError.h"
+#include "OutputFile.h"
+
+namespace transcode {
+
+namespace {
+
+constexpr const char* kConversionError = "Cannot initialize the audio conversion context\n";
+
+// A frame of interleaved 16-bit sound with room for at least samples samples.
+av::FramePtr NewSoundBuffer(int channels, int sampleRate, int samples) {
+    av::FramePtr frame(AV.av_frame_alloc());
+    if (!frame) throw std::bad_alloc();
+    frame->format = AV_SAMPLE_FMT_S16;
+    frame->sample_rate = sampleRate;
+    frame->nb_samples = samples;
+    AV.av_channel_layout_default(&frame->ch_layout, channels);
+    if (AV.av_frame_get_buffer(frame.get(), 0) < 0) throw std::bad_alloc();
+    return frame;
+}
+
+}  // namespace
+
+AudioPath::AudioPath(const ConversionParameters& parameters, const AVStream& source,
+                     OutputFile& output)
+    : Parameters(parameters), Source(source), Output(output) {}
+
+void AudioPath::StartDecoder() {
+    AudioDecoder = transcode::StartDecoder(Source, "Could not open in audio codec\n");
+    DecodedAudio = NewFrame();
+}
+
+void AudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
+    PlacedAgainstVideo = true;
+    VideoStartSamples =
+        AV.av_rescale_q(videoStart, video.time_base, AVRational{1, Parameters.SampleRate});
+}
+
+void AudioPath::NewAudioStream() {
+    const AVCodec* encoder =
+        AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.AudioCodecId));
+    if (!encoder) throw EngineError("Codec not found\n");
+    OutputAudio = &Output.NewStream(1);
+    AudioEncoder.reset(AV.avcodec_alloc_context3(encoder));
+    if (!AudioEncoder) throw std::bad_alloc();
+
+    AVCodecContext& c = *AudioEncoder;
+    c.codec_id = encoder->id;
+    c.codec_type = AVMEDIA_TYPE_AUDIO;
+    c.bit_rate = Parameters.AudioBitRate;
+    c.sample_rate = Parameters.SampleRate;
+    AV.av_channel_layout_default(&c.ch_layout, Parameters.Channels);
+    c.sample_fmt = AV_SAMPLE_FMT_S16;
+    c.time_base = AVRational{1, Parameters.SampleRate};
+    OutputAudio->time_base = c.time_base;
+}
+
+void AudioPath::StartAudioEncoder() {
+    AVCodecContext& c = *AudioEncoder;
+    bool takesS16 = !c.codec->sample_fmts;
+    for (const AVSampleFormat* f = c.codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
+        takesS16 = takesS16 || *f == AV_SAMPLE_FMT_S16;
+    }
+    if (!takesS16 || AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
+        throw EngineError("Could not open out audio codec\n");
+    }
+    if (AV.avcodec_parameters_from_context(OutputAudio->codecpar, &c) < 0) {
+        throw EngineError("Invalid output format parameters\n");
+    }
+    // 160 samples per channel for AMR narrow-band.
+    AudioFrameSamples = c.frame_size > 0 ? c.frame_size : 1024;
+    BytesPerSample = 2 * c.ch_layout.nb_channels;
+    AudioFifo.reset(
+        AV.av_audio_fifo_alloc(c.sample_fmt, c.ch_layout.nb_channels, 262144 / BytesPerSample));
+    AudioFrame = NewFrame();
+    AudioFrame->format = c.sample_fmt;
+    AudioFrame->sample_rate = c.sample_rate;
+    AudioFrame->nb_samples = AudioFrameSamples;
+    AV.av_channel_layout_default(&AudioFrame->ch_layout, c.ch_layout.nb_channels);
+    if (!AudioFifo || AV.av_frame_get_buffer(AudioFrame.get(), 0) < 0) {
+        throw std::bad_alloc();
+    }
+}
+
+void AudioPath::DecodeAudioPacket(const AVPacket* packet) {
+    AVCodecContext* decoder = AudioDecoder.get();
+    const int sent = AV.avcodec_send_packet(decoder, packet);
+    if (sent < 0 && sent != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+    AVFrame* decoded = DecodedAudio.get();
+    while (true) {
+        const int result = AV.avcodec_receive_frame(decoder, decoded);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) break;
+        if (result < 0) throw EngineError("Error while decoding frame \n");
+        QueueAudio(*decoded);
+        AV.av_frame_unref(decoded);
+    }
+    if (!packet && Resampler && ResampledAudio) {
+        // The resampler's own delay, the very end of the sound.
+        const int produced = AV.swr_convert(Resampler.get(), ResampledAudio->data,
+                                            ResampledAudio->nb_samples, nullptr, 0);
+        if (produced > 0) QueueSamples(ResampledAudio->data[0], produced);
+    }
+}
+
+void AudioPath::QueueAudio(const AVFrame& decoded) {
+    const AVRational sampleBase{1, Parameters.SampleRate};
+    if (!Resampler || ResamplerFormat != decoded.format || ResamplerRate != decoded.sample_rate ||
+        ResamplerChannels != decoded.ch_layout.nb_channels) {
+        Resampler.reset();
+        AVChannelLayout input{};
+        if (decoded.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            AV.av_channel_layout_default(&input, decoded.ch_layout.nb_channels);
+        } else {
+            input = decoded.ch_layout;
+        }
+        AVChannelLayout output{};
+        AV.av_channel_layout_default(&output, Parameters.Channels);
+        SwrContext* resampler = nullptr;
+        const int result = AV.swr_alloc_set_opts2(
+            &resampler, &output, AV_SAMPLE_FMT_S16, Parameters.SampleRate, &input,
+            static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr);
+        AV.av_channel_layout_uninit(&output);
+        Resampler.reset(resampler);
+        if (result < 0 || !resampler || AV.swr_init(resampler) < 0) {
+            throw EngineError(kConversionError);
+        }
+        ResamplerFormat = decoded.format;
+        ResamplerRate = decoded.sample_rate;
+        ResamplerChannels = decoded.ch_layout.nb_channels;
+    }
+
+    // The first sound is placed against the first picture: sound that starts
+    // later gets as much silence in front, sound that starts earlier loses
+    // what comes before the pictures.
+    if (!AudioStartSeen) {
+        AudioStartSeen = true;
+        const int64_t pts = decoded.best_effort_timestamp;
+        if (PlacedAgainstVideo && pts != AV_NOPTS_VALUE) {
+            const int64_t offset =
+                AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples;
+            if (offset > 0) {
+                QueueSilence(offset);
+            } else {
+                AudioSkip = -offset;
+            }
+        }
+    }
+
+    const int64_t pending =
+        AV.swr_get_delay(Resampler.get(), decoded.sample_rate) + decoded.nb_samples;
+    const int capacity =
+        static_cast<int>(AV.av_rescale_q_rnd(pending, AVRational{1, decoded.sample_rate},
+                                             sampleBase, AV_ROUND_UP)) +
+        16;
+    if (!ResampledAudio || ResampledAudio->nb_samples < capacity) {
+        ResampledAudio =
+            NewSoundBuffer(Parameters.Channels, Parameters.SampleRate, std::max(capacity, 4096));
+    }
+    const int produced =
+        AV.swr_convert(Resampler.get(), ResampledAudio->data, ResampledAudio->nb_samples,
+                       const_cast<const uint8_t**>(decoded.extended_data), decoded.nb_samples);
+    if (produced < 0) throw EngineError(kConversionError);
+    QueueSamples(ResampledAudio->data[0], produced);
+}
+
+// Appends interleaved output samples to the FIFO (less what is still to be
+// dropped) and encodes every whole frame it then holds.
+void AudioPath::QueueSamples(const uint8_t* samples, int64_t count) {
+    if (AudioSkip > 0) {
+        const int64_t skipped = std::min(AudioSkip, count);
+        AudioSkip -= skipped;
+        samples += skipped * BytesPerSample;
+        count -= skipped;
+    }
+    if (count <= 0) return;
+    void* planes[1] = {const_cast<uint8_t*>(samples)};
+    if (AV.av_audio_fifo_write(AudioFifo.get(), planes, static_cast<int>(count)) < count) {
+        throw std::bad_alloc();
+    }
+    SamplesQueued += count;
+    while (AV.av_audio_fifo_size(AudioFifo.get()) >= AudioFrameSamples) EncodeAudioFrame();
+}
+
+void AudioPath::QueueSilence(int64_t count) {
+    if (count <= 0) return;
+    constexpr int64_t kChunk = 4096;
+    const std::vector<uint8_t> silence(kChunk * BytesPerSample, 0);
+    while (count > 0) {
+        const int64_t part = std::min(count, kChunk);
+        QueueSamples(silence.data(), part);
+        count -= part;
+    }
+}
+
+// Takes back up to count samples from the end of the queue; what was already
+// encoded stays.
+void AudioPath::DropQueuedSamples(int64_t count) {
+    AVAudioFifo* fifo = AudioFifo.get();
+    const int64_t queued = AV.av_audio_fifo_size(fifo);
+    int64_t keep = queued - std::min(count, queued);
+    SamplesQueued -= queued - keep;
+    // The FIFO is emptied through a scratch buffer and refilled with what stays.
+    av::FramePtr scratch =
+        NewSoundBuffer(Parameters.Channels, Parameters.SampleRate, static_cast<int>(queued) + 1);
+    void* planes[1] = {scratch->data[0]};
+    if (queued > 0 && AV.av_audio_fifo_read(fifo, planes, static_cast<int>(queued)) < queued) {
+        throw EngineError("Error while reading audio FIFO buffer\n");
+    }
+    if (keep > 0 && AV.av_audio_fifo_write(fifo, planes, static_cast<int>(keep)) < keep) {
+        throw std::bad_alloc();
+    }
+}
+
+// Takes exactly one encoder frame from the FIFO, encodes and writes it.
+void AudioPath::EncodeAudioFrame() {
+    AVFrame& frame = *AudioFrame;
+    // The encoder may still hold the previous frame's buffer.
+    if (AV.av_frame_make_writable(&frame) < 0) throw std::bad_alloc();
+    frame.nb_samples = AudioFrameSamples;
+    if (AV.av_audio_fifo_read(AudioFifo.get(), reinterpret_cast<void**>(frame.data),
+                              AudioFrameSamples) < AudioFrameSamples) {
+        throw EngineError("Error while reading audio FIFO buffer\n");
+    }
+    frame.pts = SamplesEncoded;
+    SamplesEncoded += AudioFrameSamples;
+    if (AV.avcodec_send_frame(AudioEncoder.get(), &frame) < 0) {
+        throw EngineError("Error while encoding audio frame\n");
+    }
+    Output.WritePackets(*AudioEncoder, *OutputAudio, "Error while encoding audio frame\n",
+                        "Error while writing audio frame\n");
+}
+
+// The last sound: a part frame is completed with silence, then the encoder
+// gives up what it holds.
+void AudioPath::FlushAudio() {
+    const int remainder = AV.av_audio_fifo_size(AudioFifo.get());
+    if (remainder > 0) QueueSilence(AudioFrameSamples - remainder);
+    AV.avcodec_send_frame(AudioEncoder.get(), nullptr);
+    Output.WritePackets(*AudioEncoder, *OutputAudio, "Error while encoding audio frame\n",
+                        "Error while writing audio frame\n");
+}
+
+}  // namespace transcode

@@ -1,0 +1,77 @@
+// The audio path of one conversion: the source's sound decoder, the resampler
+// to the output's rate and channels, the FIFO that cuts the sound into whole
+// encoder frames, and the sound encoder.
+#pragma once
+
+#include <cstdint>
+
+#include "AvPtr.h"
+#include "ConversionParameters.h"
+
+namespace transcode {
+
+class OutputFile;
+
+class AudioPath {
+public:
+    // source: the input's sound stream; output: where the encoded sound goes.
+    // Both must outlive the path.
+    AudioPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
+    AudioPath(const AudioPath&) = delete;
+    AudioPath& operator=(const AudioPath&) = delete;
+
+    void StartDecoder();
+    // The sound is placed against pictures that start at videoStart in the
+    // video stream's time base: sound before them is dropped, a gap filled.
+    void PlaceAgainstVideo(const AVStream& video, int64_t videoStart);
+    // The output stream and its encoder, set up but not yet opened.
+    void NewAudioStream();
+    void StartAudioEncoder();
+
+    // Hands one packet to the decoder (none: the input has ended) and passes
+    // on every sound frame it gives.
+    void DecodeAudioPacket(const AVPacket* packet);
+    // Output samples queued so far, silence included.
+    int64_t Queued() const { return SamplesQueued; }
+    void QueueSilence(int64_t count);
+    // Takes back up to count samples from the end of the queue; what was
+    // already encoded stays.
+    void DropQueuedSamples(int64_t count);
+    // Encodes the last part frame, completed with silence, and takes what the
+    // encoder still holds.
+    void FlushAudio();
+
+private:
+    void QueueAudio(const AVFrame& decoded);
+    void QueueSamples(const uint8_t* samples, int64_t count);
+    void EncodeAudioFrame();
+
+    const ConversionParameters& Parameters;
+    const AVStream& Source;
+    OutputFile& Output;
+
+    av::CodecContextPtr AudioDecoder;
+    av::CodecContextPtr AudioEncoder;
+    AVStream* OutputAudio = nullptr;  // belongs to the output file
+
+    // The decoder's frames are resampled into ResampledAudio and queued in
+    // AudioFifo; AudioFrame carries one whole encoder frame to the encoder.
+    av::FramePtr DecodedAudio;
+    av::FramePtr ResampledAudio;
+    av::FramePtr AudioFrame;
+    av::ResamplerPtr Resampler;
+    int32_t ResamplerFormat = -1;  // the decoded sound the resampler was made for
+    int32_t ResamplerRate = 0;
+    int32_t ResamplerChannels = 0;
+    av::AudioFifoPtr AudioFifo;
+    int32_t AudioFrameSamples = 0;  // samples per channel in one encoder frame
+    int32_t BytesPerSample = 2;     // one sample of all channels, interleaved
+    bool PlacedAgainstVideo = false;
+    int64_t VideoStartSamples = 0;  // start of the pictures, in output samples
+    bool AudioStartSeen = false;    // the first decoded sound placed against the video
+    int64_t AudioSkip = 0;          // output samples still to drop (sound before the video)
+    int64_t SamplesQueued = 0;      // output samples queued so far, silence included
+    int64_t SamplesEncoded = 0;     // output samples passed to the encoder
+};
+
+}  // namespace transcode

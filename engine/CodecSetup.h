@@ -1,0 +1,26 @@
+// What the video and the audio path both need to start: a source stream's
+// decoder and empty frames.
+#pragma once
+
+#include <cstdint>
+
+#include "AvPtr.h"
+
+namespace transcode {
+
+// Opens the decoder of a source stream with the library's own threads; throws
+// openError when it cannot be opened, "Codec not found\n" when there is none.
+// shrinksByHalf: the pictures end up at most half as wide and half as high as
+// decoded. The deblocking of pictures that no other picture refers to is then
+// skipped: it smooths block edges finer than the scaled picture can show, and
+// since nothing is predicted from those pictures no error can carry over.
+av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError,
+                                 bool shrinksByHalf = false);
+
+// An empty frame; throws std::bad_alloc.
+av::FramePtr NewFrame();
+
+// A planar YUV 4:2:0 picture with its buffers; empty when out of memory.
+av::FramePtr NewPicture(int32_t width, int32_t height);
+
+}  // namespace transcode

@@ -1,0 +1,147 @@
+#include "OutputFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cstdio>
+#include <new>
+#include <system_error>
+
+#include "EngineError.h"
+
+namespace transcode {
+
+namespace {
+
+// Creates a new empty file beside the output, named after it, with the
+// permissions any new file gets; its name in UTF-8, or empty when the folder
+// takes no new file.
+std::string CreateTemporaryFile(const std::string& outputPath) {
+    const QFileInfo final(QString::fromUtf8(outputPath));
+    const QDir folder(final.absolutePath());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = QStringLiteral("%1.%2.part")
+                                 .arg(final.fileName())
+                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            return file.fileName().toUtf8().toStdString();
+        }
+        if (file.error() != QFileDevice::OpenError || !folder.exists()) break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+void OutputFile::Create(const std::string& outputPath) {
+    AVFormatContext* output = nullptr;
+    int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
+    if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
+    if (!output) {
+        std::fputs("Could not deduce output format from file extension: using MPEG.\n", stdout);
+        std::fflush(stdout);
+        result = AV.avformat_alloc_output_context2(&output, nullptr, "mpeg", outputPath.c_str());
+        if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
+        if (!output) throw EngineError("Could not find suitable output format\n");
+    }
+    Context.reset(output);
+    Packet.reset(AV.av_packet_alloc());
+    if (!Packet) throw std::bad_alloc();
+}
+
+bool OutputFile::NeedsGlobalHeader() const {
+    return (Context->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+}
+
+AVStream& OutputFile::NewStream(int id) {
+    AVStream* stream = AV.avformat_new_stream(Context.get(), nullptr);
+    if (!stream) throw EngineError("Could not alloc stream\n");
+    stream->id = id;
+    return *stream;
+}
+
+void OutputFile::Open(const std::string& outputPath) {
+    AVFormatContext& output = *Context;
+    AV.av_dump_format(&output, 0, outputPath.c_str(), 1);
+    if (!(output.oformat->flags & AVFMT_NOFILE)) {
+        // A fresh file beside the final one; it takes the final name only when
+        // complete, so a failed conversion never leaves a half-written file
+        // under that name nor harms one that is already there.
+        TemporaryPath = CreateTemporaryFile(outputPath);
+        if (TemporaryPath.empty()) throw EngineError("Could not open destination file");
+        // The muxer reads its own file back to put the index in front.
+        AV.av_free(output.url);
+        output.url = AV.av_strdup(TemporaryPath.c_str());
+        if (!output.url) throw std::bad_alloc();
+        if (AV.avio_open(&output.pb, TemporaryPath.c_str(), AVIO_FLAG_WRITE) < 0) {
+            throw EngineError("Could not open destination file");
+        }
+    }
+    // The index (moov) before the media data, so that players start at once.
+    AVDictionary* options = nullptr;
+    AV.av_dict_set(&options, "movflags", "+faststart", 0);
+    const int result = AV.avformat_write_header(&output, &options);
+    AV.av_dict_free(&options);
+    if (result < 0) throw EngineError("Could not write header of destination file\n");
+}
+
+void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
+                              const char* writeError) {
+    AVPacket* packet = Packet.get();
+    while (true) {
+        const int result = AV.avcodec_receive_packet(&encoder, packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
+        if (result < 0) throw EngineError(encodeError);
+        // Each picture fills one frame slot; players and the index need that length.
+        if (packet->duration <= 0 && encoder.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
+        AV.av_packet_rescale_ts(packet, encoder.time_base, stream.time_base);
+        packet->stream_index = stream.index;
+        if (AV.av_interleaved_write_frame(Context.get(), packet) < 0) {
+            throw EngineError(writeError);
+        }
+    }
+}
+
+void OutputFile::Close(const std::string& outputPath) {
+    if (AV.av_write_trailer(Context.get()) < 0) {
+        throw EngineError("Could not finish destination file\n");
+    }
+    if (Context->pb && !(Context->oformat->flags & AVFMT_NOFILE)) {
+        if (AV.avio_closep(&Context->pb) < 0) {
+            throw EngineError("Could not finish destination file\n");
+        }
+    }
+    if (!TemporaryPath.empty()) {
+        std::error_code error;
+        std::filesystem::rename(PathFromUtf8(TemporaryPath), PathFromUtf8(outputPath), error);
+        if (error) throw EngineError("Could not replace destination file\n");
+        TemporaryPath.clear();
+    }
+}
+
+void OutputFile::Discard() noexcept {
+    Context.reset();
+    if (!TemporaryPath.empty()) {
+        try {
+            std::error_code error;
+            std::filesystem::remove(PathFromUtf8(TemporaryPath), error);
+        } catch (...) {
+            // No memory left even for the name: the temporary file stays.
+        }
+    }
+    ReleaseState();
+}
+
+void OutputFile::ReleaseState() noexcept {
+    Context.reset();
+    Packet.reset();
+    TemporaryPath.clear();
+}
+
+}  // namespace transcode

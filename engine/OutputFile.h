@@ -1,0 +1,49 @@
+// The output file of one conversion: the container, its streams, the packet
+// that carries the encoders' output into it, and the temporary name the file
+// is written under until it is complete.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "AvPtr.h"
+
+namespace transcode {
+
+// A file name in UTF-8 as the file system's path.
+std::filesystem::path PathFromUtf8(const std::string& path);
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile() { ReleaseState(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Makes the container for the path's extension (MPEG, with a note on
+    // stdout, when the extension names none) and the packet for writing.
+    void Create(const std::string& outputPath);
+    bool NeedsGlobalHeader() const;
+    // A new stream with the given id; the video stream is 0, the sound 1.
+    AVStream& NewStream(int id);
+
+    // Writes the header into a fresh temporary file beside outputPath.
+    void Open(const std::string& outputPath);
+    // Writes everything the encoder gives into the stream.
+    void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
+                      const char* writeError);
+    // Writes the trailer, closes the file and gives it its final name.
+    void Close(const std::string& outputPath);
+    // Closes the file and removes the temporary one. Never throws.
+    void Discard() noexcept;
+    // Closes the file and frees the container; a temporary file still there
+    // stays on disk. Never allocates, never throws.
+    void ReleaseState() noexcept;
+
+private:
+    av::OutputContextPtr Context;
+    av::PacketPtr Packet;
+    std::string TemporaryPath;
+};
+
+}  // namespace transcode

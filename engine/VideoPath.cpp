@@ -1,0 +1,179 @@
+// The video path: pictures are decoded, turned upright, scaled to the output
+// size and encoded. A picture is scaled once however many output frame slots
+// it fills.
+#include "VideoPath.h"
+
+#include <algorithm>
+#include <new>
+
+#include "CodecSetup.h"
+#include "EngineError.h"
+#include "OutputFile.h"
+#include "TranscodeRateControl.h"
+#include "TranscodeRotation.h"
+#include "Transcoder.h"
+
+namespace transcode {
+
+namespace {
+
+// The length of one source picture in its stream's time base: what the
+// container says, else one frame of the stream's nominal rate.
+int64_t PictureDuration(const AVFrame& picture, const AVStream& stream) {
+    if (picture.pkt_duration > 0) return picture.pkt_duration;
+    AVRational rate = stream.avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0) rate = stream.r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0) rate = AVRational{25, 1};
+    return std::max<int64_t>(1, AV.av_rescale_q(1, av_inv_q(rate), stream.time_base));
+}
+
+}  // namespace
+
+VideoPath::VideoPath(const ConversionParameters& parameters, const AVStream& source,
+                     OutputFile& output)
+    : Parameters(parameters), Source(source), Output(output) {}
+
+void VideoPath::StartDecoder() {
+    Rotation = UprightRotation(&Source);
+    const bool swaps = SwapsSides(Rotation);
+    const int64_t shownWidth = swaps ? Parameters.Height : Parameters.Width;
+    const int64_t shownHeight = swaps ? Parameters.Width : Parameters.Height;
+    const AVCodecParameters& source = *Source.codecpar;
+    const bool shrinksByHalf = source.width >= 2 * shownWidth && source.height >= 2 * shownHeight;
+    VideoDecoder =
+        transcode::StartDecoder(Source, "Could not open in video codec\n", shrinksByHalf);
+    DecodedPicture = NewFrame();
+    IncomingPicture = NewFrame();
+    if (Source.start_time != AV_NOPTS_VALUE && Source.start_time > 0) {
+        VideoStart = Source.start_time;
+    }
+}
+
+void VideoPath::NewVideoStream() {
+    const AVCodec* encoder =
+        AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.VideoCodecId));
+    if (!encoder) throw EngineError("Codec not found\n");
+    OutputVideo = &Output.NewStream(0);
+    VideoEncoder.reset(AV.avcodec_alloc_context3(encoder));
+    if (!VideoEncoder) throw std::bad_alloc();
+
+    AVCodecContext& c = *VideoEncoder;
+    c.codec_id = encoder->id;
+    c.codec_type = AVMEDIA_TYPE_VIDEO;
+    c.bit_rate = Parameters.VideoBitRate;
+    c.width = Parameters.Width;
+    c.height = Parameters.Height;
+    c.time_base = AVRational{Parameters.FrameRateDenominator, Parameters.FrameRateNumerator};
+    c.framerate = AVRational{Parameters.FrameRateNumerator, Parameters.FrameRateDenominator};
+    c.gop_size = 12;
+    c.pix_fmt = static_cast<AVPixelFormat>(Parameters.PixelFormat);
+    ConfigureVideoRateControl(c);
+    // The codec's stream headers go into the container's header.
+    if (Output.NeedsGlobalHeader()) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    OutputVideo->time_base = c.time_base;
+}
+
+void VideoPath::StartVideoEncoder() {
+    AVCodecContext& c = *VideoEncoder;
+    if (AV.avcodec_open2(&c, c.codec, nullptr) < 0) {
+        throw EngineError("Could not open out video codec\n");
+    }
+    if (AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c) < 0) {
+        throw EngineError("Invalid output format parameters\n");
+    }
+    OutputPicture = NewPicture(c.width, c.height);
+    if (Rotation != 0) {
+        if (SwapsSides(Rotation)) {
+            TurnedPicture = NewPicture(c.height, c.width);
+        } else {
+            TurnedPicture = NewPicture(c.width, c.height);
+        }
+    }
+    if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
+        throw EngineError("Could not allocate picture\n");
+    }
+}
+
+AVRational VideoPath::SlotBase() const {
+    return VideoEncoder->time_base;
+}
+
+void VideoPath::SendPacket(AVPacket& packet) {
+    const int result = AV.avcodec_send_packet(VideoDecoder.get(), &packet);
+    AV.av_packet_unref(&packet);
+    if (result < 0 && result != AVERROR_EOF) throw EngineError("Error while decoding frame \n");
+}
+
+void VideoPath::SendEnd() {
+    AV.avcodec_send_packet(VideoDecoder.get(), nullptr);
+}
+
+VideoPath::Received VideoPath::ReceivePicture() {
+    AVFrame* incoming = IncomingPicture.get();
+    AV.av_frame_unref(incoming);
+    const int result = AV.avcodec_receive_frame(VideoDecoder.get(), incoming);
+    if (result == AVERROR_EOF) return Received::Ended;
+    if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
+    if (result != 0) throw EngineError("Error while decoding frame \n");
+    // The previous picture stays until a new one has arrived, so that the last
+    // one can still fill slots after the decoder is drained.
+    std::swap(DecodedPicture, IncomingPicture);
+    AVFrame* picture = DecodedPicture.get();
+    HavePicture = true;
+    PictureScaled = false;
+
+    const int64_t duration = PictureDuration(*picture, Source);
+    const int64_t pts = picture->best_effort_timestamp;
+    int64_t end = pts != AV_NOPTS_VALUE ? pts - VideoStart + duration
+                                        : (DecodedEndKnown ? DecodedEnd : 0) + duration;
+    // Time never runs backwards for the output.
+    if (DecodedEndKnown) end = std::max(end, DecodedEnd);
+    DecodedEnd = end;
+    DecodedEndKnown = true;
+    DecodedSlotsCeil = AV.av_rescale_q_rnd(end, Source.time_base, SlotBase(), AV_ROUND_UP);
+    return Received::Picture;
+}
+
+void VideoPath::ScalePicture() {
+    const AVFrame& source = *DecodedPicture;
+    AVFrame& turned = Rotation != 0 ? *TurnedPicture : *OutputPicture;
+    if (!Scaler || ScalerWidth != source.width || ScalerHeight != source.height ||
+        ScalerFormat != source.format) {
+        Scaler.reset(AV.sws_getContext(
+            source.width, source.height, static_cast<AVPixelFormat>(source.format), turned.width,
+            turned.height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
+        if (!Scaler) throw EngineError("Cannot initialize the video conversion context\n");
+        ScalerWidth = source.width;
+        ScalerHeight = source.height;
+        ScalerFormat = source.format;
+    }
+    // The encoder may still hold the previous picture's buffer.
+    if (AV.av_frame_make_writable(OutputPicture.get()) < 0) throw std::bad_alloc();
+    AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, turned.data,
+                 turned.linesize);
+    // Turning the small scaled picture shows the same as scaling the turned
+    // source, at a fraction of the work.
+    if (Rotation != 0) RotatePicture(turned, *OutputPicture, Rotation);
+    PictureScaled = true;
+}
+
+void VideoPath::EncodeVideoFrame() {
+    if (!PictureScaled) ScalePicture();
+    AVFrame& picture = *OutputPicture;
+    picture.pts = FramesEncoded;
+    picture.pict_type = AV_PICTURE_TYPE_NONE;
+    if (AV.avcodec_send_frame(VideoEncoder.get(), &picture) < 0) {
+        throw EngineError("Error while encoding video frame\n");
+    }
+    ++FramesEncoded;
+    Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
+                        "Error while writing video frame\n");
+}
+
+void VideoPath::FlushVideo() {
+    AV.avcodec_send_frame(VideoEncoder.get(), nullptr);
+    Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
+                        "Error while writing video frame\n");
+}
+
+}  // namespace transcode

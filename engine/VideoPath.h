@@ -1,0 +1,98 @@
+// The video path of one conversion: the source's decoder, the turn upright,
+// the scaler to the output size and the video encoder, with the counters that
+// place each decoded picture into the output's frame slots.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "AvPtr.h"
+#include "ConversionParameters.h"
+
+namespace transcode {
+
+class OutputFile;
+
+class VideoPath {
+public:
+    // What the decoder gave when asked for a picture.
+    enum class Received { Picture, NeedsInput, Ended };
+
+    // source: the input's video stream; output: where the encoded pictures
+    // go. Both must outlive the path.
+    VideoPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
+    VideoPath(const VideoPath&) = delete;
+    VideoPath& operator=(const VideoPath&) = delete;
+
+    // Opens the decoder and makes its pictures.
+    void StartDecoder();
+    // No more output frames than limit.
+    void LimitFrames(int64_t limit) { FrameLimit = limit; }
+    // The output stream and its encoder, set up but not yet opened.
+    void NewVideoStream();
+    void StartVideoEncoder();
+
+    // Hands a packet to the decoder and empties it; SendEnd tells the
+    // decoder that the input ended.
+    void SendPacket(AVPacket& packet);
+    void SendEnd();
+    // Takes the decoder's next picture into DecodedPicture.
+    Received ReceivePicture();
+
+    // The output frames wanted have all been filled by the pictures so far.
+    bool NeedsPicture() const { return !DecodedEndKnown || FramesEncoded >= DecodedSlotsCeil; }
+    // The latest picture reaches into the next slot to fill.
+    bool PictureFillsNextSlot() const {
+        return HavePicture && FramesEncoded < DecodedSlotsCeil && FramesEncoded < FrameLimit;
+    }
+    // The latest picture may be held for further slots, up to slots.
+    bool CanHoldPicture(int64_t slots) const {
+        return HavePicture && FramesEncoded < slots && FramesEncoded < FrameLimit;
+    }
+    bool FrameLimitReached() const { return FramesEncoded >= FrameLimit; }
+    int64_t FramesDone() const { return FramesEncoded; }
+    // The length of one output frame.
+    AVRational SlotBase() const;
+    // The start of the source's pictures, in its stream's time base.
+    int64_t Start() const { return VideoStart; }
+
+    // Encodes the latest picture into the next output slot.
+    void EncodeVideoFrame();
+    // Takes what the encoder still holds.
+    void FlushVideo();
+
+private:
+    void ScalePicture();
+
+    const ConversionParameters& Parameters;
+    const AVStream& Source;
+    OutputFile& Output;
+
+    av::CodecContextPtr VideoDecoder;
+    av::CodecContextPtr VideoEncoder;
+    AVStream* OutputVideo = nullptr;  // belongs to the output file
+
+    // Pictures. DecodedPicture holds the latest picture of the decoder;
+    // OutputPicture is what the encoder gets, at the output size. A turned
+    // source is scaled into TurnedPicture (output size with sides swapped)
+    // first and then turned into OutputPicture.
+    av::FramePtr DecodedPicture;
+    av::FramePtr IncomingPicture;  // receives the decoder's next picture
+    av::FramePtr TurnedPicture;
+    av::FramePtr OutputPicture;
+    av::ScalerPtr Scaler;
+    int32_t ScalerWidth = 0;  // the source size and format the scaler was made for
+    int32_t ScalerHeight = 0;
+    int32_t ScalerFormat = -1;
+    int32_t Rotation = 0;        // clockwise degrees that make the source upright
+    bool HavePicture = false;    // DecodedPicture holds a picture
+    bool PictureScaled = false;  // OutputPicture already shows DecodedPicture
+    int64_t VideoStart = 0;      // start of the source's video, in its time base
+    int64_t DecodedEnd = 0;      // end of the latest picture, from VideoStart, same base
+    bool DecodedEndKnown = false;
+    int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
+    int64_t FramesEncoded = 0;     // pictures passed to the video encoder
+    int64_t FrameLimit = std::numeric_limits<int64_t>::max();
+};
+
+}  // namespace transcode
