@@ -110,8 +110,9 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
     ShowProgress();
     try {
         TTranscoder transcoder(Parameters_, *this);
-        transcoder.ConvertFile(sourcePath.toUtf8().toStdString(),
-                               outputPath.toUtf8().toStdString());
+        const SourceClipItem& clip = *Clips[index];
+        transcoder.ConvertFile(sourcePath.toUtf8().toStdString(), outputPath.toUtf8().toStdString(),
+                               ClipRange{clip.TrimStart, clip.TrimEnd});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -134,6 +135,13 @@ void TCompressThread::ComputeTotalProgress(std::size_t index) {
 void TCompressThread::FilePercent(int32_t percent) {
     if (percent <= CurrentPercent) return;
     CurrentPercent = percent;
+    ComputeTotalProgress(CurrentIndex);
+    ShowProgress();
+    ShowStatus();
+}
+
+void TCompressThread::FileRestarted() {
+    CurrentPercent = 0;
     ComputeTotalProgress(CurrentIndex);
     ShowProgress();
     ShowStatus();

@@ -79,6 +79,7 @@ private:
     // TranscodeObserver, on the worker's thread.
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
+    void FileRestarted() override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "EngineError.h"
 
@@ -102,6 +103,19 @@ void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const c
         if (packet->duration <= 0 && encoder.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
         AV.av_packet_rescale_ts(packet, encoder.time_base, stream.time_base);
         packet->stream_index = stream.index;
+        if (stream.index >= 0 && stream.index < 2) {
+            Bytes[stream.index] += packet->size;
+            // The encoder's quality of the picture: its quantiser in lambda units.
+            size_t statsSize = 0;
+            const uint8_t* stats =
+                AV.av_packet_get_side_data(packet, AV_PKT_DATA_QUALITY_STATS, &statsSize);
+            if (stats && statsSize >= 4) {
+                const uint32_t lambda = stats[0] | (stats[1] << 8) | (stats[2] << 16) |
+                                        (static_cast<uint32_t>(stats[3]) << 24);
+                QuantiserSum[stream.index] += static_cast<double>(lambda) / FF_QP2LAMBDA;
+                ++QuantiserCount[stream.index];
+            }
+        }
         if (AV.av_interleaved_write_frame(Context.get(), packet) < 0) {
             throw EngineError(writeError);
         }
@@ -109,6 +123,11 @@ void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const c
 }
 
 void OutputFile::Close(const std::string& outputPath) {
+    Finish();
+    Commit(outputPath);
+}
+
+int64_t OutputFile::Finish() {
     if (AV.av_write_trailer(Context.get()) < 0) {
         throw EngineError("Could not finish destination file\n");
     }
@@ -117,12 +136,32 @@ void OutputFile::Close(const std::string& outputPath) {
             throw EngineError("Could not finish destination file\n");
         }
     }
+    if (TemporaryPath.empty()) return -1;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(PathFromUtf8(TemporaryPath), error);
+    return error ? -1 : static_cast<int64_t>(size);
+}
+
+void OutputFile::Commit(const std::string& outputPath) {
     if (!TemporaryPath.empty()) {
         std::error_code error;
         std::filesystem::rename(PathFromUtf8(TemporaryPath), PathFromUtf8(outputPath), error);
         if (error) throw EngineError("Could not replace destination file\n");
         TemporaryPath.clear();
     }
+}
+
+std::string OutputFile::TakeTemporary() {
+    return std::exchange(TemporaryPath, std::string());
+}
+
+int64_t OutputFile::StreamBytes(int index) const {
+    return index >= 0 && index < 2 ? Bytes[index] : 0;
+}
+
+double OutputFile::AverageQuantiser(int index) const {
+    if (index < 0 || index >= 2 || QuantiserCount[index] == 0) return 0;
+    return QuantiserSum[index] / static_cast<double>(QuantiserCount[index]);
 }
 
 void OutputFile::Discard() noexcept {

@@ -3,6 +3,7 @@
 // is written under until it is complete.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -34,6 +35,19 @@ public:
                       const char* writeError);
     // Writes the trailer, closes the file and gives it its final name.
     void Close(const std::string& outputPath);
+    // The two halves of Close: the trailer written and the file closed, with
+    // its size in bytes (-1 when unknown); then the final name.
+    int64_t Finish();
+    void Commit(const std::string& outputPath);
+    // Hands the finished temporary file over to the caller, who then removes
+    // or renames it; its name in UTF-8 (empty when there is none).
+    std::string TakeTemporary();
+
+    // The bytes of the coded packets written into the stream of that index.
+    int64_t StreamBytes(int index) const;
+    // The average quantiser of the coded pictures of the stream, as the
+    // encoder reports it (1 finest to 31 coarsest); 0 when none reported.
+    double AverageQuantiser(int index) const;
     // Closes the file and removes the temporary one. Never throws.
     void Discard() noexcept;
     // Closes the file and frees the container; a temporary file still there
@@ -44,6 +58,11 @@ private:
     av::OutputContextPtr Context;
     av::PacketPtr Packet;
     std::string TemporaryPath;
+    // Per stream index (two streams at most): coded bytes, and the sum and
+    // count of the quantisers the video encoder reported.
+    int64_t Bytes[2] = {0, 0};
+    double QuantiserSum[2] = {0, 0};
+    int64_t QuantiserCount[2] = {0, 0};
 };
 
 }  // namespace transcode

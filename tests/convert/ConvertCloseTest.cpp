@@ -80,7 +80,7 @@ private slots:
 
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
-        QCOMPARE(stored.allKeys().size(), 10);
+        QCOMPARE(stored.allKeys().size(), 12);  // the ten values, SizeLimit and EvenLoudness
         CheckStoppedOutput(folder);
     }
 

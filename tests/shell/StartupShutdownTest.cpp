@@ -122,7 +122,7 @@ private slots:
         QVERIFY(seen);
         QCOMPARE(MainForm, nullptr);
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 10);
+        QCOMPARE(stored.allKeys().size(), 12);  // the ten values, SizeLimit and EvenLoudness
     }
 
     void errorInAnEventHandlerIsShownAndTheProgramGoesOn() {
