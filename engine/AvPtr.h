@@ -46,10 +46,6 @@ struct AudioFifoDeleter {
     void operator()(AVAudioFifo* fifo) const { AV.av_audio_fifo_free(fifo); }
 };
 
-struct DictionaryDeleter {
-    void operator()(AVDictionary* dictionary) const { AV.av_dict_free(&dictionary); }
-};
-
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;

@@ -9,6 +9,7 @@
 #include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
+#include "SelPhoneModelPage.h"
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
@@ -57,7 +58,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectAudioQualityClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
-    if (mainForm_) mainForm_->BuildQualityMenus();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
     FormCreate();
     FitToFont();
 }
@@ -67,15 +68,15 @@ TAdvancedSettingsForm::~TAdvancedSettingsForm() {
 }
 
 void TAdvancedSettingsForm::btnSelectFramerateClick() {
-    if (mainForm_) mainForm_->btnSelectFramerateClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectFramerateClick();
 }
 
 void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
-    if (mainForm_) mainForm_->btnSelectVideoQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectVideoQualityClick();
 }
 
 void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
-    if (mainForm_) mainForm_->btnSelectAudioQualityClick();
+    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
 }
 
 void TAdvancedSettingsForm::FitToFont() {

@@ -1,26 +1,28 @@
 // Construction of the main window: actions, menu, step toolbar, the three
-// pages with their group boxes, and the two wizard buttons.
+// pages, and the two wizard buttons; files dropped onto the window.
 #include "MainFrm.h"
 
 #include <QAction>
-#include <QGroupBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QToolBar>
+#include <QUrl>
 
 #include "AppTitle.h"
 #include "ControlFactory.h"
-#include "Dynamicavimport.h"
-#include "OutputFolder.h"
-#include "SettingsStore.h"
-#include "SourceClipsGrid.h"
-#include "TimeFormat.h"
+#include "ConvertPage.h"
+#include "OpenClipPage.h"
+#include "SelPhoneModelPage.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -38,11 +40,17 @@ Qt::WindowFlags MainWindowFlags() {
            Qt::WindowCloseButtonHint;
 }
 
-QGroupBox* MakeGroupBox(QWidget* page, const char* name, const QString& title, QRect geometry) {
-    auto* box = new QGroupBox(title, page);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(geometry);
-    return box;
+// Only plain files can be chosen in the open dialog, so only they are taken
+// from a drop; folders and remote addresses are passed over.
+QStringList DroppedClipPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isFile()) paths.append(QDir::toNativeSeparators(path));
+    }
+    return paths;
 }
 
 }  // namespace
@@ -57,15 +65,13 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
     CreateActions();
     CreateMenuAndToolBar();
     CreatePages();
-    BuildOpenClipPage();
-    BuildSelectorPage();
-    BuildConvertPage();
+    // Files dragged from the desktop's file manager are added as if chosen.
+    setAcceptDrops(true);
 
     // The selection starts at its initial values (ProfileSelection's member
     // initialisers) with no worker; the stored choices replace them, and
     // stored numbers outside their tables fall back to the initial values
     // before anything looks them up.
-    ActiveWorker = nullptr;
     LoadSettings();
     for (std::string_view name : SettleRestoredSelection(ProfileSelection))
         qWarning("Stored setting '%.*s' was out of range; its initial value is used",
@@ -73,14 +79,10 @@ TMainForm::TMainForm(QWidget* owner) : TBaseSkinForm(owner, MainClientSize, Main
 
     // The radio button of the stored level; then the selector menus and
     // the phone texts.
-    RestoreQualityLevel();
-    BuildSelectorMenus();
+    selPhoneModelPage_->RestoreQualityLevel();
+    selPhoneModelPage_->BuildSelectorMenus();
 
-    Steps->setCurrentWidget(OpenClipPage);
-    SourceClipsGrid->SetTitles({tr("File Name"), tr("Size"), tr("Duration"), tr("Resolution")});
-    ClipList.clear();
-    lbElapsedTime->setText(FormatTimeOfDay(0));
-    lbTimeLeft->setText(FormatTimeOfDay(0));
+    Steps->setCurrentWidget(openClipPage_);
 
     // From here on the media libraries are in use; with FFmpeg 5.1 formats
     // and codecs need no registration, so there is no call to make.
@@ -210,32 +212,16 @@ void TMainForm::CreatePages() {
     Steps->setObjectName(QStringLiteral("Steps"));
     Steps->setGeometry(3, 0, 425, 169);
 
-    auto makePage = [this](const char* name) {
-        auto* page = new QWidget(Steps);
-        page->setObjectName(QString::fromLatin1(name));
-        Steps->addWidget(page);
-        return page;
-    };
-    OpenClipPage = makePage("OpenClipPage");
-    SelPhoneModelPage = makePage("SelPhoneModelPage");
-    ConvertPage = makePage("ConvertPage");
-
-    gpOpenVideo =
-        MakeGroupBox(OpenClipPage, "gpOpenVideo", tr("Open video file(s)"), {3, 3, 413, 163});
-    gbSelPhoneModel = MakeGroupBox(SelPhoneModelPage, "gbSelPhoneModel", tr("Select phone model"),
-                                   {3, 3, 413, 94});
-    gbSelQuality =
-        MakeGroupBox(SelPhoneModelPage, "gbSelQuality", tr("Select quality"), {3, 100, 413, 66});
-    gbConvertVideo =
-        MakeGroupBox(ConvertPage, "gbConvertVideo", tr("Convert video file(s)"), {3, 3, 413, 163});
-
-    lbOutFolder = new QLabel(tr("Output Folder:"), gbConvertVideo);
-    lbOutFolder->setObjectName(QStringLiteral("lbOutFolder"));
-    lbOutFolder->move(15, 31);
-    lbOutFolder->adjustSize();
-    ebOutFolder = new QLineEdit(DefaultOutputFolder(), gbConvertVideo);
-    ebOutFolder->setObjectName(QStringLiteral("ebOutFolder"));
-    ebOutFolder->setGeometry(92, 27, 237, 23);
+    // The pages, in step order; each builds its own controls.
+    openClipPage_ = new TOpenClipPage(Steps, FileOpenClip);
+    Steps->addWidget(openClipPage_);
+    connect(openClipPage_, &TOpenClipPage::ClipAccepted, OpenClipStep, &QAction::trigger);
+    selPhoneModelPage_ = new TSelPhoneModelPage(Steps, ProfileSelection);
+    Steps->addWidget(selPhoneModelPage_);
+    convertPage_ = new TConvertPage(Steps, *this, openClipPage_->Clips(), FileOpenClip);
+    Steps->addWidget(convertPage_);
+    connect(convertPage_, &TConvertPage::BusyChanged, this,
+            [this](bool busy) { EnableNavigation(!busy); });
 
     btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<Back"), {289, 171, 60, 23});
     btnBack->setEnabled(false);
@@ -256,4 +242,35 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
         default:
             TBaseSkinForm::keyPressEvent(event);
     }
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    // While a run lasts no clip may be added, as with the open dialog.
+    if (!FileOpenClip->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    const QStringList paths = DroppedClipPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    for (const QString& path : paths) openClipPage_->FileOpenClipAccept(path);
 }

@@ -73,3 +73,13 @@ void TMainForm::HelpAboutExecute() {
     }
     RefreshSkin();
 }
+
+void TMainForm::EnableNavigation(bool enabled) {
+    OpenClipStep->setEnabled(enabled);
+    SelPhoneModelStep->setEnabled(enabled);
+    ConvertStep->setEnabled(enabled);
+    FileOpenClip->setEnabled(enabled);
+    // "<<Back" has nothing to go back to on step 1 (the stopped worker's end
+    // may find the window there).
+    btnBack->setEnabled(enabled && CurrentStep() != 1);
+}

@@ -1,12 +1,10 @@
 // The main window's destruction: the stored choices are written, a running
 // conversion is stopped without a completion message, and the clip list is
 // released only once the worker that reads it has ended.
-#include <QPointer>
-
-#include "CompressThread.h"
+#include "ConvertPage.h"
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
-#include "WorkerShutdown.h"
+#include "OpenClipPage.h"
 
 void TMainForm::FormDestroy() {
     if (Destroyed) return;
@@ -22,20 +20,10 @@ void TMainForm::FormDestroy() {
         ShowErrorDisplay(QString::fromUtf8(error.what()));
     }
 
-    // The stop request, as "Stop" does it, but without a completion message.
-    // A worker that "Stop" has already stopped may still be ending its file:
-    // it is waited for as well (RunWorker is the worker of the latest run
-    // until its thread has ended).
-    QPointer<QThread> ending = RunWorker();
-    if (ActiveWorker) {
-        ActiveWorker->ReportCompletion = false;
-        ActiveWorker->StopRequested = true;
-    }
-    ActiveWorker = nullptr;
     // The worker ends its current file properly and makes its last calls to
     // the window, which the wait serves; then it frees itself.
-    WaitForWorkerEnd(ending);
+    convertPage_->StopRunAndWait();
 
     // The clips and their grid rows.
-    ClearClipList();
+    openClipPage_->ClearClipList();
 }

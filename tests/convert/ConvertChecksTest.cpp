@@ -11,8 +11,13 @@
 #include <QTemporaryDir>
 
 #include "CompressThread.h"
+#include "ConvertPage.h"
 #include "ConvertTestSupport.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
+
+using test_support::Control;
 
 using namespace convert_test;
 
@@ -20,10 +25,14 @@ namespace {
 
 // The window idle and nothing running.
 bool IsIdle(const TMainForm& form) {
-    return form.ActiveWorker == nullptr && form.RunWorker() == nullptr &&
-           form.btnStartStop->text() == QStringLiteral("Start") && form.btnStartStop->isEnabled() &&
-           form.ebOutFolder->isEnabled() && form.btnBrowseOutput->isEnabled() &&
-           form.FileOpenClip->isEnabled() && form.ConvertStep->isEnabled();
+    return form.ConvertPage()->CurrentWorker() == nullptr &&
+           form.ConvertPage()->RunWorker() == nullptr &&
+           Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Start") &&
+           Control<QPushButton>(form, "btnStartStop")->isEnabled() &&
+           Control<QLineEdit>(form, "ebOutFolder")->isEnabled() &&
+           Control<QPushButton>(form, "btnBrowseOutput")->isEnabled() &&
+           Control<QAction>(form, "FileOpenClip")->isEnabled() &&
+           Control<QAction>(form, "ConvertStep")->isEnabled();
 }
 
 }  // namespace
@@ -37,9 +46,9 @@ class ConvertChecksTest : public QObject {
     // A window with one clip, showing step 3 with the given folder text.
     std::unique_ptr<TMainForm> WindowWithClip(const QString& folderText) {
         auto form = NewMainForm();
-        form->FileOpenClipAccept(clip);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(folderText);
+        form->OpenClipPage()->FileOpenClipAccept(clip);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(folderText);
         return form;
     }
 
@@ -53,25 +62,25 @@ private slots:
     void emptyListOpensTheOpenDialogAndStartsNothing() {
         MessageBoxAnswerer person;
         auto form = NewMainForm();
-        form->ConvertStep->trigger();
+        Control<QAction>(form, "ConvertStep")->trigger();
         int dialogs = 0;
         QString chosen;  // cancelled first
-        form->ChooseClipFile = [&](QWidget*, const QString&, const QStringList&) {
+        form->OpenClipPage()->SetClipFileChooser([&](QWidget*, const QString&, const QStringList&) {
             ++dialogs;
             return chosen;
-        };
+        });
 
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QCOMPARE(dialogs, 1);
-        QVERIFY(form->ClipList.empty());
+        QVERIFY(form->OpenClipPage()->Clips().empty());
         QCOMPARE(form->CurrentStep(), 3);
         QVERIFY(IsIdle(*form));
 
         chosen = clip;
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QCOMPARE(dialogs, 2);
         // The chosen clip is listed and step 1 shows it; no run has started.
-        QCOMPARE(form->ClipList.size(), std::size_t{1});
+        QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{1});
         QCOMPARE(form->CurrentStep(), 1);
         QVERIFY(IsIdle(*form));
         QCoreApplication::processEvents();
@@ -92,13 +101,13 @@ private slots:
         for (const Case& c : cases) {
             person.Messages.clear();
             auto form = WindowWithClip(c.Typed);
-            form->btnStartStop->click();
-            QCOMPARE(form->ebOutFolder->text(), c.Kept);
+            Control<QPushButton>(form, "btnStartStop")->click();
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), c.Kept);
             // The folder was created and the run started.
             QVERIFY(QFileInfo(c.Kept).isDir());
-            QVERIFY(form->ActiveWorker != nullptr);
-            QCOMPARE(form->btnStartStop->text(), QStringLiteral("Stop"));
-            QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+            QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
+            QCOMPARE(Control<QPushButton>(form, "btnStartStop")->text(), QStringLiteral("Stop"));
+            QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
             QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
             QVERIFY(QFileInfo::exists(QDir(c.Kept).filePath("clip.3gp")));
             QVERIFY(IsIdle(*form));
@@ -112,10 +121,10 @@ private slots:
             person.Messages.clear();
             const QString text = out.filePath(name);
             auto form = WindowWithClip(text);
-            form->btnStartStop->click();
+            Control<QPushButton>(form, "btnStartStop")->click();
             QTRY_COMPARE(person.Messages.size(), 1);
             QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text);
-            QCOMPARE(form->ebOutFolder->text(), text);
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), text);
             QVERIFY(QDir(out.path()).isEmpty());
             QVERIFY(IsIdle(*form));
         }
@@ -126,7 +135,7 @@ private slots:
         QTemporaryDir out;
         const QString text = out.filePath("missing/new");
         auto form = WindowWithClip(text);
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
         QCOMPARE(person.Messages[0], "Cannot create output folder:\n" + text);
         QVERIFY(QDir(out.path()).isEmpty());
@@ -136,7 +145,7 @@ private slots:
     void anEmptyFolderTextStartsNothing() {
         MessageBoxAnswerer person;
         auto form = WindowWithClip(QString());
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
         QCOMPARE(person.Messages[0], QStringLiteral("Please enter an output folder."));
         QVERIFY(IsIdle(*form));
@@ -152,9 +161,9 @@ private slots:
             file.write("not a folder");
         }
         auto form = WindowWithClip(text);
-        form->btnStartStop->click();
-        QVERIFY(form->ActiveWorker != nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
         // The worker's own failure message, and no completion message.
         QCOMPARE(person.Messages.size(), 1);
         QVERIFY(!person.Messages[0].isEmpty());
@@ -166,8 +175,8 @@ private slots:
         MessageBoxAnswerer person;
         QTemporaryDir out;
         auto form = WindowWithClip(out.path());
-        form->ProfileSelection.FrameRate = 99;
-        form->btnStartStop->click();
+        form->Selection().FrameRate = 99;
+        Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
         QVERIFY(IsIdle(*form));
         QVERIFY(QDir(out.path()).isEmpty());
@@ -179,19 +188,21 @@ private slots:
         const QString name = QString(60, u'n') + QStringLiteral(".avi");
         QVERIFY(QFile::copy(clip, media.filePath(name)));
         auto form = WindowWithClip(out.path());
-        form->ClipList.clear();
-        form->FileOpenClipAccept(media.filePath(name));
+        form->OpenClipPage()->ClearClipList();
+        form->OpenClipPage()->FileOpenClipAccept(media.filePath(name));
         QString shown, tip;
-        connect(form->ConvertProgress, &QProgressBar::valueChanged, this, [&](int value) {
-            if (value <= 0 || !shown.isEmpty()) return;
-            shown = form->lbStatus->text();
-            tip = form->lbStatus->toolTip();
-        });
-        form->btnStartStop->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+        connect(Control<QProgressBar>(form, "ConvertProgress"), &QProgressBar::valueChanged, this,
+                [&](int value) {
+                    if (value <= 0 || !shown.isEmpty()) return;
+                    shown = Control<QLabel>(form, "lbStatus")->text();
+                    tip = Control<QLabel>(form, "lbStatus")->toolTip();
+                });
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
         QVERIFY(shown.startsWith("Converting - nnn"));
         QVERIFY(shown.endsWith(QChar(0x2026)));
-        QVERIFY(form->lbStatus->fontMetrics().horizontalAdvance(shown) <= form->lbStatus->width());
+        QVERIFY(Control<QLabel>(form, "lbStatus")->fontMetrics().horizontalAdvance(shown) <=
+                Control<QLabel>(form, "lbStatus")->width());
         QCOMPARE(tip, "Converting - " + name);
     }
 
@@ -199,30 +210,32 @@ private slots:
         auto form = WindowWithClip(QStringLiteral("/nowhere/start"));
         QString startSeen;
         QString answer = QDir::fromNativeSeparators(media.path());
-        form->ChooseOutputFolder = [&](QWidget*, const QString& start) {
+        form->ConvertPage()->SetOutputFolderChooser([&](QWidget*, const QString& start) {
             startSeen = start;
             return answer;
-        };
-        form->btnBrowseOutput->click();
+        });
+        Control<QPushButton>(form, "btnBrowseOutput")->click();
         QCOMPARE(startSeen, QStringLiteral("/nowhere/start"));
-        QCOMPARE(form->ebOutFolder->text(), QDir::toNativeSeparators(media.path()));
+        QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(),
+                 QDir::toNativeSeparators(media.path()));
         answer.clear();
-        form->btnBrowseOutput->click();
-        QCOMPARE(form->ebOutFolder->text(), QDir::toNativeSeparators(media.path()));
+        Control<QPushButton>(form, "btnBrowseOutput")->click();
+        QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(),
+                 QDir::toNativeSeparators(media.path()));
     }
 
     void theRunIsStartedAtIdlePriority() {
         MessageBoxAnswerer person;
         QTemporaryDir out;
         auto form = std::make_unique<TMainForm>();
-        QCOMPARE(form->ConversionPriority, QThread::IdlePriority);
-        form->FileOpenClipAccept(clip);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(out.path());
-        form->btnStartStop->click();
-        QVERIFY(form->ActiveWorker != nullptr);
-        QCOMPARE(form->ActiveWorker->priority(), QThread::IdlePriority);
-        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 120000);
+        QCOMPARE(form->ConvertPage()->RunPriority(), QThread::IdlePriority);
+        form->OpenClipPage()->FileOpenClipAccept(clip);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
+        QCOMPARE(form->ConvertPage()->CurrentWorker()->priority(), QThread::IdlePriority);
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 120000);
         QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
     }
 };

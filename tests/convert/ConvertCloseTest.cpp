@@ -14,9 +14,14 @@
 #include <QTimer>
 
 #include "CompressThread.h"
+#include "ConvertPage.h"
 #include "ConvertTestSupport.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
 #include "Startup.h"
+
+using test_support::Control;
 
 using namespace convert_test;
 
@@ -31,15 +36,19 @@ class ConvertCloseTest : public QObject {
     std::unique_ptr<TMainForm> RunningWindow(const QString& folder,
                                              QPointer<TCompressThread>& worker) {
         auto form = NewMainForm();
-        form->FileOpenClipAccept(clip);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(folder);
+        form->OpenClipPage()->FileOpenClipAccept(clip);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(folder);
         form->show();
-        form->btnStartStop->click();
-        worker = form->ActiveWorker;
+        Control<QPushButton>(form, "btnStartStop")->click();
+        worker = form->ConvertPage()->CurrentWorker();
         if (!worker) return form;
-        if (!QTest::qWaitFor([&] { return form->ConvertProgress->value() > 0 || worker.isNull(); },
-                             60000))
+        if (!QTest::qWaitFor(
+                [&] {
+                    return Control<QProgressBar>(form, "ConvertProgress")->value() > 0 ||
+                           worker.isNull();
+                },
+                60000))
             qWarning("The run showed no progress");
         return form;
     }
@@ -65,7 +74,7 @@ private slots:
         QPointer<TCompressThread> worker;
         auto form = RunningWindow(folder, worker);
         QVERIFY(worker);
-        QVERIFY(form->ConvertProgress->value() > 0);
+        QVERIFY(Control<QProgressBar>(form, "ConvertProgress")->value() > 0);
         QVERIFY(!worker->isFinished());
 
         // The close box; the application then destroys the window.
@@ -90,8 +99,8 @@ private slots:
         QPointer<TCompressThread> worker;
         auto form = RunningWindow(folder, worker);
         QVERIFY(worker);
-        form->btnStartStop->click();
-        QVERIFY(form->ActiveWorker == nullptr);
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QVERIFY(form->ConvertPage()->CurrentWorker() == nullptr);
         // The stopped worker cannot have ended: its last reports need this
         // thread. The window goes while it ends its file.
         QVERIFY(worker);
@@ -117,14 +126,14 @@ private slots:
         connect(&driver, &QTimer::timeout, this, [&] {
             if (MainForm == nullptr || !MainForm->isVisible() || closed) return;
             if (!worker) {
-                MainForm->ConversionPriority = QThread::NormalPriority;
-                MainForm->FileOpenClipAccept(clip);
-                MainForm->ConvertStep->trigger();
-                MainForm->ebOutFolder->setText(folder);
-                MainForm->btnStartStop->click();
-                worker = MainForm->ActiveWorker;
+                MainForm->ConvertPage()->SetRunPriority(QThread::NormalPriority);
+                MainForm->OpenClipPage()->FileOpenClipAccept(clip);
+                Control<QAction>(MainForm, "ConvertStep")->trigger();
+                Control<QLineEdit>(MainForm, "ebOutFolder")->setText(folder);
+                Control<QPushButton>(MainForm, "btnStartStop")->click();
+                worker = MainForm->ConvertPage()->CurrentWorker();
                 if (!worker) closed = true;
-            } else if (MainForm->ConvertProgress->value() > 0) {
+            } else if (Control<QProgressBar>(MainForm, "ConvertProgress")->value() > 0) {
                 closed = true;
                 MainForm->close();
             }

@@ -13,10 +13,15 @@
 #include <QTemporaryDir>
 
 #include "CompressThread.h"
+#include "ConvertPage.h"
 #include "ConvertTestSupport.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
 #include "SourceClipsGrid.h"
 #include "TimeFormat.h"
+
+using test_support::Control;
 
 using namespace convert_test;
 
@@ -30,33 +35,41 @@ struct DisplayLog {
 };
 
 void Watch(TMainForm& form, DisplayLog& log) {
-    QObject::connect(form.ConvertProgress, &QProgressBar::valueChanged, &form,
-                     [&form, &log](int v) {
+    QObject::connect(Control<QProgressBar>(form, "ConvertProgress"), &QProgressBar::valueChanged,
+                     &form, [&form, &log](int v) {
                          log.MaxCurrent = std::max(log.MaxCurrent, v);
-                         log.Statuses.insert(form.lbStatus->text());
+                         log.Statuses.insert(Control<QLabel>(form, "lbStatus")->text());
                      });
-    QObject::connect(form.TotalProgress, &QProgressBar::valueChanged, &form,
-                     [&log](int v) { log.MaxTotal = std::max(log.MaxTotal, v); });
+    QObject::connect(Control<QProgressBar>(form, "TotalProgress"), &QProgressBar::valueChanged,
+                     &form, [&log](int v) { log.MaxTotal = std::max(log.MaxTotal, v); });
 }
 
 bool ShowsIdleDisplay(const TMainForm& form) {
-    return form.btnStartStop->text() == QStringLiteral("Start") &&
-           form.lbStatus->text().isEmpty() && form.lbElapsedTime->text() == FormatTimeOfDay(0) &&
-           form.lbTimeLeft->text() == FormatTimeOfDay(0);
+    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Start") &&
+           Control<QLabel>(form, "lbStatus")->text().isEmpty() &&
+           Control<QLabel>(form, "lbElapsedTime")->text() == FormatTimeOfDay(0) &&
+           Control<QLabel>(form, "lbTimeLeft")->text() == FormatTimeOfDay(0);
 }
 
 bool IsBusy(const TMainForm& form) {
-    return form.btnStartStop->text() == QStringLiteral("Stop") && !form.OpenClipStep->isEnabled() &&
-           !form.SelPhoneModelStep->isEnabled() && !form.ConvertStep->isEnabled() &&
-           !form.FileOpenClip->isEnabled() && !form.btnBack->isEnabled() &&
-           !form.ebOutFolder->isEnabled() && !form.btnBrowseOutput->isEnabled() &&
-           form.btnAddSource->isEnabled() == false;
+    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Stop") &&
+           !Control<QAction>(form, "OpenClipStep")->isEnabled() &&
+           !Control<QAction>(form, "SelPhoneModelStep")->isEnabled() &&
+           !Control<QAction>(form, "ConvertStep")->isEnabled() &&
+           !Control<QAction>(form, "FileOpenClip")->isEnabled() &&
+           !Control<QPushButton>(form, "btnBack")->isEnabled() &&
+           !Control<QLineEdit>(form, "ebOutFolder")->isEnabled() &&
+           !Control<QPushButton>(form, "btnBrowseOutput")->isEnabled() &&
+           Control<QPushButton>(form, "btnAddSource")->isEnabled() == false;
 }
 
 bool OffersEverything(const TMainForm& form) {
-    return form.OpenClipStep->isEnabled() && form.SelPhoneModelStep->isEnabled() &&
-           form.ConvertStep->isEnabled() && form.FileOpenClip->isEnabled() &&
-           form.ebOutFolder->isEnabled() && form.btnBrowseOutput->isEnabled();
+    return Control<QAction>(form, "OpenClipStep")->isEnabled() &&
+           Control<QAction>(form, "SelPhoneModelStep")->isEnabled() &&
+           Control<QAction>(form, "ConvertStep")->isEnabled() &&
+           Control<QAction>(form, "FileOpenClip")->isEnabled() &&
+           Control<QLineEdit>(form, "ebOutFolder")->isEnabled() &&
+           Control<QPushButton>(form, "btnBrowseOutput")->isEnabled();
 }
 
 }  // namespace
@@ -84,10 +97,10 @@ private slots:
         auto form = NewMainForm();
         DisplayLog log;
         Watch(*form, log);
-        form->FileOpenClipAccept(shortA);
-        form->FileOpenClipAccept(shortB);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(out.path());
+        form->OpenClipPage()->FileOpenClipAccept(shortA);
+        form->OpenClipPage()->FileOpenClipAccept(shortB);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
         // The message boxes are followed by a refresh of the skin, which
         // leaves every control in its font.
         form->show();
@@ -97,26 +110,26 @@ private slots:
             fonts.append({control, control->font()});
         bool detachedAtMessage = false;
         person.OnMessage = [&](const QString&) {
-            detachedAtMessage = form->ActiveWorker == nullptr;
+            detachedAtMessage = form->ConvertPage()->CurrentWorker() == nullptr;
         };
 
         for (int round = 0; round < 2; ++round) {
             person.Messages.clear();
-            form->btnStartStop->click();
-            QVERIFY(form->ActiveWorker != nullptr);
+            Control<QPushButton>(form, "btnStartStop")->click();
+            QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
             QVERIFY(IsBusy(*form));
-            QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
 
             QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
             QVERIFY(detachedAtMessage);
             QVERIFY(ShowsIdleDisplay(*form));
-            QCOMPARE(form->ConvertProgress->value(), 0);
-            QCOMPARE(form->TotalProgress->value(), 0);
+            QCOMPARE(Control<QProgressBar>(form, "ConvertProgress")->value(), 0);
+            QCOMPARE(Control<QProgressBar>(form, "TotalProgress")->value(), 0);
             QVERIFY(OffersEverything(*form));
-            QVERIFY(form->btnStartStop->isEnabled());
+            QVERIFY(Control<QPushButton>(form, "btnStartStop")->isEnabled());
             QCOMPARE(form->CurrentStep(), 3);
             // The list stays for another run.
-            QCOMPARE(form->ClipList.size(), std::size_t{2});
+            QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{2});
         }
         for (const auto& [control, font] : fonts)
             QVERIFY2(control->font() == font,
@@ -143,51 +156,52 @@ private slots:
         MessageBoxAnswerer person;
         QTemporaryDir out;
         auto form = NewMainForm();
-        form->FileOpenClipAccept(longA);
-        form->FileOpenClipAccept(longB);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(out.path());
+        form->OpenClipPage()->FileOpenClipAccept(longA);
+        form->OpenClipPage()->FileOpenClipAccept(longB);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
 
-        form->btnStartStop->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertProgress->value() > 0, 60000);
-        QPointer<TCompressThread> stopped = form->ActiveWorker;
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QProgressBar>(form, "ConvertProgress")->value() > 0,
+                                 60000);
+        QPointer<TCompressThread> stopped = form->ConvertPage()->CurrentWorker();
         QVERIFY(stopped);
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
 
         // Idle at once, without waiting for the worker.
-        QVERIFY(form->ActiveWorker == nullptr);
+        QVERIFY(form->ConvertPage()->CurrentWorker() == nullptr);
         QVERIFY(ShowsIdleDisplay(*form));
         QVERIFY(OffersEverything(*form));
         QVERIFY(person.Messages.isEmpty());
         // The stopped worker is still ending its file (its last reports need
         // this thread): Start is greyed and refused meanwhile, however asked.
         QVERIFY(stopped);
-        QCOMPARE(form->RunWorker(), stopped.data());
-        QVERIFY(!form->btnStartStop->isEnabled());
-        QVERIFY(!form->btnStartStop->toolTip().isEmpty());
-        form->btnStartStop->click();
-        form->StartConvert->trigger();
-        form->StartConvertExecute();
-        QVERIFY(form->ActiveWorker == nullptr);
-        QCOMPARE(form->RunWorker(), stopped.data());
+        QCOMPARE(form->ConvertPage()->RunWorker(), stopped.data());
+        QVERIFY(!Control<QPushButton>(form, "btnStartStop")->isEnabled());
+        QVERIFY(!Control<QPushButton>(form, "btnStartStop")->toolTip().isEmpty());
+        Control<QPushButton>(form, "btnStartStop")->click();
+        Control<QAction>(form, "StartConvert")->trigger();
+        form->ConvertPage()->StartConvertExecute();
+        QVERIFY(form->ConvertPage()->CurrentWorker() == nullptr);
+        QCOMPARE(form->ConvertPage()->RunWorker(), stopped.data());
 
         // The list may change now: the stopped worker reads its own copy.
-        form->OpenClipStep->trigger();
-        form->SourceClipsGrid->SelectRow(2);
-        form->FileDeleteClip->trigger();
-        QCOMPARE(form->ClipList.size(), std::size_t{1});
+        Control<QAction>(form, "OpenClipStep")->trigger();
+        Control<TSourceClipsGrid>(form, "SourceClipsGrid")->SelectRow(2);
+        Control<QAction>(form, "FileDeleteClip")->trigger();
+        QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{1});
 
         QTRY_VERIFY_WITH_TIMEOUT(stopped.isNull(), 60000);
         QCOMPARE(person.Messages, QStringList{"Process stopped."});
-        QVERIFY(form->RunWorker() == nullptr);
+        QVERIFY(form->ConvertPage()->RunWorker() == nullptr);
         QVERIFY(ShowsIdleDisplay(*form));
-        QCOMPARE(form->ConvertProgress->value(), 0);
-        QCOMPARE(form->TotalProgress->value(), 0);
-        QVERIFY(form->btnStartStop->isEnabled());
-        QVERIFY(form->StartConvert->isEnabled());
+        QCOMPARE(Control<QProgressBar>(form, "ConvertProgress")->value(), 0);
+        QCOMPARE(Control<QProgressBar>(form, "TotalProgress")->value(), 0);
+        QVERIFY(Control<QPushButton>(form, "btnStartStop")->isEnabled());
+        QVERIFY(Control<QAction>(form, "StartConvert")->isEnabled());
         // The stopped worker's end found the window on step 1.
         QCOMPARE(form->CurrentStep(), 1);
-        QVERIFY(!form->btnBack->isEnabled());
+        QVERIFY(!Control<QPushButton>(form, "btnBack")->isEnabled());
 
         // The stopped file is complete and shorter; the next clip's output
         // was never created.
@@ -203,25 +217,25 @@ private slots:
         MessageBoxAnswerer person;
         QTemporaryDir out;
         auto form = NewMainForm();
-        form->FileOpenClipAccept(shortA);
-        form->FileOpenClipAccept(junk);
-        form->FileOpenClipAccept(shortB);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(out.path());
+        form->OpenClipPage()->FileOpenClipAccept(shortA);
+        form->OpenClipPage()->FileOpenClipAccept(junk);
+        form->OpenClipPage()->FileOpenClipAccept(shortB);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
 
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QVERIFY(IsBusy(*form));
-        QTRY_VERIFY_WITH_TIMEOUT(form->RunWorker() == nullptr, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
 
         // Only the failure's message: no completion message after it.
         QCOMPARE(person.Messages.size(), 1);
         QCOMPARE(person.Messages[0].trimmed(), QStringLiteral("Could not open source file"));
         QVERIFY(ShowsIdleDisplay(*form));
         QVERIFY(OffersEverything(*form));
-        QVERIFY(form->btnStartStop->isEnabled());
-        QCOMPARE(form->ConvertProgress->value(), 0);
-        QCOMPARE(form->TotalProgress->value(), 0);
-        QCOMPARE(form->ClipList.size(), std::size_t{3});
+        QVERIFY(Control<QPushButton>(form, "btnStartStop")->isEnabled());
+        QCOMPARE(Control<QProgressBar>(form, "ConvertProgress")->value(), 0);
+        QCOMPARE(Control<QProgressBar>(form, "TotalProgress")->value(), 0);
+        QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{3});
         // The clip before it converted, the one after it untouched.
         QVERIFY(DecodesCleanly(QDir(out.path()).filePath("first clip.3gp")));
         QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("broken.3gp")));

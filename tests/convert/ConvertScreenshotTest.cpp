@@ -10,8 +10,13 @@
 #include <QTemporaryDir>
 
 #include "CompressThread.h"
+#include "ConvertPage.h"
 #include "ConvertTestSupport.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
+
+using test_support::Control;
 
 using namespace convert_test;
 
@@ -36,17 +41,19 @@ private slots:
         QVERIFY(!clip.isEmpty());
         MessageBoxAnswerer person;
         auto form = NewMainForm();
-        form->FileOpenClipAccept(clip);
-        form->ConvertStep->trigger();
-        form->ebOutFolder->setText(media.filePath("3gpVideo"));
+        form->OpenClipPage()->FileOpenClipAccept(clip);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(media.filePath("3gpVideo"));
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QVERIFY(form->grab().save(ScreenshotPath("step3-idle.png")));
 
-        form->btnStartStop->click();
-        QPointer<TCompressThread> worker = form->ActiveWorker;
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QPointer<TCompressThread> worker = form->ConvertPage()->CurrentWorker();
         QVERIFY(worker);
-        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertProgress->value() >= 20 || worker.isNull(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Control<QProgressBar>(form, "ConvertProgress")->value() >= 20 || worker.isNull(),
+            60000);
         QVERIFY(worker);
         QVERIFY(form->grab().save(ScreenshotPath("step3-running.png")));
 
@@ -55,7 +62,7 @@ private slots:
             QWidget* box = QApplication::activeModalWidget();
             saved = box && box->grab().save(ScreenshotPath("step3-stopped-message.png"));
         };
-        form->btnStartStop->click();
+        Control<QPushButton>(form, "btnStartStop")->click();
         QVERIFY(form->grab().save(ScreenshotPath("step3-stopping.png")));
         QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), 60000);
         QCOMPARE(person.Messages, QStringList{"Process stopped."});

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "ConvertPage.h"
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
 #include "RunProgram.h"
@@ -53,7 +54,7 @@ QStringList CodecsOf(const QString& path) {
 
 std::unique_ptr<TMainForm> NewMainForm() {
     auto form = std::make_unique<TMainForm>();
-    form->ConversionPriority = QThread::NormalPriority;
+    form->ConvertPage()->SetRunPriority(QThread::NormalPriority);
     return form;
 }
 

@@ -16,8 +16,11 @@
 
 #include "AboutFrm.h"
 #include "AppTitle.h"
+#include "FindControl.h"
 #include "MainFrm.h"
 #include "ShellTestSupport.h"
+
+using test_support::Control;
 
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -35,20 +38,21 @@ class NavigationTest : public QObject {
 
     // The toolbar's button for the item with this text.
     QToolButton* ToolbarButton(const QString& text) {
-        for (QAction* item : form->ActionToolBar->actions())
+        for (QAction* item : Control<QToolBar>(form, "ActionToolBar")->actions())
             if (item->text() == text)
-                return qobject_cast<QToolButton*>(form->ActionToolBar->widgetForAction(item));
+                return qobject_cast<QToolButton*>(
+                    Control<QToolBar>(form, "ActionToolBar")->widgetForAction(item));
         return nullptr;
     }
 
     void CheckStep(int step) {
         QCOMPARE(form->CurrentStep(), step);
-        QCOMPARE(form->Steps->currentIndex(), step - 1);
-        QCOMPARE(form->OpenClipStep->isChecked(), step == 1);
-        QCOMPARE(form->SelPhoneModelStep->isChecked(), step == 2);
-        QCOMPARE(form->ConvertStep->isChecked(), step == 3);
-        QCOMPARE(form->btnNext->isEnabled(), step != 3);
-        QCOMPARE(form->btnBack->isEnabled(), step != 1);
+        QCOMPARE(Control<QStackedWidget>(form, "Steps")->currentIndex(), step - 1);
+        QCOMPARE(Control<QAction>(form, "OpenClipStep")->isChecked(), step == 1);
+        QCOMPARE(Control<QAction>(form, "SelPhoneModelStep")->isChecked(), step == 2);
+        QCOMPARE(Control<QAction>(form, "ConvertStep")->isChecked(), step == 3);
+        QCOMPARE(Control<QPushButton>(form, "btnNext")->isEnabled(), step != 3);
+        QCOMPARE(Control<QPushButton>(form, "btnBack")->isEnabled(), step != 1);
         // The pressed toolbar item follows the checked action.
         QCOMPARE(ToolbarButton("Step 1 - Open Video File(s)")->isChecked(), step == 1);
         QCOMPARE(ToolbarButton("Step 2 - Select Phone Model")->isChecked(), step == 2);
@@ -71,54 +75,59 @@ private slots:
         QCOMPARE(form->windowTitle(), QString(ApplicationTitle));
         QCOMPARE(form->size(), QSize(431, 285));
         QCOMPARE(MainForm, form.get());
-        QCOMPARE(form->OpenClipStep->text(), QString("Open Video File(s)"));
-        QCOMPARE(form->SelPhoneModelStep->text(), QString("Select Phone Model"));
-        QCOMPARE(form->ConvertStep->text(), QString("Convert"));
-        QCOMPARE(form->FileExit->text(), QString("E&xit"));
-        QCOMPARE(form->FileExit->toolTip(), QString("Exit"));
-        QCOMPARE(form->FileExit->statusTip(), QString("Quits the application"));
-        QCOMPARE(form->FileOpenClip->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(form->btnBack->text(), QString("<<Back"));
-        QCOMPARE(form->btnNext->text(), QString("Next>>"));
-        QCOMPARE(form->btnBack->geometry(), QRect(289, 171, 60, 23));
-        QCOMPARE(form->btnNext->geometry(), QRect(355, 171, 60, 23));
-        QCOMPARE(form->Steps->geometry(), QRect(3, 0, 425, 169));
-        QCOMPARE(form->MainFormSkinImage->geometry(), QRect(0, 51, 431, 234));
-        QCOMPARE(form->gpOpenVideo->title(), QString("Open video file(s)"));
-        QCOMPARE(form->gbSelPhoneModel->title(), QString("Select phone model"));
-        QCOMPARE(form->gbSelQuality->title(), QString("Select quality"));
-        QCOMPARE(form->gbSelQuality->geometry(), QRect(3, 100, 413, 66));
-        QCOMPARE(form->gbConvertVideo->title(), QString("Convert video file(s)"));
+        QCOMPARE(Control<QAction>(form, "OpenClipStep")->text(), QString("Open Video File(s)"));
+        QCOMPARE(Control<QAction>(form, "SelPhoneModelStep")->text(),
+                 QString("Select Phone Model"));
+        QCOMPARE(Control<QAction>(form, "ConvertStep")->text(), QString("Convert"));
+        QCOMPARE(Control<QAction>(form, "FileExit")->text(), QString("E&xit"));
+        QCOMPARE(Control<QAction>(form, "FileExit")->toolTip(), QString("Exit"));
+        QCOMPARE(Control<QAction>(form, "FileExit")->statusTip(), QString("Quits the application"));
+        QCOMPARE(Control<QAction>(form, "FileOpenClip")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_O));
+        QCOMPARE(Control<QPushButton>(form, "btnBack")->text(), QString("<<Back"));
+        QCOMPARE(Control<QPushButton>(form, "btnNext")->text(), QString("Next>>"));
+        QCOMPARE(Control<QPushButton>(form, "btnBack")->geometry(), QRect(289, 171, 60, 23));
+        QCOMPARE(Control<QPushButton>(form, "btnNext")->geometry(), QRect(355, 171, 60, 23));
+        QCOMPARE(Control<QStackedWidget>(form, "Steps")->geometry(), QRect(3, 0, 425, 169));
+        QCOMPARE(Control<QLabel>(form, "MainFormSkinImage")->geometry(), QRect(0, 51, 431, 234));
+        QCOMPARE(Control<QGroupBox>(form, "gpOpenVideo")->title(), QString("Open video file(s)"));
+        QCOMPARE(Control<QGroupBox>(form, "gbSelPhoneModel")->title(),
+                 QString("Select phone model"));
+        QCOMPARE(Control<QGroupBox>(form, "gbSelQuality")->title(), QString("Select quality"));
+        QCOMPARE(Control<QGroupBox>(form, "gbSelQuality")->geometry(), QRect(3, 100, 413, 66));
+        QCOMPARE(Control<QGroupBox>(form, "gbConvertVideo")->title(),
+                 QString("Convert video file(s)"));
         CheckStep(1);
     }
 
     void menuAndToolbarInOrder() {
-        QCOMPARE(form->ActionMainMenuBar->actions().size(), 1);
-        QCOMPARE(form->ActionMainMenuBar->actions().first()->text(), QString("&Menu"));
+        QCOMPARE(Control<QMenuBar>(form, "ActionMainMenuBar")->actions().size(), 1);
+        QCOMPARE(Control<QMenuBar>(form, "ActionMainMenuBar")->actions().first()->text(),
+                 QString("&Menu"));
         QStringList items;
-        for (QAction* item : form->MainMenu->actions())
+        for (QAction* item : Control<QMenu>(form, "MainMenu")->actions())
             items << (item->isSeparator() ? QString("-") : item->text());
         QCOMPARE(items, QStringList({"&Open Video File...", "-", "Home Page", "-", "&About", "-",
                                      "E&xit"}));
         QStringList tools;
-        for (QAction* item : form->ActionToolBar->actions())
+        for (QAction* item : Control<QToolBar>(form, "ActionToolBar")->actions())
             tools << (item->isSeparator() ? QString("-") : item->text());
         QCOMPARE(tools, QStringList({"Step 1 - Open Video File(s)", "-",
                                      "Step 2 - Select Phone Model", "-", "Step 3 - Convert"}));
     }
 
     void nextAndBackThroughTheSteps() {
-        QTest::mouseClick(form->btnNext, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(form, "btnNext"), Qt::LeftButton);
         CheckStep(2);
-        QTest::mouseClick(form->btnNext, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(form, "btnNext"), Qt::LeftButton);
         CheckStep(3);
         // Next on step 3 is disabled and does nothing.
-        QTest::mouseClick(form->btnNext, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(form, "btnNext"), Qt::LeftButton);
         form->btnNextClick();
         CheckStep(3);
-        QTest::mouseClick(form->btnBack, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(form, "btnBack"), Qt::LeftButton);
         CheckStep(2);
-        QTest::mouseClick(form->btnBack, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(form, "btnBack"), Qt::LeftButton);
         CheckStep(1);
         form->btnBackClick();
         CheckStep(1);
@@ -138,21 +147,21 @@ private slots:
 
     void disabledStepActionsDoNothing() {
         // As during a run: the step actions and "<<Back" are disabled.
-        form->ConvertStep->trigger();
-        form->OpenClipStep->setEnabled(false);
-        form->SelPhoneModelStep->setEnabled(false);
-        form->ConvertStep->setEnabled(false);
-        form->btnBack->setEnabled(false);
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QAction>(form, "OpenClipStep")->setEnabled(false);
+        Control<QAction>(form, "SelPhoneModelStep")->setEnabled(false);
+        Control<QAction>(form, "ConvertStep")->setEnabled(false);
+        Control<QPushButton>(form, "btnBack")->setEnabled(false);
         QVERIFY(!ToolbarButton("Step 1 - Open Video File(s)")->isEnabled());
         QTest::mouseClick(ToolbarButton("Step 1 - Open Video File(s)"), Qt::LeftButton);
         form->btnBackClick();
-        form->OpenClipStep->trigger();
+        Control<QAction>(form, "OpenClipStep")->trigger();
         QCOMPARE(form->CurrentStep(), 3);
-        QVERIFY(form->ConvertStep->isChecked());
+        QVERIFY(Control<QAction>(form, "ConvertStep")->isChecked());
         // About and Exit stay available.
-        QVERIFY(form->HelpAbout->isEnabled());
-        QVERIFY(form->FileExit->isEnabled());
-        form->OpenClipStep->setEnabled(true);
+        QVERIFY(Control<QAction>(form, "HelpAbout")->isEnabled());
+        QVERIFY(Control<QAction>(form, "FileExit")->isEnabled());
+        Control<QAction>(form, "OpenClipStep")->setEnabled(true);
         QVERIFY(ToolbarButton("Step 1 - Open Video File(s)")->isEnabled());
     }
 
@@ -163,7 +172,7 @@ private slots:
             QCOMPARE(modal->parentWidget(), form.get());
         });
         // The menu item "&About" runs the action.
-        QAction* aboutItem = form->MainMenu->actions().at(4);
+        QAction* aboutItem = Control<QMenu>(form, "MainMenu")->actions().at(4);
         aboutItem->trigger();
         QVERIFY(seen);
         QCOMPARE(form->styleSheet(), TBaseSkinForm::SkinStyleSheet());
@@ -173,7 +182,7 @@ private slots:
     void homePageOpensTheMakersSite() {
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("http", &catcher, "open");
-        form->HomePage->trigger();
+        Control<QAction>(form, "HomePage")->trigger();
         QDesktopServices::unsetUrlHandler("http");
         QCOMPARE(catcher.Urls.size(), 1);
         QCOMPARE(catcher.Urls.first().scheme(), QString("http"));
@@ -182,7 +191,7 @@ private slots:
 
     void exitClosesTheWindow() {
         QVERIFY(form->isVisible());
-        form->FileExit->trigger();
+        Control<QAction>(form, "FileExit")->trigger();
         QVERIFY(!form->isVisible());
     }
 
@@ -190,7 +199,7 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QVERIFY(form->isVisible());
         // Enter presses no button behind the user's back.
-        form->btnNext->setFocus();
+        Control<QPushButton>(form, "btnNext")->setFocus();
         form->setFocus();
         QTest::keyClick(form.get(), Qt::Key_Return);
         QTest::keyClick(form.get(), Qt::Key_Enter);

@@ -11,9 +11,12 @@
 #include <QToolButton>
 
 #include "AboutFrm.h"
+#include "FindControl.h"
 #include "MainFrm.h"
 #include "MessageBoxFrm.h"
 #include "ShellTestSupport.h"
+
+using test_support::Control;
 
 class ScreenshotTest : public QObject {
     Q_OBJECT
@@ -55,24 +58,26 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const char* names[] = {"main-step1", "main-step2", "main-step3"};
-        QAction* steps[] = {form.OpenClipStep, form.SelPhoneModelStep, form.ConvertStep};
+        QAction* steps[] = {Control<QAction>(form, "OpenClipStep"),
+                            Control<QAction>(form, "SelPhoneModelStep"),
+                            Control<QAction>(form, "ConvertStep")};
         for (int i = 0; i < 3; ++i) {
             steps[i]->trigger();
             CheckNothingClipped(&form);
             Save(&form, names[i]);
         }
         // The toolbar's items fit in the toolbar, none pushed into an overflow.
-        for (QAction* item : form.ActionToolBar->actions()) {
+        for (QAction* item : Control<QToolBar>(form, "ActionToolBar")->actions()) {
             if (item->isSeparator()) continue;
-            QWidget* button = form.ActionToolBar->widgetForAction(item);
+            QWidget* button = Control<QToolBar>(form, "ActionToolBar")->widgetForAction(item);
             QVERIFY(button && button->isVisible());
-            QVERIFY(form.ActionToolBar->rect().contains(button->geometry()));
+            QVERIFY(Control<QToolBar>(form, "ActionToolBar")->rect().contains(button->geometry()));
         }
         // A run: the step items greyed.
-        form.OpenClipStep->setEnabled(false);
-        form.SelPhoneModelStep->setEnabled(false);
-        form.ConvertStep->setEnabled(false);
-        form.btnBack->setEnabled(false);
+        Control<QAction>(form, "OpenClipStep")->setEnabled(false);
+        Control<QAction>(form, "SelPhoneModelStep")->setEnabled(false);
+        Control<QAction>(form, "ConvertStep")->setEnabled(false);
+        Control<QPushButton>(form, "btnBack")->setEnabled(false);
         Save(&form, "main-step3-busy");
     }
 
@@ -80,10 +85,10 @@ private slots:
         TMainForm form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.MainMenu->popup(form.mapToGlobal(QPoint(0, 22)));
-        QVERIFY(QTest::qWaitForWindowExposed(form.MainMenu));
-        Save(form.MainMenu, "main-menu");
-        form.MainMenu->hide();
+        Control<QMenu>(form, "MainMenu")->popup(form.mapToGlobal(QPoint(0, 22)));
+        QVERIFY(QTest::qWaitForWindowExposed(Control<QMenu>(form, "MainMenu")));
+        Save(Control<QMenu>(form, "MainMenu"), "main-menu");
+        Control<QMenu>(form, "MainMenu")->hide();
     }
 
     void messageBoxes() {

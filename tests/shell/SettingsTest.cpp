@@ -9,9 +9,12 @@
 #include <QTest>
 #include <memory>
 
+#include "FindControl.h"
 #include "MainFrm.h"
 #include "SettingsStore.h"
 #include "ShellTestSupport.h"
+
+using test_support::Control;
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -31,7 +34,7 @@ private slots:
         QVERIFY(!QFile::exists(settings->FilePath()));
         {
             TMainForm form;
-            const ProfileSelection& s = form.ProfileSelection;
+            const ProfileSelection& s = form.Selection();
             QCOMPARE(s.PhoneManufacturer, 0);
             QCOMPARE(s.PhoneModel, 0);
             QCOMPARE(s.Resolution, 11);
@@ -44,7 +47,8 @@ private slots:
             QCOMPARE(s.AudioQuality, 4);
             QCOMPARE(s.AudioChannels, 0);
             QCOMPARE(s.VideoCodec, 1);
-            QCOMPARE(form.ebOutFolder->text(), QDir::homePath() + "/3gpVideo");
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(),
+                     QDir::homePath() + "/3gpVideo");
             // Nothing is written before the window goes.
             QVERIFY(!QFile::exists(settings->FilePath()));
         }
@@ -66,40 +70,40 @@ private slots:
         ProfileSelection written;
         {
             TMainForm form;
-            form.ProfileSelection.SelectPhoneManufacturer(1);
-            form.ProfileSelection.SelectResolution(14);
-            form.ProfileSelection.ApplyQualityLevel(4);
-            form.ProfileSelection.SelectFrameRate(3);
-            form.ProfileSelection.SelectVideoQuality(13);
-            form.ProfileSelection.SelectAudioQuality(7);
-            form.ProfileSelection.AudioChannels = 1;
-            form.ProfileSelection.AudioFrequency = 1;
-            form.ProfileSelection.SelectSizeLimit(3);
-            form.ProfileSelection.SelectSoundChoice(1);
-            form.ebOutFolder->setText(folder);
-            written = form.ProfileSelection;
+            form.Selection().SelectPhoneManufacturer(1);
+            form.Selection().SelectResolution(14);
+            form.Selection().ApplyQualityLevel(4);
+            form.Selection().SelectFrameRate(3);
+            form.Selection().SelectVideoQuality(13);
+            form.Selection().SelectAudioQuality(7);
+            form.Selection().AudioChannels = 1;
+            form.Selection().AudioFrequency = 1;
+            form.Selection().SelectSizeLimit(3);
+            form.Selection().SelectSoundChoice(1);
+            Control<QLineEdit>(form, "ebOutFolder")->setText(folder);
+            written = form.Selection();
         }
         TMainForm again;
-        QCOMPARE(again.ProfileSelection, written);
-        QCOMPARE(again.ProfileSelection.SizeLimit, 3);
-        QCOMPARE(again.ProfileSelection.EvenLoudness, 1);
-        QCOMPARE(again.ebOutFolder->text(), folder);
+        QCOMPARE(again.Selection(), written);
+        QCOMPARE(again.Selection().SizeLimit, 3);
+        QCOMPARE(again.Selection().EvenLoudness, 1);
+        QCOMPARE(Control<QLineEdit>(again, "ebOutFolder")->text(), folder);
     }
 
     void modelWithoutResolutionKeepsTheFirstModelsSize() {
         settings->WriteFile("PhoneManufacturer=1\nPhoneModel=17\n");
         TMainForm form;
-        QCOMPARE(form.ProfileSelection.PhoneModel, 17);
-        QCOMPARE(form.ProfileSelection.Resolution, 11);
-        QCOMPARE(form.ProfileSelection.Width, 320);
-        QCOMPARE(form.ProfileSelection.Height, 240);
+        QCOMPARE(form.Selection().PhoneModel, 17);
+        QCOMPARE(form.Selection().Resolution, 11);
+        QCOMPARE(form.Selection().Width, 320);
+        QCOMPARE(form.Selection().Height, 240);
     }
 
     void emptyOutputFolderStaysEmpty() {
         settings->WriteFile("OutputFolder=\n");
         {
             TMainForm form;
-            QCOMPARE(form.ebOutFolder->text(), QString());
+            QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), QString());
         }
         QCOMPARE(StoredText("OutputFolder"), QString());
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
@@ -110,27 +114,27 @@ private slots:
         settings->WriteFile("Quality=0\nFrameRate=3\n");
         {
             TMainForm form;
-            QCOMPARE(form.ProfileSelection.Quality, 0);
-            QCOMPARE(form.ProfileSelection.FrameRate, 0);
-            QCOMPARE(form.ProfileSelection.VideoQuality, 48);
+            QCOMPARE(form.Selection().Quality, 0);
+            QCOMPARE(form.Selection().FrameRate, 0);
+            QCOMPARE(form.Selection().VideoQuality, 48);
         }
         settings = std::make_unique<TemporarySettings>();
         settings->WriteFile("Quality=4\nFrameRate=3\n");
         TMainForm custom;
-        QCOMPARE(custom.ProfileSelection.Quality, 4);
-        QCOMPARE(custom.ProfileSelection.FrameRate, 3);
+        QCOMPARE(custom.Selection().Quality, 4);
+        QCOMPARE(custom.Selection().FrameRate, 3);
     }
 
     void numbersOutsideTheTablesFallBack() {
         settings->WriteFile("PhoneModel=500\nResolution=-3\nAudioQuality=15\nQuality=9\n");
         {
             TMainForm form;
-            QCOMPARE(form.ProfileSelection.PhoneModel, 0);
-            QCOMPARE(form.ProfileSelection.Resolution, 11);
-            QCOMPARE(form.ProfileSelection.AudioQuality, 4);
-            QCOMPARE(form.ProfileSelection.Width, 320);
+            QCOMPARE(form.Selection().PhoneModel, 0);
+            QCOMPARE(form.Selection().Resolution, 11);
+            QCOMPARE(form.Selection().AudioQuality, 4);
+            QCOMPARE(form.Selection().Width, 320);
             // A level outside 0 to 4 is kept and written back as it was.
-            QCOMPARE(form.ProfileSelection.Quality, 9);
+            QCOMPARE(form.Selection().Quality, 9);
         }
         QCOMPARE(StoredText("Quality"), QString("9"));
         QCOMPARE(StoredText("PhoneModel"), QString("0"));
@@ -143,8 +147,8 @@ private slots:
             settings->WriteFile(file);
             {
                 TMainForm form;
-                QCOMPARE(form.ProfileSelection.SizeLimit, 0);
-                QCOMPARE(form.ProfileSelection.EvenLoudness, 0);
+                QCOMPARE(form.Selection().SizeLimit, 0);
+                QCOMPARE(form.Selection().EvenLoudness, 0);
             }
             QCOMPARE(StoredText("SizeLimit"), QString("0"));
             QCOMPARE(StoredText("EvenLoudness"), QString("0"));
@@ -152,8 +156,8 @@ private slots:
         settings = std::make_unique<TemporarySettings>();
         settings->WriteFile("SizeLimit=5\nEvenLoudness=1\n");
         TMainForm inRange;
-        QCOMPARE(inRange.ProfileSelection.SizeLimit, 5);
-        QCOMPARE(inRange.ProfileSelection.EvenLoudness, 1);
+        QCOMPARE(inRange.Selection().SizeLimit, 5);
+        QCOMPARE(inRange.Selection().EvenLoudness, 1);
     }
 
     void wrongTypeEndsTheConstruction_data() {

@@ -14,11 +14,14 @@
 
 #include "AppTitle.h"
 #include "Dynamicavimport.h"
+#include "FindControl.h"
 #include "KestovarApplication.h"
 #include "MainFrm.h"
 #include "ShellTestSupport.h"
 #include "Startup.h"
 #include "WorkerShutdown.h"
+
+using test_support::Control;
 
 // Lives on the GUI thread and counts the calls a worker makes to it.
 class CallCounter : public QObject {
@@ -116,7 +119,7 @@ private slots:
         QTimer::singleShot(100, qApp, [&] {
             seen = MainForm;
             QVERIFY(seen && seen->isVisible());
-            seen->FileExit->trigger();
+            Control<QAction>(seen, "FileExit")->trigger();
         });
         QCOMPARE(RunDesktopProgram(*qApp, AV.Problems()), 0);
         QVERIFY(seen);

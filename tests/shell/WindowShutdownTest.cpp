@@ -11,7 +11,9 @@
 
 #include "CompressThread.h"
 #include "ConfigureWorker.h"
+#include "ConvertPage.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
 #include "RunProgram.h"
 #include "ShellTestSupport.h"
 #include "TestClips.h"
@@ -31,7 +33,8 @@ public:
     void ShowCompletion(const QString&) override { Note(Completions); }
     void DetachFromWindow(TCompressThread* worker) override {
         Note(Detaches);
-        if (MainForm && MainForm->ActiveWorker == worker) MainForm->ActiveWorker = nullptr;
+        if (MainForm && MainForm->ConvertPage()->CurrentWorker() == worker)
+            MainForm->ConvertPage()->SetCurrentWorker(nullptr);
     }
     void EnterIdleState() override { Note(Idles); }
 
@@ -63,15 +66,14 @@ private slots:
         {
             auto form = std::make_unique<TMainForm>();
             host.Object = form.get();
-            auto clip = std::make_unique<SourceClipItem>();
-            clip->SourcePath = clipPath;
-            clip->DisplayName = QFileInfo(clipPath).fileName();
-            clip->SourceDuration = std::chrono::seconds(20);
-            form->ClipList.push_back(std::move(clip));
+            // The clip as step 1 lists it: its path, name and 20 seconds.
+            form->OpenClipPage()->FileOpenClipAccept(clipPath);
+            QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{1});
+            QCOMPARE(form->OpenClipPage()->Clips().front()->SourceDuration.count(), 20);
 
-            auto* worker = new TCompressThread(form->ClipList, outFolder, host);
-            QVERIFY(ConfigureWorker(form->ProfileSelection, *worker));
-            form->ActiveWorker = worker;
+            auto* worker = new TCompressThread(form->OpenClipPage()->Clips(), outFolder, host);
+            QVERIFY(ConfigureWorker(form->Selection(), *worker));
+            form->ConvertPage()->SetCurrentWorker(worker);
             running = worker;
             worker->start(worker->WorkPriority);
             // Well into the clip.

@@ -20,11 +20,15 @@
 #include <QUrl>
 #include <memory>
 
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
 #include "SourceClipsGrid.h"
 #include "StepsTestSupport.h"
 #include "TimeFormat.h"
 #include "UpDownArrows.h"
+
+using test_support::Control;
 
 // Receives the addresses the window asks the desktop to open.
 class UrlRecorder : public QObject {
@@ -45,7 +49,7 @@ private:
     bool LastDragAccepted = false;
 
     QString Clip(const QString& name) const { return clips_.filePath(name); }
-    TSourceClipsGrid* Grid() const { return window_->SourceClipsGrid; }
+    TSourceClipsGrid* Grid() const { return Control<TSourceClipsGrid>(window_, "SourceClipsGrid"); }
     QString SizeText(const char* digits) const {
         QString text = QString::fromLatin1(digits);
         text.replace(u'.', QLocale::system().decimalPoint());
@@ -53,7 +57,7 @@ private:
     }
     QStringList Paths() const {
         QStringList paths;
-        for (const auto& item : window_->ClipList) paths.append(item->SourcePath);
+        for (const auto& item : window_->OpenClipPage()->Clips()) paths.append(item->SourcePath);
         return paths;
     }
     void Drop(const QList<QUrl>& urls) {
@@ -104,8 +108,8 @@ private slots:
         QCOMPARE(Grid()->Titles(), (QStringList{"File Name", "Size", "Duration", "Resolution"}));
         QCOMPARE(Grid()->GridRowCount(), 2);
         QCOMPARE(Grid()->RowTexts(1), QStringList(4, QString()));
-        QVERIFY(!window_->btnDelete->isEnabled());
-        QVERIFY(window_->btnAddSource->isEnabled());
+        QVERIFY(!Control<QPushButton>(window_, "btnDelete")->isEnabled());
+        QVERIFY(Control<QPushButton>(window_, "btnAddSource")->isEnabled());
         // 174, 60, 58 and 76 pixels; where the font needs more for a size, a
         // duration or a picture size, the file name gives up the room.
         int total = 0;
@@ -129,25 +133,26 @@ private slots:
         QStringList offered;
         QStringList startPaths;
         QStringList answers{small_, second_, QString()};
-        window_->ChooseClipFile = [&](QWidget*, const QString& start, const QStringList& filters) {
-            offered = filters;
-            startPaths.append(start);
-            return answers.takeFirst();
-        };
+        window_->OpenClipPage()->SetClipFileChooser(
+            [&](QWidget*, const QString& start, const QStringList& filters) {
+                offered = filters;
+                startPaths.append(start);
+                return answers.takeFirst();
+            });
 
         // From step 2: the first clip is added, and step 1 is shown.
-        window_->SelPhoneModelStep->trigger();
-        window_->btnAddSource->click();
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
+        Control<QPushButton>(window_, "btnAddSource")->click();
         QCOMPARE(window_->CurrentStep(), 1);
         QCOMPARE(Grid()->GridRowCount(), 2);
         QCOMPARE(Grid()->RowTexts(1), (QStringList{"small.avi", Grid()->RowTexts(1).at(1),
                                                    FormatTimeOfDay(1), "160 X 120"}));
         QCOMPARE(Grid()->SelectedRow(), 1);
-        QVERIFY(window_->btnDelete->isEnabled());
+        QVERIFY(Control<QPushButton>(window_, "btnDelete")->isEnabled());
 
         // The second makes a third row and is selected; the dialog starts
         // where the last file was chosen.
-        window_->FileOpenClip->trigger();
+        Control<QAction>(window_, "FileOpenClip")->trigger();
         QCOMPARE(Grid()->GridRowCount(), 3);
         QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("second.avi"));
         QCOMPARE(Grid()->RowTexts(2).at(3), QStringLiteral("176 X 144"));
@@ -156,10 +161,10 @@ private slots:
         QCOMPARE(Paths(), (QStringList{small_, second_}));
 
         // Cancelled on step 2: nothing is added and the step stays.
-        window_->SelPhoneModelStep->trigger();
-        window_->FileOpenClip->trigger();
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
+        Control<QAction>(window_, "FileOpenClip")->trigger();
         QCOMPARE(window_->CurrentStep(), 2);
-        QCOMPARE(window_->ClipList.size(), std::size_t{2});
+        QCOMPARE(window_->OpenClipPage()->Clips().size(), std::size_t{2});
 
         QCOMPARE(offered.size(), 8);
         QCOMPARE(offered.first(),
@@ -167,7 +172,7 @@ private slots:
                                 "*.wmv *.flv *.mov *.qt *.3gp)"));
         QCOMPARE(offered.at(3), QStringLiteral("Quick Time Files (*.mov;*.qt) (*.mov *.qt)"));
         QCOMPARE(offered.last(), QStringLiteral("All Files (*.*) (*)"));
-        QCOMPARE(TMainForm::ClipFileFilters(),
+        QCOMPARE(TOpenClipPage::ClipFileFilters(),
                  (QStringList{"All Supported Files", "AVI Files (*.avi)", "FLV Files (*.flv)",
                               "Quick Time Files (*.mov;*.qt)", "Windows Media Files (*.wmv)",
                               "MPEG Video Files (*.mpeg;*.mpg;*.m1v;*.mp2;*.mpa;*.mpe)",
@@ -197,12 +202,12 @@ private slots:
             answered = true;
         };
         QTimer::singleShot(0, this, [&] { answer(second_); });
-        window_->FileOpenClip->trigger();
+        Control<QAction>(window_, "FileOpenClip")->trigger();
         QVERIFY(answered);
         QCOMPARE(Paths(), QStringList{second_});
         QCOMPARE(shown.size(), 8);
         QCOMPARE(chosenFilter, QStringLiteral("All Supported Files"));
-        QCOMPARE(listed, TMainForm::ClipFileFilters());
+        QCOMPARE(listed, TOpenClipPage::ClipFileFilters());
         QVERIFY(shown.at(6).startsWith(QStringLiteral("3GP Files (*.3gp)")));
 
         // Opened again, in the folder of the last clip; cancelled, nothing
@@ -214,17 +219,17 @@ private slots:
                 qobject_cast<QFileDialog*>(QApplication::activeModalWidget())->directory().path();
             QApplication::activeModalWidget()->close();
         });
-        window_->FileOpenClip->trigger();
+        Control<QAction>(window_, "FileOpenClip")->trigger();
         QCOMPARE(Paths(), QStringList{second_});
         QCOMPARE(secondFolder, clips_.path());
     }
 
     void aListedPathIsSelectedNotAddedAgain() {
-        window_->FileOpenClipAccept(small_);
-        window_->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
         QCOMPARE(Grid()->SelectedRow(), 2);
-        window_->ConvertStep->trigger();
-        window_->FileOpenClipAccept(small_);
+        Control<QAction>(window_, "ConvertStep")->trigger();
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
         QCOMPARE(Paths(), (QStringList{small_, second_}));
         QCOMPARE(Grid()->GridRowCount(), 3);
         QCOMPARE(Grid()->SelectedRow(), 1);
@@ -236,35 +241,35 @@ private slots:
         const QString lower = Clip("case.avi");
         QVERIFY(QFile::copy(small_, upper));
         QVERIFY(QFile::copy(second_, lower));
-        window_->FileOpenClipAccept(upper);
-        window_->FileOpenClipAccept(lower);
+        window_->OpenClipPage()->FileOpenClipAccept(upper);
+        window_->OpenClipPage()->FileOpenClipAccept(lower);
         QCOMPARE(Paths(), (QStringList{upper, lower}));
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("CASE.AVI"));
         QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("case.avi"));
     }
 
     void fileTheLibraryCannotReadIsStillListed() {
-        window_->FileOpenClipAccept(junk_);
+        window_->OpenClipPage()->FileOpenClipAccept(junk_);
         QCOMPARE(Grid()->RowTexts(1),
                  (QStringList{"notes.avi", SizeText("0.00"), FormatTimeOfDay(0), "0 X 0"}));
-        QCOMPARE(window_->ClipList.size(), std::size_t{1});
+        QCOMPARE(window_->OpenClipPage()->Clips().size(), std::size_t{1});
     }
 
     void audioOnlyFileHasNoPictureSize() {
-        window_->FileOpenClipAccept(audioOnly_);
+        window_->OpenClipPage()->FileOpenClipAccept(audioOnly_);
         QCOMPARE(Grid()->RowTexts(1).at(2), FormatTimeOfDay(2));
         QCOMPARE(Grid()->RowTexts(1).at(3), QStringLiteral("0 X 0"));
     }
 
     void sizeIsInUnitsOfTwoToTheTwentiethBytes() {
-        window_->FileOpenClipAccept(exactSize_);
+        window_->OpenClipPage()->FileOpenClipAccept(exactSize_);
         QCOMPARE(Grid()->RowTexts(1).at(1), SizeText("1.50"));
         QCOMPARE(Grid()->RowTexts(1).at(3), QStringLiteral("160 X 120"));
     }
 
     void durationIsCutToWholeSeconds() {
-        window_->FileOpenClipAccept(longClip_);
-        QCOMPARE(window_->ClipList.front()->SourceDuration.count(), 3725);
+        window_->OpenClipPage()->FileOpenClipAccept(longClip_);
+        QCOMPARE(window_->OpenClipPage()->Clips().front()->SourceDuration.count(), 3725);
         QCOMPARE(Grid()->RowTexts(1).at(2), FormatTimeOfDay(1 * 3600 + 2 * 60 + 5));
         QVERIFY2(Grid()->RowTexts(1).at(2).contains(QStringLiteral("02:05")),
                  qPrintable(Grid()->RowTexts(1).at(2)));
@@ -278,36 +283,36 @@ private slots:
     }
 
     void deletingTheOnlyClipLeavesTheEmptyRow() {
-        window_->FileOpenClipAccept(small_);
-        window_->btnDelete->click();
-        QVERIFY(window_->ClipList.empty());
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        Control<QPushButton>(window_, "btnDelete")->click();
+        QVERIFY(window_->OpenClipPage()->Clips().empty());
         QCOMPARE(Grid()->GridRowCount(), 2);
         QCOMPARE(Grid()->RowTexts(1), QStringList(4, QString()));
-        QVERIFY(!window_->btnDelete->isEnabled());
-        QVERIFY(!window_->FileDeleteClip->isEnabled());
+        QVERIFY(!Control<QPushButton>(window_, "btnDelete")->isEnabled());
+        QVERIFY(!Control<QAction>(window_, "FileDeleteClip")->isEnabled());
         // Once more with the list empty: nothing happens.
-        window_->FileDeleteClipExecute();
+        window_->OpenClipPage()->FileDeleteClipExecute();
         QCOMPARE(Grid()->GridRowCount(), 2);
         // A new clip takes row 1 again.
-        window_->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
         QCOMPARE(Grid()->GridRowCount(), 2);
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("second.avi"));
     }
 
     void deletingTheLastAndAMiddleClip() {
-        window_->FileOpenClipAccept(small_);
-        window_->FileOpenClipAccept(second_);
-        window_->FileOpenClipAccept(third_);
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(third_);
         QCOMPARE(Grid()->SelectedRow(), 3);
-        window_->btnDelete->click();
+        Control<QPushButton>(window_, "btnDelete")->click();
         QCOMPARE(Paths(), (QStringList{small_, second_}));
         QCOMPARE(Grid()->GridRowCount(), 3);
         QCOMPARE(Grid()->SelectedRow(), 2);
-        QVERIFY(window_->btnDelete->isEnabled());
+        QVERIFY(Control<QPushButton>(window_, "btnDelete")->isEnabled());
 
-        window_->FileOpenClipAccept(third_);
+        window_->OpenClipPage()->FileOpenClipAccept(third_);
         Grid()->SelectRow(2);
-        window_->btnDelete->click();
+        Control<QPushButton>(window_, "btnDelete")->click();
         QCOMPARE(Paths(), (QStringList{small_, third_}));
         QCOMPARE(Grid()->RowTexts(1).at(0), QStringLiteral("small.avi"));
         QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("third.avi"));
@@ -316,15 +321,15 @@ private slots:
     }
 
     void arrowsMoveTheSelectionOnly() {
-        TUpDownArrows* arrows = window_->udSourceClips;
+        TUpDownArrows* arrows = Control<TUpDownArrows>(window_, "udSourceClips");
         // Empty list: both arrows do nothing.
         arrows->UpButton()->click();
         arrows->DownButton()->click();
         QVERIFY(Grid()->SelectedRow() <= 1);
 
-        window_->FileOpenClipAccept(small_);
-        window_->FileOpenClipAccept(second_);
-        window_->FileOpenClipAccept(third_);
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(third_);
         Grid()->SelectRow(1);
         arrows->UpButton()->click();
         QCOMPARE(Grid()->SelectedRow(), 1);
@@ -344,7 +349,7 @@ private slots:
         for (int i = 0; i < 9; ++i) {
             const QString copy = Clip(QStringLiteral("copy%1.avi").arg(i));
             QVERIFY(QFile::exists(copy) || QFile::copy(small_, copy));
-            window_->FileOpenClipAccept(copy);
+            window_->OpenClipPage()->FileOpenClipAccept(copy);
         }
         QCOMPARE(Grid()->GridRowCount(), 10);
         auto rowShown = [this](int row) {
@@ -353,7 +358,8 @@ private slots:
         };
         QVERIFY(rowShown(9));
         QVERIFY(!rowShown(1));
-        for (int i = 0; i < 8; ++i) window_->udSourceClips->UpButton()->click();
+        for (int i = 0; i < 8; ++i)
+            Control<TUpDownArrows>(window_, "udSourceClips")->UpButton()->click();
         QCOMPARE(Grid()->SelectedRow(), 1);
         QVERIFY(rowShown(1));
     }
@@ -361,19 +367,19 @@ private slots:
     void previewOpensTheSelectedClip() {
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
-        window_->btnPreview->click();
+        Control<QPushButton>(window_, "btnPreview")->click();
         QVERIFY(recorder.Urls.isEmpty());
 
-        window_->FileOpenClipAccept(small_);
-        window_->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
         Grid()->SelectRow(1);
-        window_->btnPreview->click();
+        Control<QPushButton>(window_, "btnPreview")->click();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(recorder.Urls, (QList<QUrl>{QUrl::fromLocalFile(small_)}));
     }
 
     void droppedFilesAreAddedInOrder() {
-        window_->SelPhoneModelStep->trigger();
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
         Drop({QUrl::fromLocalFile(second_), QUrl::fromLocalFile(clips_.path()),
               QUrl(QStringLiteral("https://example.org/clip.avi")), QUrl::fromLocalFile(small_)});
         QVERIFY(LastDragAccepted);
@@ -382,28 +388,28 @@ private slots:
         QCOMPARE(window_->CurrentStep(), 1);
         // A dropped file already listed is selected, as from the dialog.
         Drop({QUrl::fromLocalFile(second_)});
-        QCOMPARE(window_->ClipList.size(), std::size_t{2});
+        QCOMPARE(window_->OpenClipPage()->Clips().size(), std::size_t{2});
         QCOMPARE(Grid()->SelectedRow(), 1);
     }
 
     void nothingIsDroppedWhileAddingIsDisabled() {
-        window_->FileOpenClip->setEnabled(false);
-        QVERIFY(!window_->btnAddSource->isEnabled());
+        Control<QAction>(window_, "FileOpenClip")->setEnabled(false);
+        QVERIFY(!Control<QPushButton>(window_, "btnAddSource")->isEnabled());
         Drop({QUrl::fromLocalFile(small_)});
         QVERIFY(!LastDragAccepted);
-        QVERIFY(window_->ClipList.empty());
+        QVERIFY(window_->OpenClipPage()->Clips().empty());
         // Nothing but a folder: refused too.
-        window_->FileOpenClip->setEnabled(true);
+        Control<QAction>(window_, "FileOpenClip")->setEnabled(true);
         Drop({QUrl::fromLocalFile(clips_.path())});
         QVERIFY(!LastDragAccepted);
-        QVERIFY(window_->ClipList.empty());
+        QVERIFY(window_->OpenClipPage()->Clips().empty());
     }
 
     void clearingLeavesOnlyTheTitleRow() {
-        window_->FileOpenClipAccept(small_);
-        window_->FileOpenClipAccept(second_);
-        window_->ClearClipList();
-        QVERIFY(window_->ClipList.empty());
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->ClearClipList();
+        QVERIFY(window_->OpenClipPage()->Clips().empty());
         QCOMPARE(Grid()->GridRowCount(), 1);
     }
 };

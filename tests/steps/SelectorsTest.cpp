@@ -13,9 +13,13 @@
 #include <memory>
 
 #include "AdvancedSettingsFrm.h"
+#include "FindControl.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
+#include "SelPhoneModelPage.h"
 #include "StepsTestSupport.h"
+
+using test_support::Control;
 
 namespace {
 
@@ -64,7 +68,7 @@ private:
         dialog_ = std::make_unique<TAdvancedSettingsForm>(window_.get(), window_.get());
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        window_->SelPhoneModelStep->trigger();
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
     }
     // Exit and start again: the settings are written and read back.
     void Restart() {
@@ -91,21 +95,23 @@ private slots:
     }
 
     void firstStartShowsTheDefaults() {
-        QCOMPARE(window_->ebPhoneManufacturer->text(), QStringLiteral("Nokia"));
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Nokia N93 (320 X 240 )"));
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("320 X 240"));
-        QVERIFY(window_->cbMedium->isChecked());
-        QCOMPARE(window_->cbHight->text(), QStringLiteral("Hight"));
-        QVERIFY(window_->ebPhoneModel->isReadOnly());
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneManufacturer")->text(),
+                 QStringLiteral("Nokia"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Nokia N93 (320 X 240 )"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("320 X 240"));
+        QVERIFY(Control<QRadioButton>(window_, "cbMedium")->isChecked());
+        QCOMPARE(Control<QRadioButton>(window_, "cbHight")->text(), QStringLiteral("Hight"));
+        QVERIFY(Control<QLineEdit>(window_, "ebPhoneModel")->isReadOnly());
         QCOMPARE(DialogTexts(), (QStringList{"14.985 fps", "80 kbps", "64 kbps"}));
         QVERIFY(!dialog_->isVisible());
 
-        QCOMPARE(VisibleItems(window_->PhoneManufacturerPopupActionBar),
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar")),
                  (QStringList{"Nokia", "Motorola", "Samsung", "Sony Ericsson"}));
-        QCOMPARE(window_->PhoneModelPopupActionBar->actions().size(), 84);
-        QCOMPARE(VisibleItems(window_->PhoneModelPopupActionBar).size(), 17);
-        QCOMPARE(window_->ResolutionPopupActionBar->actions().size(), 18);
-        QCOMPARE(window_->SelectorMenuItems.size(), 102);
+        QCOMPARE(Control<QMenu>(window_, "PhoneModelPopupActionBar")->actions().size(), 84);
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "PhoneModelPopupActionBar")).size(), 17);
+        QCOMPARE(Control<QMenu>(window_, "ResolutionPopupActionBar")->actions().size(), 18);
+        QCOMPARE(window_->SelPhoneModelPage()->SelectorMenuItemCount(), 102);
         QCOMPARE(dialog_->FrameratePopupActionBar->actions().size(), 4);
         QCOMPARE(dialog_->VideoQualityPopupActionBar->actions().size(), 14);
         QCOMPARE(dialog_->AudioQualityPopupActionBar->actions().size(), 15);
@@ -114,115 +120,121 @@ private slots:
     }
 
     void samsungModelsAndTheH263Sizes() {
-        Choose(window_->PhoneManufacturerPopupActionBar, 2);
-        const QStringList models = VisibleItems(window_->PhoneModelPopupActionBar);
+        Choose(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar"), 2);
+        const QStringList models =
+            VisibleItems(Control<QMenu>(window_, "PhoneModelPopupActionBar"));
         QCOMPARE(models.size(), 31);
         QCOMPARE(models.count(QStringLiteral("Samsung D800/D807/D808 (176 X 144 )")), 2);
         QCOMPARE(models.first(), QStringLiteral("Samsung D500 (176 X 144 )"));
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Samsung D500 (176 X 144 )"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Samsung D500 (176 X 144 )"));
         // Samsung D500 is an H.263 phone: the four standard picture formats.
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar),
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")),
                  (QStringList{"128 X 96", "176 X 144", "352 X 288", "704 X 576"}));
         // Both D800 rows behave alike: MPEG-4, every size.
-        Choose(window_->PhoneModelPopupActionBar, 47);
-        QCOMPARE(window_->ProfileSelection.PhoneModel, 47);
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar).size(), 18);
-        Choose(window_->PhoneModelPopupActionBar, 42);
-        QCOMPARE(window_->ProfileSelection.PhoneModel, 42);
-        QCOMPARE(window_->ebPhoneModel->text(),
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 47);
+        QCOMPARE(window_->Selection().PhoneModel, 47);
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")).size(), 18);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 42);
+        QCOMPARE(window_->Selection().PhoneModel, 42);
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
                  QStringLiteral("Samsung D800/D807/D808 (176 X 144 )"));
     }
 
     void aSizeOtherThanTheModelsOwn() {
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar).size(), 18);
-        Choose(window_->ResolutionPopupActionBar, 14);
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("640 X 480"));
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Nokia N93 (320 X 240 )"));
-        QCOMPARE(window_->ProfileSelection.Width, 640);
-        QCOMPARE(window_->ProfileSelection.Height, 480);
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")).size(), 18);
+        Choose(Control<QMenu>(window_, "ResolutionPopupActionBar"), 14);
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("640 X 480"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Nokia N93 (320 X 240 )"));
+        QCOMPARE(window_->Selection().Width, 640);
+        QCOMPARE(window_->Selection().Height, 480);
         // The same model chosen again brings its own size back.
-        Choose(window_->PhoneModelPopupActionBar, 0);
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("320 X 240"));
-        QCOMPARE(window_->ProfileSelection.Resolution, 11);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 0);
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("320 X 240"));
+        QCOMPARE(window_->Selection().Resolution, 11);
     }
 
     void choosingTheCurrentManufacturerChangesNothing() {
-        Choose(window_->PhoneManufacturerPopupActionBar, 1);
-        QCOMPARE(window_->ebPhoneManufacturer->text(), QStringLiteral("Motorola"));
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Motorola E398 (176 X 144 )"));
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("176 X 144"));
-        QCOMPARE(VisibleItems(window_->PhoneModelPopupActionBar).size(), 23);
+        Choose(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar"), 1);
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneManufacturer")->text(),
+                 QStringLiteral("Motorola"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Motorola E398 (176 X 144 )"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("176 X 144"));
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "PhoneModelPopupActionBar")).size(), 23);
 
-        Choose(window_->PhoneModelPopupActionBar, 21);  // Motorola E1000
-        Choose(window_->ResolutionPopupActionBar, 3);
-        Choose(window_->PhoneManufacturerPopupActionBar, 1);
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Motorola E1000 (640 X 480 )"));
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("160 X 120"));
-        QCOMPARE(window_->ProfileSelection.PhoneModel, 21);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 21);  // Motorola E1000
+        Choose(Control<QMenu>(window_, "ResolutionPopupActionBar"), 3);
+        Choose(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar"), 1);
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Motorola E1000 (640 X 480 )"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("160 X 120"));
+        QCOMPARE(window_->Selection().PhoneModel, 21);
     }
 
     void anH263ModelLimitsTheSizes() {
-        Choose(window_->PhoneModelPopupActionBar, 9);  // Nokia 6230, H.263
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("128 X 96"));
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar).size(), 4);
-        Choose(window_->PhoneModelPopupActionBar, 0);
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar).size(), 18);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 9);  // Nokia 6230, H.263
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("128 X 96"));
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")).size(), 4);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 0);
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")).size(), 18);
     }
 
     void theMenusOpenJustBelowTheirButtons() {
         // The manufacturer menu is short and far from the screen's edges, so
         // the platform leaves it where it was put.
-        TPopupButton* button = window_->btnSelectPhoneManufacturer;
-        QMenu* menu = window_->PhoneManufacturerPopupActionBar;
+        TPopupButton* button = Control<TPopupButton>(window_, "btnSelectPhoneManufacturer");
+        QMenu* menu = Control<QMenu>(window_, "PhoneManufacturerPopupActionBar");
         button->click();
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), button->parentWidget()->mapToGlobal(
                                   QPoint(button->x(), button->y() + button->height())));
         menu->hide();
         // The model menu may be moved to fit the screen; it opens all the same.
-        window_->btnSelectPhoneModel->click();
-        QTRY_VERIFY(window_->PhoneModelPopupActionBar->isVisible());
-        window_->PhoneModelPopupActionBar->hide();
+        Control<TPopupButton>(window_, "btnSelectPhoneModel")->click();
+        QTRY_VERIFY(Control<QMenu>(window_, "PhoneModelPopupActionBar")->isVisible());
+        Control<QMenu>(window_, "PhoneModelPopupActionBar")->hide();
     }
 
     void aCheckedLevelClickedAgainAppliesNothing() {
         // A hand-tuned value while Medium stays checked.
         Choose(dialog_->VideoQualityPopupActionBar, 13);
-        QCOMPARE(window_->ProfileSelection.VideoQuality, 384);
-        QCOMPARE(window_->ProfileSelection.Quality, 1);
+        QCOMPARE(window_->Selection().VideoQuality, 384);
+        QCOMPARE(window_->Selection().Quality, 1);
         QCOMPARE(dialog_->ebVideoQuality->text(), QStringLiteral("384 kbps"));
-        Click(window_->cbMedium);
-        QVERIFY(window_->cbMedium->isChecked());
-        QCOMPARE(window_->ProfileSelection.VideoQuality, 384);
+        Click(Control<QRadioButton>(window_, "cbMedium"));
+        QVERIFY(Control<QRadioButton>(window_, "cbMedium")->isChecked());
+        QCOMPARE(window_->Selection().VideoQuality, 384);
 
-        Click(window_->cbLow);
-        QVERIFY(window_->cbLow->isChecked());
-        QCOMPARE(window_->ProfileSelection.Quality, 0);
+        Click(Control<QRadioButton>(window_, "cbLow"));
+        QVERIFY(Control<QRadioButton>(window_, "cbLow")->isChecked());
+        QCOMPARE(window_->Selection().Quality, 0);
         QCOMPARE(DialogTexts(), (QStringList{"14.985 fps", "48 kbps", "48 kbps"}));
-        Click(window_->cbMedium);
-        QCOMPARE(window_->ProfileSelection.VideoQuality, 80);
-        QCOMPARE(window_->ProfileSelection.Quality, 1);
+        Click(Control<QRadioButton>(window_, "cbMedium"));
+        QCOMPARE(window_->Selection().VideoQuality, 80);
+        QCOMPARE(window_->Selection().Quality, 1);
         QCOMPARE(DialogTexts(), (QStringList{"14.985 fps", "80 kbps", "64 kbps"}));
     }
 
     void bestWhileTheDialogIsHidden() {
-        Click(window_->cbBest);
-        QCOMPARE(window_->ProfileSelection.Quality, 3);
+        Click(Control<QRadioButton>(window_, "cbBest"));
+        QCOMPARE(window_->Selection().Quality, 3);
         QCOMPARE(DialogTexts(), (QStringList{"25 fps", "256 kbps", "96 kbps"}));
-        Click(window_->cbHight);
+        Click(Control<QRadioButton>(window_, "cbHight"));
         QCOMPARE(DialogTexts(), (QStringList{"14.985 fps", "160 kbps", "96 kbps"}));
     }
 
     void customizeEndsInCustomHoweverItCloses() {
-        Click(window_->cbLow);
+        Click(Control<QRadioButton>(window_, "cbLow"));
         CloseDialogOnceShown(false);
-        window_->btnAdvanced->click();
+        Control<QPushButton>(window_, "btnAdvanced")->click();
         QVERIFY(!dialog_->isVisible());
-        QVERIFY(window_->cbCustom->isChecked());
-        QCOMPARE(window_->ProfileSelection.Quality, 4);
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
+        QCOMPARE(window_->Selection().Quality, 4);
         // The values stay those of Low.
-        QCOMPARE(window_->ProfileSelection.VideoQuality, 48);
-        QCOMPARE(window_->ProfileSelection.AudioQuality, 2);
+        QCOMPARE(window_->Selection().VideoQuality, 48);
+        QCOMPARE(window_->Selection().AudioQuality, 2);
 
         // Opened again from Custom, a choice, and the close box.
         QTimer::singleShot(0, [this] {
@@ -230,42 +242,43 @@ private slots:
             Choose(dialog_->AudioQualityPopupActionBar, 0);
             dialog_->close();
         });
-        window_->btnAdvanced->click();
+        Control<QPushButton>(window_, "btnAdvanced")->click();
         QVERIFY(!dialog_->isVisible());
-        QVERIFY(window_->cbCustom->isChecked());
-        QCOMPARE(window_->ProfileSelection.FrameRate, 3);
-        QCOMPARE(window_->ProfileSelection.AudioQuality, 0);
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
+        QCOMPARE(window_->Selection().FrameRate, 3);
+        QCOMPARE(window_->Selection().AudioQuality, 0);
         QCOMPARE(DialogTexts(), (QStringList{"29.97 fps", "48 kbps", "12 kbps"}));
 
         // From Medium, with the close box at once.
-        Click(window_->cbMedium);
+        Click(Control<QRadioButton>(window_, "cbMedium"));
         CloseDialogOnceShown(true);
-        window_->btnAdvanced->click();
-        QVERIFY(window_->cbCustom->isChecked());
-        QCOMPARE(window_->ProfileSelection.Quality, 4);
-        QCOMPARE(window_->ProfileSelection.VideoQuality, 80);
+        Control<QPushButton>(window_, "btnAdvanced")->click();
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
+        QCOMPARE(window_->Selection().Quality, 4);
+        QCOMPARE(window_->Selection().VideoQuality, 80);
     }
 
     void choicesSurviveARestart() {
-        Choose(window_->PhoneManufacturerPopupActionBar, 3);
-        Choose(window_->PhoneModelPopupActionBar, 82);  // Sony Ericsson Z500/Z520
-        Choose(window_->ResolutionPopupActionBar, 6);
-        Click(window_->cbBest);
+        Choose(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar"), 3);
+        Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 82);  // Sony Ericsson Z500/Z520
+        Choose(Control<QMenu>(window_, "ResolutionPopupActionBar"), 6);
+        Click(Control<QRadioButton>(window_, "cbBest"));
         Restart();
-        QCOMPARE(window_->ebPhoneManufacturer->text(), QStringLiteral("Sony Ericsson"));
-        QCOMPARE(window_->ebPhoneModel->text(),
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneManufacturer")->text(),
+                 QStringLiteral("Sony Ericsson"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
                  QStringLiteral("Sony Ericsson Z500/Z520 (128 X 96 )"));
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("176 X 144"));
-        QVERIFY(window_->cbBest->isChecked());
-        QCOMPARE(VisibleItems(window_->PhoneModelPopupActionBar).size(), 13);
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("176 X 144"));
+        QVERIFY(Control<QRadioButton>(window_, "cbBest")->isChecked());
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "PhoneModelPopupActionBar")).size(), 13);
         QCOMPARE(DialogTexts(), (QStringList{"25 fps", "256 kbps", "96 kbps"}));
 
         // Custom values come back as they were set.
         CloseDialogOnceShown(false);
-        window_->btnAdvanced->click();
+        Control<QPushButton>(window_, "btnAdvanced")->click();
         Choose(dialog_->VideoQualityPopupActionBar, 2);
         Restart();
-        QVERIFY(window_->cbCustom->isChecked());
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
         QCOMPARE(DialogTexts(), (QStringList{"25 fps", "56 kbps", "96 kbps"}));
     }
 
@@ -279,7 +292,7 @@ private slots:
             settings.setValue(QStringLiteral("Quality"), 4);
         }
         Open();
-        QVERIFY(window_->cbCustom->isChecked());
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
         QCOMPARE(dialog_->ebVideoQuality->text(), QStringLiteral("100 kbps"));
     }
 
@@ -294,13 +307,14 @@ private slots:
             settings.setValue(QStringLiteral("PhoneModel"), 9);
         }
         Open();
-        QVERIFY(window_->cbLow->isChecked());
+        QVERIFY(Control<QRadioButton>(window_, "cbLow")->isChecked());
         QCOMPARE(DialogTexts(), (QStringList{"14.985 fps", "48 kbps", "48 kbps"}));
         // The stored model with the resolution of the first model: the model's
         // codec decides the size menu, not the stored size.
-        QCOMPARE(window_->ebPhoneModel->text(), QStringLiteral("Nokia 6230 (128 X 96 )"));
-        QCOMPARE(window_->ebResolution->text(), QStringLiteral("320 X 240"));
-        QCOMPARE(VisibleItems(window_->ResolutionPopupActionBar).size(), 4);
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->text(),
+                 QStringLiteral("Nokia 6230 (128 X 96 )"));
+        QCOMPARE(Control<QLineEdit>(window_, "ebResolution")->text(), QStringLiteral("320 X 240"));
+        QCOMPARE(VisibleItems(Control<QMenu>(window_, "ResolutionPopupActionBar")).size(), 4);
     }
 };
 

@@ -17,9 +17,14 @@
 #include <memory>
 
 #include "AdvancedSettingsFrm.h"
+#include "FindControl.h"
 #include "MainFrm.h"
+#include "OpenClipPage.h"
 #include "PopupSelector.h"
+#include "SelPhoneModelPage.h"
 #include "StepsTestSupport.h"
+
+using test_support::Control;
 
 namespace {
 
@@ -88,39 +93,41 @@ private slots:
             const QString path =
                 steps_test::MakeSmallVideo(clips_.filePath(names[i]), widths[i], heights[i]);
             QVERIFY(!path.isEmpty());
-            window_->FileOpenClipAccept(path);
+            window_->OpenClipPage()->FileOpenClipAccept(path);
         }
         QCOMPARE(window_->CurrentStep(), 1);
         QTest::qWait(50);
-        ExpectFits(window_->gpOpenVideo);
+        ExpectFits(Control<QGroupBox>(window_, "gpOpenVideo"));
         Save(window_.get(), QStringLiteral("step1-clips.png"));
     }
 
     void stepTwo() {
-        window_->SelPhoneModelStep->trigger();
-        window_->cbHight->setChecked(true);
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
+        Control<QRadioButton>(window_, "cbHight")->setChecked(true);
         QTest::qWait(50);
-        ExpectFits(window_->gbSelPhoneModel);
-        ExpectFits(window_->gbSelQuality);
+        ExpectFits(Control<QGroupBox>(window_, "gbSelPhoneModel"));
+        ExpectFits(Control<QGroupBox>(window_, "gbSelQuality"));
         // The longest model text fits its field (the field scrolls otherwise).
         Save(window_.get(), QStringLiteral("step2-selectors.png"));
 
         // The longest manufacturer and model names.
-        for (QAction* item : window_->PhoneManufacturerPopupActionBar->actions())
+        for (QAction* item : Control<QMenu>(window_, "PhoneManufacturerPopupActionBar")->actions())
             if (item->data().toInt() == 3) item->trigger();
-        for (QAction* item : window_->PhoneModelPopupActionBar->actions())
+        for (QAction* item : Control<QMenu>(window_, "PhoneModelPopupActionBar")->actions())
             if (item->data().toInt() == 74) item->trigger();
-        QCOMPARE(window_->ebPhoneModel->cursorPosition(), 0);
+        QCOMPARE(Control<QLineEdit>(window_, "ebPhoneModel")->cursorPosition(), 0);
         Save(window_.get(), QStringLiteral("step2-long-model.png"));
-        window_->btnSelectPhoneModel->click();
-        QTRY_VERIFY(window_->PhoneModelPopupActionBar->isVisible());
-        Save(window_->PhoneModelPopupActionBar, QStringLiteral("step2-model-menu.png"));
-        window_->PhoneModelPopupActionBar->hide();
+        Control<TPopupButton>(window_, "btnSelectPhoneModel")->click();
+        QTRY_VERIFY(Control<QMenu>(window_, "PhoneModelPopupActionBar")->isVisible());
+        Save(Control<QMenu>(window_, "PhoneModelPopupActionBar"),
+             QStringLiteral("step2-model-menu.png"));
+        Control<QMenu>(window_, "PhoneModelPopupActionBar")->hide();
 
-        window_->btnSelectResolution->click();
-        QTRY_VERIFY(window_->ResolutionPopupActionBar->isVisible());
-        Save(window_->ResolutionPopupActionBar, QStringLiteral("step2-resolution-menu.png"));
-        window_->ResolutionPopupActionBar->hide();
+        Control<TPopupButton>(window_, "btnSelectResolution")->click();
+        QTRY_VERIFY(Control<QMenu>(window_, "ResolutionPopupActionBar")->isVisible());
+        Save(Control<QMenu>(window_, "ResolutionPopupActionBar"),
+             QStringLiteral("step2-resolution-menu.png"));
+        Control<QMenu>(window_, "ResolutionPopupActionBar")->hide();
     }
 
     void qualityDialog() {

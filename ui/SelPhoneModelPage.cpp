@@ -2,6 +2,8 @@
 // selectors, the quality level, and the main window's side of the Quality
 // Settings dialog. Every choice goes through the ProfileSelection operations;
 // the handlers here only refresh the texts and the menus after each one.
+#include "SelPhoneModelPage.h"
+
 #include <QAction>
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -14,7 +16,6 @@
 #include "AdvancedSettingsFrm.h"
 #include "ControlFactory.h"
 #include "Formatparams.h"
-#include "MainFrm.h"
 #include "PopupSelector.h"
 
 namespace {
@@ -45,7 +46,16 @@ constexpr int kResolutionItemCount = static_cast<int>(ResolutionTable.size());
 
 }  // namespace
 
-void TMainForm::BuildSelectorPage() {
+TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& selection)
+    : QWidget(parent), ProfileSelection(selection) {
+    setObjectName(QStringLiteral("SelPhoneModelPage"));
+    gbSelPhoneModel = new QGroupBox(tr("Select phone model"), this);
+    gbSelPhoneModel->setObjectName(QStringLiteral("gbSelPhoneModel"));
+    gbSelPhoneModel->setGeometry(3, 3, 413, 94);
+    gbSelQuality = new QGroupBox(tr("Select quality"), this);
+    gbSelQuality->setObjectName(QStringLiteral("gbSelQuality"));
+    gbSelQuality->setGeometry(3, 100, 413, 66);
+
     MakeLabel(gbSelPhoneModel, nullptr, tr("Manufacturer:"), {16, 31});
     TPopupSelector manufacturer =
         MakePopupSelector(gbSelPhoneModel, this, QStringLiteral("PhoneManufacturer"),
@@ -69,9 +79,11 @@ void TMainForm::BuildSelectorPage() {
     ResolutionPopupActionBar = resolution.Menu;
 
     connect(btnSelectPhoneManufacturer, &QPushButton::clicked, this,
-            &TMainForm::btnSelectPhoneManufacturerClick);
-    connect(btnSelectPhoneModel, &QPushButton::clicked, this, &TMainForm::btnSelectPhoneModelClick);
-    connect(btnSelectResolution, &QPushButton::clicked, this, &TMainForm::btnSelectResolutionClick);
+            &TSelPhoneModelPage::btnSelectPhoneManufacturerClick);
+    connect(btnSelectPhoneModel, &QPushButton::clicked, this,
+            &TSelPhoneModelPage::btnSelectPhoneModelClick);
+    connect(btnSelectResolution, &QPushButton::clicked, this,
+            &TSelPhoneModelPage::btnSelectResolutionClick);
 
     cbLow = MakeRadioButton("cbLow", tr("Low"), gbSelQuality, {16, 35, 38, 15});
     cbMedium = MakeRadioButton("cbMedium", tr("Medium"), gbSelQuality, {77, 35, 55, 15});
@@ -85,41 +97,41 @@ void TMainForm::BuildSelectorPage() {
     // Medium is the checked one before the stored level is restored; it is
     // checked before the handlers are connected, so nothing runs for it.
     cbMedium->setChecked(true);
-    connect(cbLow, &QRadioButton::toggled, this, &TMainForm::cbLowChange);
-    connect(cbMedium, &QRadioButton::toggled, this, &TMainForm::cbMediumChange);
-    connect(cbHight, &QRadioButton::toggled, this, &TMainForm::cbHightChange);
-    connect(cbBest, &QRadioButton::toggled, this, &TMainForm::cbBestChange);
-    connect(cbCustom, &QRadioButton::toggled, this, &TMainForm::cbCustomChange);
+    connect(cbLow, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbLowChange);
+    connect(cbMedium, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbMediumChange);
+    connect(cbHight, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbHightChange);
+    connect(cbBest, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbBestChange);
+    connect(cbCustom, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbCustomChange);
 
     btnAdvanced = new QPushButton(tr("Customize"), gbSelQuality);
     btnAdvanced->setObjectName(QStringLiteral("btnAdvanced"));
     btnAdvanced->setGeometry(335, 33, 60, 23);
     btnAdvanced->setAutoDefault(false);
     btnAdvanced->setFocusPolicy(Qt::TabFocus);
-    connect(btnAdvanced, &QPushButton::clicked, this, &TMainForm::btnAdvancedClick);
+    connect(btnAdvanced, &QPushButton::clicked, this, &TSelPhoneModelPage::btnAdvancedClick);
 }
 
-void TMainForm::PopupButtonMenu(TPopupButton* button) {
+void TSelPhoneModelPage::PopupButtonMenu(TPopupButton* button) {
     ::PopupButtonMenu(button);
 }
 
-void TMainForm::ShowPhoneManufacturer() {
+void TSelPhoneModelPage::ShowPhoneManufacturer() {
     ShowSelectorText(ebPhoneManufacturer,
                      Text(ManufacturerTable[ProfileSelection.PhoneManufacturer].Name));
 }
 
-void TMainForm::ShowPhoneModel() {
+void TSelPhoneModelPage::ShowPhoneModel() {
     ShowSelectorText(ebPhoneModel,
                      QString::fromStdString(PhoneModelText(ProfileSelection.PhoneModel)));
 }
 
-void TMainForm::ShowResolution() {
+void TSelPhoneModelPage::ShowResolution() {
     ProfileSelection.ApplyResolution();
     ShowSelectorText(ebResolution, QString::fromStdString(
                                        SizeText(ProfileSelection.Width, ProfileSelection.Height)));
 }
 
-void TMainForm::FilterPhoneModelMenu() {
+void TSelPhoneModelPage::FilterPhoneModelMenu() {
     for (int i = kResolutionItemCount; i < SelectorMenuItems.size(); ++i) {
         QAction* item = SelectorMenuItems[i];
         item->setVisible(PhoneModelTable[item->data().toInt()].Manufacturer ==
@@ -127,33 +139,33 @@ void TMainForm::FilterPhoneModelMenu() {
     }
 }
 
-void TMainForm::FilterResolutionMenu() {
+void TSelPhoneModelPage::FilterResolutionMenu() {
     for (int i = 0; i < kResolutionItemCount && i < SelectorMenuItems.size(); ++i) {
         SelectorMenuItems[i]->setVisible(
             IsResolutionAllowed(ProfileSelection.VideoCodec, ResolutionTable[i].Index));
     }
 }
 
-void TMainForm::ShowFrameRate() {
+void TSelPhoneModelPage::ShowFrameRate() {
     if (AdvancedSettingsForm == nullptr) return;
     ShowSelectorText(AdvancedSettingsForm->ebFramerate,
                      Text(FrameRateTable[ProfileSelection.FrameRate].Name));
 }
 
-void TMainForm::ShowVideoQuality() {
+void TSelPhoneModelPage::ShowVideoQuality() {
     if (AdvancedSettingsForm == nullptr) return;
     ShowSelectorText(AdvancedSettingsForm->ebVideoQuality,
                      QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
 }
 
-void TMainForm::ShowAudioQuality() {
+void TSelPhoneModelPage::ShowAudioQuality() {
     if (AdvancedSettingsForm == nullptr) return;
     ShowSelectorText(
         AdvancedSettingsForm->ebAudioQuality,
         QString::fromStdString(BitrateText(AudioBitrateList[ProfileSelection.AudioQuality])));
 }
 
-QRadioButton* TMainForm::QualityButton(int level) const {
+QRadioButton* TSelPhoneModelPage::QualityButton(int level) const {
     switch (level) {
         case QualityLow:
             return cbLow;
@@ -168,11 +180,11 @@ QRadioButton* TMainForm::QualityButton(int level) const {
     }
 }
 
-void TMainForm::RestoreQualityLevel() {
+void TSelPhoneModelPage::RestoreQualityLevel() {
     QualityButton(ProfileSelection.Quality)->setChecked(true);
 }
 
-void TMainForm::BuildSelectorMenus() {
+void TSelPhoneModelPage::BuildSelectorMenus() {
     SelectorMenuItems.clear();
 
     for (const NamedEntry& row : ManufacturerTable) {
@@ -205,7 +217,7 @@ void TMainForm::BuildSelectorMenus() {
     FilterResolutionMenu();
 }
 
-void TMainForm::BuildQualityMenus() {
+void TSelPhoneModelPage::BuildQualityMenus() {
     TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
     if (dialog == nullptr) return;
 
@@ -229,29 +241,29 @@ void TMainForm::BuildQualityMenus() {
     }
 }
 
-void TMainForm::btnSelectPhoneManufacturerClick() {
+void TSelPhoneModelPage::btnSelectPhoneManufacturerClick() {
     PopupButtonMenu(btnSelectPhoneManufacturer);
 }
-void TMainForm::btnSelectPhoneModelClick() {
+void TSelPhoneModelPage::btnSelectPhoneModelClick() {
     PopupButtonMenu(btnSelectPhoneModel);
 }
-void TMainForm::btnSelectResolutionClick() {
+void TSelPhoneModelPage::btnSelectResolutionClick() {
     PopupButtonMenu(btnSelectResolution);
 }
 
-void TMainForm::btnSelectFramerateClick() {
+void TSelPhoneModelPage::btnSelectFramerateClick() {
     if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectFramerate);
 }
 
-void TMainForm::btnSelectVideoQualityClick() {
+void TSelPhoneModelPage::btnSelectVideoQualityClick() {
     if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectVideoQuality);
 }
 
-void TMainForm::btnSelectAudioQualityClick() {
+void TSelPhoneModelPage::btnSelectAudioQualityClick() {
     if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectAudioQuality);
 }
 
-void TMainForm::OnPhoneManufacturerClick(QAction* item) {
+void TSelPhoneModelPage::OnPhoneManufacturerClick(QAction* item) {
     // The current manufacturer chosen again keeps its model and size (the
     // selection ignores it); the texts are simply written once more.
     if (!ProfileSelection.SelectPhoneManufacturer(item->data().toInt())) return;
@@ -262,7 +274,7 @@ void TMainForm::OnPhoneManufacturerClick(QAction* item) {
     ShowResolution();
 }
 
-void TMainForm::OnPhoneModelClick(QAction* item) {
+void TSelPhoneModelPage::OnPhoneModelClick(QAction* item) {
     // Also for the current model: its default size comes back.
     if (!ProfileSelection.SelectPhoneModel(item->data().toInt())) return;
     ShowPhoneModel();
@@ -270,29 +282,29 @@ void TMainForm::OnPhoneModelClick(QAction* item) {
     FilterResolutionMenu();
 }
 
-void TMainForm::OnResolutionClick(QAction* item) {
+void TSelPhoneModelPage::OnResolutionClick(QAction* item) {
     if (!ProfileSelection.SelectResolution(item->data().toInt())) return;
     ShowResolution();
 }
 
-void TMainForm::OnFramerateClick(QAction* item) {
+void TSelPhoneModelPage::OnFramerateClick(QAction* item) {
     if (!ProfileSelection.SelectFrameRate(item->data().toInt())) return;
     ShowFrameRate();
 }
 
-void TMainForm::OnVideoQualityClick(QAction* item) {
+void TSelPhoneModelPage::OnVideoQualityClick(QAction* item) {
     if (!ProfileSelection.SelectVideoQuality(item->data().toInt())) return;
     ShowVideoQuality();
 }
 
-void TMainForm::OnAudioQualityClick(QAction* item) {
+void TSelPhoneModelPage::OnAudioQualityClick(QAction* item) {
     if (!ProfileSelection.SelectAudioQuality(item->data().toInt())) return;
     ShowAudioQuality();
 }
 
 // A level's handler runs when its button becomes checked; the button that
 // loses the check reports nothing.
-void TMainForm::QualityLevelChange(int level, bool checked) {
+void TSelPhoneModelPage::QualityLevelChange(int level, bool checked) {
     if (!checked) return;
     ProfileSelection.ApplyQualityLevel(level);
     ShowVideoQuality();
@@ -300,24 +312,24 @@ void TMainForm::QualityLevelChange(int level, bool checked) {
     ShowAudioQuality();
 }
 
-void TMainForm::cbLowChange(bool checked) {
+void TSelPhoneModelPage::cbLowChange(bool checked) {
     QualityLevelChange(QualityLow, checked);
 }
-void TMainForm::cbMediumChange(bool checked) {
+void TSelPhoneModelPage::cbMediumChange(bool checked) {
     QualityLevelChange(QualityMedium, checked);
 }
-void TMainForm::cbHightChange(bool checked) {
+void TSelPhoneModelPage::cbHightChange(bool checked) {
     QualityLevelChange(QualityHight, checked);
 }
-void TMainForm::cbBestChange(bool checked) {
+void TSelPhoneModelPage::cbBestChange(bool checked) {
     QualityLevelChange(QualityBest, checked);
 }
 
-void TMainForm::cbCustomChange(bool checked) {
+void TSelPhoneModelPage::cbCustomChange(bool checked) {
     if (checked) ProfileSelection.ApplyQualityLevel(QualityCustom);
 }
 
-void TMainForm::btnAdvancedClick() {
+void TSelPhoneModelPage::btnAdvancedClick() {
     TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
     if (dialog == nullptr) return;
     // Modal, centred over the main window (its owner); however it is

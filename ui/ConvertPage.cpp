@@ -1,13 +1,7 @@
 // Step 3 of the wizard: the output folder, the Start/Stop button and the
-// progress display, and the window as the host of the conversion worker.
-//
-// A run: "Start" checks the output folder, creates one worker over a copy of
-// the clip list, configures it from the selection, starts it at idle priority
-// and turns the window busy. The worker reports through the WorkerHost
-// procedures below, each run on this window's thread while the worker waits.
-// "Stop" asks the worker to stop and turns the window idle at once; the
-// stopped worker still ends its current file, and no new run is accepted
-// until its thread has ended ("Start" is greyed meanwhile).
+// progress display, and the state of a run (see ConvertPage.h).
+#include "ConvertPage.h"
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
@@ -30,6 +24,7 @@
 #include "OutputFolder.h"
 #include "OutputNames.h"
 #include "TimeFormat.h"
+#include "WorkerShutdown.h"
 
 namespace {
 
@@ -61,25 +56,40 @@ QString WithoutTrailingSeparator(const QString& text) {
 
 }  // namespace
 
-void TMainForm::BuildConvertPage() {
+TConvertPage::TConvertPage(QWidget* parent, TMainForm& window, const ::ClipList& clips,
+                           QAction* fileOpenClip)
+    : QWidget(parent), Window(window), ClipList(clips), FileOpenClip(fileOpenClip) {
+    setObjectName(QStringLiteral("ConvertPage"));
+    gbConvertVideo = new QGroupBox(tr("Convert video file(s)"), this);
+    gbConvertVideo->setObjectName(QStringLiteral("gbConvertVideo"));
+    gbConvertVideo->setGeometry(3, 3, 413, 163);
+
     StartConvert = new QAction(tr("Start converting"), this);
     StartConvert->setObjectName(QStringLiteral("StartConvert"));
     AbortConvert = new QAction(tr("Abort converting"), this);
     AbortConvert->setObjectName(QStringLiteral("AbortConvert"));
     FileBrowseOutFolder = new QAction(tr("Browse Output Folder"), this);
     FileBrowseOutFolder->setObjectName(QStringLiteral("FileBrowseOutFolder"));
-    connect(StartConvert, &QAction::triggered, this, &TMainForm::StartConvertExecute);
-    connect(AbortConvert, &QAction::triggered, this, &TMainForm::AbortConvertExecute);
-    connect(FileBrowseOutFolder, &QAction::triggered, this, &TMainForm::FileBrowseOutFolderExecute);
+    connect(StartConvert, &QAction::triggered, this, &TConvertPage::StartConvertExecute);
+    connect(AbortConvert, &QAction::triggered, this, &TConvertPage::AbortConvertExecute);
+    connect(FileBrowseOutFolder, &QAction::triggered, this,
+            &TConvertPage::FileBrowseOutFolderExecute);
 
-    // "Output Folder:" and ebOutFolder are built with the window (the settings
-    // store restores the folder's text).
+    lbOutFolder = new QLabel(tr("Output Folder:"), gbConvertVideo);
+    lbOutFolder->setObjectName(QStringLiteral("lbOutFolder"));
+    lbOutFolder->move(15, 31);
+    lbOutFolder->adjustSize();
+    // The settings store replaces the initial text with the stored one.
+    ebOutFolder = new QLineEdit(DefaultOutputFolder(), gbConvertVideo);
+    ebOutFolder->setObjectName(QStringLiteral("ebOutFolder"));
+    ebOutFolder->setGeometry(92, 27, 237, 23);
+
     btnBrowseOutput =
         MakeButton(gbConvertVideo, "btnBrowseOutput", tr("Browse"), {335, 26, 60, 23});
     connect(btnBrowseOutput, &QPushButton::clicked, FileBrowseOutFolder, &QAction::trigger);
     btnOpenOutFolder =
         MakeButton(gbConvertVideo, "btnOpenOutFolder", tr("Open"), {335, 55, 60, 23});
-    connect(btnOpenOutFolder, &QPushButton::clicked, this, &TMainForm::btnOpenOutFolderClick);
+    connect(btnOpenOutFolder, &QPushButton::clicked, this, &TConvertPage::btnOpenOutFolderClick);
 
     lbStatusCaption = MakeLabel(gbConvertVideo, "lbStatusCaption", tr("Status:"), {14, 66}, true);
     lbStatus = MakeFixedLabel(gbConvertVideo, "lbStatus", {60, 66}, 267);
@@ -101,10 +111,26 @@ void TMainForm::BuildConvertPage() {
     TotalProgress = MakeProgressBar(gbConvertVideo, "TotalProgress", {14, 134, 315, 16});
 
     btnStartStop = MakeButton(gbConvertVideo, "btnStartStop", tr("Start"), {335, 129, 60, 23});
-    connect(btnStartStop, &QPushButton::clicked, this, &TMainForm::btnStartStopClick);
+    connect(btnStartStop, &QPushButton::clicked, this, &TConvertPage::btnStartStopClick);
+
+    lbElapsedTime->setText(FormatTimeOfDay(0));
+    lbTimeLeft->setText(FormatTimeOfDay(0));
 }
 
-void TMainForm::btnStartStopClick() {
+QString TConvertPage::OutputFolderText() const {
+    return ebOutFolder->text();
+}
+
+void TConvertPage::SetOutputFolderText(const QString& text) {
+    ebOutFolder->setText(text);
+}
+
+void TConvertPage::ShowMessage(const QString& text) {
+    ShowMessageBox(1, text, &Window);
+    Window.RefreshSkin();
+}
+
+void TConvertPage::btnStartStopClick() {
     if (ActiveWorker) {
         AbortConvert->trigger();
     } else {
@@ -112,7 +138,7 @@ void TMainForm::btnStartStopClick() {
     }
 }
 
-void TMainForm::StartConvertExecute() {
+void TConvertPage::StartConvertExecute() {
     // Nothing to convert: the open dialog instead, and no run whatever the
     // user chooses there.
     if (ClipList.empty()) {
@@ -126,8 +152,7 @@ void TMainForm::StartConvertExecute() {
 
     QString folder = ebOutFolder->text();
     if (folder.isEmpty()) {
-        ShowMessageBox(1, tr("Please enter an output folder."), this);
-        RefreshSkin();
+        ShowMessage(tr("Please enter an output folder."));
         return;
     }
     const QString trimmed = WithoutTrailingSeparator(folder);
@@ -136,15 +161,13 @@ void TMainForm::StartConvertExecute() {
         ebOutFolder->setText(folder);
     }
     if (HasInvalidFolderCharacters(folder)) {
-        ShowMessageBox(1, InvalidFolderMessage(folder), this);
-        RefreshSkin();
+        ShowMessage(InvalidFolderMessage(folder));
         return;
     }
     // Something of that name, folder or file, is taken as it is; a missing
     // folder is created one level deep (its parent must exist).
     if (!EnsureFolderExists(folder)) {
-        ShowMessageBox(1, CannotCreateFolderMessage(folder), this);
-        RefreshSkin();
+        ShowMessage(CannotCreateFolderMessage(folder));
         return;
     }
 
@@ -154,17 +177,16 @@ void TMainForm::StartConvertExecute() {
     RunClips.reserve(ClipList.size());
     for (const auto& clip : ClipList) RunClips.push_back(std::make_unique<SourceClipItem>(*clip));
 
-    auto* worker = new TCompressThread(RunClips, folder, *this);
-    if (!ConfigureWorker(ProfileSelection, *worker)) {
+    auto* worker = new TCompressThread(RunClips, folder, Window);
+    if (!ConfigureWorker(Window.Selection(), *worker)) {
         delete worker;
         RunClips.clear();
-        ShowMessageBox(1, tr("The selected phone and quality settings cannot be used."), this);
-        RefreshSkin();
+        ShowMessage(tr("The selected phone and quality settings cannot be used."));
         return;
     }
     ActiveWorker = worker;
     LastWorker = worker;
-    connect(worker, &QThread::finished, this, &TMainForm::RunWorkerFinished);
+    connect(worker, &QThread::finished, this, &TConvertPage::RunWorkerFinished);
     worker->WorkPriority = ConversionPriority;
     worker->start(ConversionPriority);
     // The worker's first report is delivered only once this handler has
@@ -172,7 +194,7 @@ void TMainForm::StartConvertExecute() {
     SetBusyState(true);
 }
 
-void TMainForm::AbortConvertExecute() {
+void TConvertPage::AbortConvertExecute() {
     if (ActiveWorker) {
         ActiveWorker->StopRequested = true;
         SetBusyState(false);
@@ -183,7 +205,7 @@ void TMainForm::AbortConvertExecute() {
     ActiveWorker = nullptr;
 }
 
-void TMainForm::SetBusyState(bool busy) {
+void TConvertPage::SetBusyState(bool busy) {
     if (busy) {
         btnStartStop->setText(tr("Stop"));
     } else {
@@ -194,29 +216,23 @@ void TMainForm::SetBusyState(bool busy) {
         lbTimeLeft->setText(FormatTimeOfDay(0));
     }
     const bool enabled = !busy;
-    OpenClipStep->setEnabled(enabled);
-    SelPhoneModelStep->setEnabled(enabled);
-    ConvertStep->setEnabled(enabled);
-    FileOpenClip->setEnabled(enabled);
-    // "<<Back" has nothing to go back to on step 1 (the stopped worker's end
-    // may find the window there).
-    btnBack->setEnabled(enabled && CurrentStep() != 1);
+    emit BusyChanged(busy);
     ebOutFolder->setEnabled(enabled);
     btnBrowseOutput->setEnabled(enabled);
 }
 
-TCompressThread* TMainForm::RunWorker() const {
+TCompressThread* TConvertPage::RunWorker() const {
     return ActiveWorker ? ActiveWorker : LastWorker.data();
 }
 
-void TMainForm::HoldStartUntilWorkerEnds() {
+void TConvertPage::HoldStartUntilWorkerEnds() {
     if (!LastWorker) return;
     StartConvert->setEnabled(false);
     btnStartStop->setEnabled(false);
     btnStartStop->setToolTip(tr("The stopped conversion is finishing its current file."));
 }
 
-void TMainForm::RunWorkerFinished() {
+void TConvertPage::RunWorkerFinished() {
     // The thread has returned from its body: nothing reads the run's clips
     // any more, and the worker deletes itself next.
     LastWorker = nullptr;
@@ -226,7 +242,7 @@ void TMainForm::RunWorkerFinished() {
     btnStartStop->setToolTip(QString());
 }
 
-void TMainForm::FileBrowseOutFolderExecute() {
+void TConvertPage::FileBrowseOutFolderExecute() {
     const QString start = ebOutFolder->text();
     QString chosen;
     if (ChooseOutputFolder) {
@@ -240,20 +256,14 @@ void TMainForm::FileBrowseOutFolderExecute() {
     ebOutFolder->setText(QDir::toNativeSeparators(chosen));
 }
 
-void TMainForm::btnOpenOutFolderClick() {
+void TConvertPage::btnOpenOutFolderClick() {
     // Not checked and not created first; a folder that cannot be opened is
     // not reported (the file manager, if any, tells).
     QDesktopServices::openUrl(
         QUrl::fromLocalFile(QFileInfo(ebOutFolder->text()).absoluteFilePath()));
 }
 
-// ===== The window as the worker's host: on this thread, the worker waiting =====
-
-QObject* TMainForm::HostObject() {
-    return this;
-}
-
-void TMainForm::ShowStatus(const StatusReport& report) {
+void TConvertPage::ShowStatus(const StatusReport& report) {
     // A status line longer than the label is cut with an ellipsis; the whole
     // line stays readable in the tooltip.
     const QString shown =
@@ -264,27 +274,14 @@ void TMainForm::ShowStatus(const StatusReport& report) {
     lbTimeLeft->setText(FormatTimeOfDay(report.TimeLeftSeconds));
 }
 
-void TMainForm::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
+void TConvertPage::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
     // A bar ignores values outside its range; the last part of a clip can
     // report a little over 100.
     ConvertProgress->setValue(std::clamp(currentPercent, 0, 100));
     TotalProgress->setValue(std::clamp(totalPercent, 0, 100));
 }
 
-void TMainForm::ShowError(const QString& errorText) {
-    // While the window closes no message is shown; the worker is ending.
-    if (IsClosing()) return;
-    ShowMessageBox(1, errorText, this);
-    RefreshSkin();
-}
-
-void TMainForm::ShowCompletion(const QString& message) {
-    if (IsClosing()) return;
-    ShowMessageBox(1, message, this);
-    RefreshSkin();
-}
-
-void TMainForm::DetachFromWindow(TCompressThread* worker) {
+void TConvertPage::DetachFromWindow(TCompressThread* worker) {
     if (ActiveWorker != worker) return;
     ActiveWorker = nullptr;
     // The worker ends its run now; "Stop" would find nothing to stop and
@@ -293,6 +290,15 @@ void TMainForm::DetachFromWindow(TCompressThread* worker) {
     btnStartStop->setToolTip(QString());
 }
 
-void TMainForm::EnterIdleState() {
-    SetBusyState(false);
+void TConvertPage::StopRunAndWait() {
+    // A worker that "Stop" has already stopped may still be ending its file:
+    // it is waited for as well (RunWorker is the worker of the latest run
+    // until its thread has ended).
+    QPointer<QThread> ending = RunWorker();
+    if (ActiveWorker) {
+        ActiveWorker->ReportCompletion = false;
+        ActiveWorker->StopRequested = true;
+    }
+    ActiveWorker = nullptr;
+    WaitForWorkerEnd(ending);
 }

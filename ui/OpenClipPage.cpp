@@ -2,22 +2,19 @@
 // through the open dialog (or dropped onto the window), probed at once and
 // listed in the grid; they can be removed, the selection moved with the
 // arrows, and the selected clip played with the desktop's associated program.
+#include "OpenClipPage.h"
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
 
 #include "ClipProbe.h"
 #include "ControlFactory.h"
-#include "MainFrm.h"
 #include "SourceClipsGrid.h"
 #include "UpDownArrows.h"
 
@@ -53,36 +50,29 @@ QPushButton* MakeStepButton(QWidget* parent, const char* name, const QString& ca
     return button;
 }
 
-// Only plain files can be chosen in the open dialog, so only they are taken
-// from a drop; folders and remote addresses are passed over.
-QStringList DroppedClipPaths(const QMimeData* data) {
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile()) continue;
-        const QString path = url.toLocalFile();
-        if (QFileInfo(path).isFile()) paths.append(QDir::toNativeSeparators(path));
-    }
-    return paths;
-}
-
 }  // namespace
 
-QStringList TMainForm::ClipFileFilters() {
+QStringList TOpenClipPage::ClipFileFilters() {
     QStringList filters;
     for (const ClipFilter& filter : kClipFilters) filters.append(QString::fromLatin1(filter.Text));
     return filters;
 }
 
-void TMainForm::BuildOpenClipPage() {
+TOpenClipPage::TOpenClipPage(QWidget* parent, QAction* fileOpenClip)
+    : QWidget(parent), FileOpenClip(fileOpenClip) {
+    setObjectName(QStringLiteral("OpenClipPage"));
+    gpOpenVideo = new QGroupBox(tr("Open video file(s)"), this);
+    gpOpenVideo->setObjectName(QStringLiteral("gpOpenVideo"));
+    gpOpenVideo->setGeometry(3, 3, 413, 163);
+
     FileDeleteClip = new QAction(tr("Delete"), this);
     FileDeleteClip->setObjectName(QStringLiteral("FileDeleteClip"));
     FileDeleteClip->setEnabled(false);
     PreviewVideo = new QAction(tr("Preview Video"), this);
     PreviewVideo->setObjectName(QStringLiteral("PreviewVideo"));
-    connect(FileOpenClip, &QAction::triggered, this, &TMainForm::FileOpenClipExecute);
-    connect(FileDeleteClip, &QAction::triggered, this, &TMainForm::FileDeleteClipExecute);
-    connect(PreviewVideo, &QAction::triggered, this, &TMainForm::PreviewVideoExecute);
+    connect(FileOpenClip, &QAction::triggered, this, &TOpenClipPage::FileOpenClipExecute);
+    connect(FileDeleteClip, &QAction::triggered, this, &TOpenClipPage::FileDeleteClipExecute);
+    connect(PreviewVideo, &QAction::triggered, this, &TOpenClipPage::PreviewVideoExecute);
 
     SourceClipsPanel = new QFrame(gpOpenVideo);
     SourceClipsPanel->setObjectName(QStringLiteral("SourceClipsPanel"));
@@ -96,7 +86,7 @@ void TMainForm::BuildOpenClipPage() {
     udSourceClips = new TUpDownArrows(gpOpenVideo);
     udSourceClips->setObjectName(QStringLiteral("udSourceClips"));
     udSourceClips->setGeometry(386, 25, 17, 98);
-    connect(udSourceClips, &TUpDownArrows::Click, this, &TMainForm::udSourceClipsClick);
+    connect(udSourceClips, &TUpDownArrows::Click, this, &TOpenClipPage::udSourceClipsClick);
 
     btnAddSource =
         MakeStepButton(gpOpenVideo, "btnAddSource", tr("Add"), {11, 130, 60, 23}, FileOpenClip);
@@ -105,11 +95,10 @@ void TMainForm::BuildOpenClipPage() {
     btnPreview =
         MakeStepButton(gpOpenVideo, "btnPreview", tr("Preview"), {335, 130, 60, 23}, PreviewVideo);
 
-    // Files dragged from the desktop's file manager are added as if chosen.
-    setAcceptDrops(true);
+    SourceClipsGrid->SetTitles({tr("File Name"), tr("Size"), tr("Duration"), tr("Resolution")});
 }
 
-void TMainForm::FileOpenClipExecute() {
+void TOpenClipPage::FileOpenClipExecute() {
     const QStringList texts = ClipFileFilters();
     QStringList filters;
     for (std::size_t i = 0; i < std::size(kClipFilters); ++i) {
@@ -136,7 +125,7 @@ void TMainForm::FileOpenClipExecute() {
     FileOpenClipAccept(QDir::toNativeSeparators(chosen));
 }
 
-void TMainForm::FileOpenClipAccept(const QString& path) {
+void TOpenClipPage::FileOpenClipAccept(const QString& path) {
     // A path already listed (exactly: letter case counts) is selected, not
     // added again.
     const auto listed = std::find_if(ClipList.begin(), ClipList.end(), [&path](const auto& item) {
@@ -155,10 +144,10 @@ void TMainForm::FileOpenClipAccept(const QString& path) {
         SourceClipsGrid->SelectRow(count);
         FileDeleteClip->setEnabled(true);
     }
-    OpenClipStep->trigger();
+    emit ClipAccepted();
 }
 
-void TMainForm::FileDeleteClipExecute() {
+void TOpenClipPage::FileDeleteClipExecute() {
     if (ClipList.empty()) return;
     const int row = SourceClipsGrid->SelectedRow();
     const int count = static_cast<int>(ClipList.size());
@@ -180,7 +169,7 @@ void TMainForm::FileDeleteClipExecute() {
     SourceClipsGrid->SelectRow(std::min(row, SourceClipsGrid->GridRowCount() - 1));
 }
 
-void TMainForm::udSourceClipsClick(int button) {
+void TOpenClipPage::udSourceClipsClick(int button) {
     const int row = SourceClipsGrid->SelectedRow();
     if (button == TUpDownArrows::UpperArrow) {
         if (row > 1) SourceClipsGrid->SelectRow(row - 1);
@@ -189,45 +178,14 @@ void TMainForm::udSourceClipsClick(int button) {
     }
 }
 
-void TMainForm::PreviewVideoExecute() {
+void TOpenClipPage::PreviewVideoExecute() {
     const int index = SourceClipsGrid->SelectedRow() - 1;
     if (index < 0 || index >= static_cast<int>(ClipList.size())) return;
     // A clip the desktop cannot open is not reported: the player, if any, tells.
     QDesktopServices::openUrl(QUrl::fromLocalFile(ClipList[index]->SourcePath));
 }
 
-void TMainForm::ClearClipList() {
+void TOpenClipPage::ClearClipList() {
     ClipList.clear();
     if (SourceClipsGrid) SourceClipsGrid->SetGridRowCount(1);
-}
-
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
-
-void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (FileOpenClip->isEnabled() && !DroppedClipPaths(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-    // While a run lasts no clip may be added, as with the open dialog.
-    if (!FileOpenClip->isEnabled()) {
-        event->ignore();
-        return;
-    }
-    const QStringList paths = DroppedClipPaths(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    for (const QString& path : paths) FileOpenClipAccept(path);
 }

@@ -1,0 +1,100 @@
+// Step 2 of the wizard, the page "SelPhoneModelPage": the phone manufacturer,
+// model and picture size selectors and the quality level, and the window's
+// side of the Quality Settings dialog (its three fields and menus). Every
+// choice changes the window's selection through the ProfileSelection
+// operations; the handlers here only refresh the texts and the menus.
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+#include "ProfileSelection.h"
+
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class TPopupButton;
+
+class TSelPhoneModelPage : public QWidget {
+    Q_OBJECT
+public:
+    // selection: the window's, which the page shows and changes.
+    TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& selection);
+
+    // Checks the radio button of ProfileSelection.Quality (Medium for any
+    // number outside 0 to 4).
+    void RestoreQualityLevel();
+    // Fills the three selector menus and shows the phone texts, once.
+    void BuildSelectorMenus();
+    // Called once by the Quality Settings dialog's construction: its three
+    // fields and menus.
+    void BuildQualityMenus();
+
+    // Opens the button's popup menu just below the button.
+    void PopupButtonMenu(TPopupButton* button);
+    void ShowPhoneManufacturer();
+    void ShowPhoneModel();
+    // Width and Height from Resolution, then the size text.
+    void ShowResolution();
+    void FilterPhoneModelMenu();
+    void FilterResolutionMenu();
+    // Write into the Quality Settings dialog; nothing while it does not exist.
+    void ShowFrameRate();
+    void ShowVideoQuality();
+    void ShowAudioQuality();
+    // The radio button of a level (Medium for any number outside 0 to 4).
+    QRadioButton* QualityButton(int level) const;
+    // The items the two menu filters walk: resolution items, then model items.
+    qsizetype SelectorMenuItemCount() const { return SelectorMenuItems.size(); }
+
+    void btnSelectPhoneManufacturerClick();
+    void btnSelectPhoneModelClick();
+    void btnSelectResolutionClick();
+    void btnSelectFramerateClick();
+    void btnSelectVideoQualityClick();
+    void btnSelectAudioQualityClick();
+    void OnPhoneManufacturerClick(QAction* item);
+    void OnPhoneModelClick(QAction* item);
+    void OnResolutionClick(QAction* item);
+    void OnFramerateClick(QAction* item);
+    void OnVideoQualityClick(QAction* item);
+    void OnAudioQualityClick(QAction* item);
+    void cbLowChange(bool checked);
+    void cbMediumChange(bool checked);
+    void cbHightChange(bool checked);
+    void cbBestChange(bool checked);
+    void cbCustomChange(bool checked);
+    // "Customize": the dialog, modally; the level is Custom afterwards.
+    void btnAdvancedClick();
+
+private:
+    void QualityLevelChange(int level, bool checked);
+
+    ::ProfileSelection& ProfileSelection;
+
+    QGroupBox* gbSelPhoneModel = nullptr;  // "Select phone model"
+    QGroupBox* gbSelQuality = nullptr;     // "Select quality"
+    QLineEdit* ebPhoneManufacturer = nullptr;
+    TPopupButton* btnSelectPhoneManufacturer = nullptr;
+    QMenu* PhoneManufacturerPopupActionBar = nullptr;
+    QLineEdit* ebPhoneModel = nullptr;
+    TPopupButton* btnSelectPhoneModel = nullptr;
+    QMenu* PhoneModelPopupActionBar = nullptr;
+    QLineEdit* ebResolution = nullptr;
+    TPopupButton* btnSelectResolution = nullptr;
+    QMenu* ResolutionPopupActionBar = nullptr;
+    QRadioButton* cbLow = nullptr;
+    QRadioButton* cbMedium = nullptr;
+    QRadioButton* cbHight = nullptr;
+    QRadioButton* cbBest = nullptr;
+    QRadioButton* cbCustom = nullptr;
+    QButtonGroup* QualityButtons = nullptr;
+    QPushButton* btnAdvanced = nullptr;  // "Customize"
+    // The items of the resolution menu (entry i is row i), then those of the
+    // model menu (entry 18 + i is model row i); each item's data is its row.
+    QList<QAction*> SelectorMenuItems;
+};
