@@ -14,7 +14,7 @@
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 202), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 260), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -22,7 +22,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 134);
+    gbSettings->setGeometry(3, 3, 168, 192);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -45,9 +45,23 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     btnSelectAudioQuality = audio.Button;
     AudioQualityPopupActionBar = audio.Menu;
 
+    lbSizeLimit = MakeLabel(gbSettings, nullptr, QStringLiteral("Size limit:"), {9, 120});
+    TPopupSelector sizeLimit = MakePopupSelector(gbSettings, this, QStringLiteral("SizeLimit"),
+                                                 QRect(81, 116, 64, 23), QRect(145, 116, 17, 23));
+    ebSizeLimit = sizeLimit.Field;
+    btnSelectSizeLimit = sizeLimit.Button;
+    SizeLimitPopupActionBar = sizeLimit.Menu;
+
+    lbSound = MakeLabel(gbSettings, nullptr, QStringLiteral("Sound:"), {9, 149});
+    TPopupSelector sound = MakePopupSelector(gbSettings, this, QStringLiteral("Sound"),
+                                             QRect(81, 145, 64, 23), QRect(145, 145, 17, 23));
+    ebSound = sound.Field;
+    btnSelectSound = sound.Button;
+    SoundPopupActionBar = sound.Menu;
+
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 143, 60, 23);
+    btnClose->setGeometry(111, 201, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -56,6 +70,10 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectVideoQualityClick);
     connect(btnSelectAudioQuality, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectAudioQualityClick);
+    connect(btnSelectSizeLimit, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSizeLimitClick);
+    connect(btnSelectSound, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSoundClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
     if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
@@ -79,6 +97,14 @@ void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
     if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
 }
 
+void TAdvancedSettingsForm::btnSelectSizeLimitClick() {
+    PopupButtonMenu(btnSelectSizeLimit);
+}
+
+void TAdvancedSettingsForm::btnSelectSoundClick() {
+    PopupButtonMenu(btnSelectSound);
+}
+
 void TAdvancedSettingsForm::FitToFont() {
     ensurePolished();
     constexpr int kLabelLeft = 9;
@@ -87,18 +113,18 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality}) {
+    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbSizeLimit, lbSound}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality}) {
+    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebSizeLimit, ebSound}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu :
-         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar}) {
+    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
+                        AudioQualityPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -107,9 +133,11 @@ void TAdvancedSettingsForm::FitToFont() {
     const int fieldLeft = std::max(ebFramerate->x(), kLabelLeft + labelWidth + kLabelGap);
     const int fieldWidth = std::max(ebFramerate->width(), textWidth + kFieldPadding);
     const int buttonLeft = fieldLeft + fieldWidth;
-    for (auto [field, button] : {std::pair{ebFramerate, btnSelectFramerate},
-                                 std::pair{ebVideoQuality, btnSelectVideoQuality},
-                                 std::pair{ebAudioQuality, btnSelectAudioQuality}}) {
+    for (auto [field, button] :
+         {std::pair{ebFramerate, btnSelectFramerate},
+          std::pair{ebVideoQuality, btnSelectVideoQuality},
+          std::pair{ebAudioQuality, btnSelectAudioQuality},
+          std::pair{ebSizeLimit, btnSelectSizeLimit}, std::pair{ebSound, btnSelectSound}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

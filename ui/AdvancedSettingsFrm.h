@@ -1,6 +1,6 @@
 // The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
-// chosen by hand. It only shows the values: they live in the main window's
-// selection, the main window writes them into the three fields and fills the
+// chosen by hand, the size limit and the sound's loudness. It only shows the values: they live in
+// the main window's selection, the main window writes them into the three fields and fills the
 // three menus, and every choice in a menu takes effect at once. "Close" (or the
 // title bar's close box) only hides the dialog again.
 #pragma once
@@ -36,16 +36,26 @@ public:
     QLabel* lbAudioQuality = nullptr;
     QLineEdit* ebAudioQuality = nullptr;
     TPopupButton* btnSelectAudioQuality = nullptr;
+    QLabel* lbSizeLimit = nullptr;
+    QLineEdit* ebSizeLimit = nullptr;
+    TPopupButton* btnSelectSizeLimit = nullptr;
+    QLabel* lbSound = nullptr;
+    QLineEdit* ebSound = nullptr;
+    TPopupButton* btnSelectSound = nullptr;
     QPushButton* btnClose = nullptr;
 
     QMenu* FrameratePopupActionBar = nullptr;
     QMenu* VideoQualityPopupActionBar = nullptr;
     QMenu* AudioQualityPopupActionBar = nullptr;
+    QMenu* SizeLimitPopupActionBar = nullptr;
+    QMenu* SoundPopupActionBar = nullptr;
 
 private slots:
     void btnSelectFramerateClick();
     void btnSelectVideoQualityClick();
     void btnSelectAudioQualityClick();
+    void btnSelectSizeLimitClick();
+    void btnSelectSoundClick();
     void btnCloseClick();
 
 private:
