@@ -8,6 +8,9 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
@@ -19,13 +22,14 @@ extern "C" {
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
 // X(library, function): library is one of Avcodec, Avformat, Avutil, Swscale,
-// Swresample (the TLibrary members of av::Binding without "Library").
+// Swresample, Avfilter (the TLibrary members of av::Binding without "Library").
 #define KESTOVAR_AV_FUNCTIONS(X)                \
     /* libavcodec */                            \
     X(Avcodec, avcodec_version)                 \
@@ -79,6 +83,9 @@ extern "C" {
     X(Avutil, av_frame_unref)                   \
     X(Avutil, av_frame_get_buffer)              \
     X(Avutil, av_frame_make_writable)           \
+    X(Avutil, av_frame_apply_cropping)          \
+    X(Avutil, av_frame_move_ref)                \
+    X(Avutil, av_pix_fmt_desc_get)              \
     X(Avutil, av_channel_layout_default)        \
     X(Avutil, av_channel_layout_uninit)         \
     X(Avutil, av_display_rotation_get)          \
@@ -98,4 +105,14 @@ extern "C" {
     X(Swresample, swr_init)                     \
     X(Swresample, swr_convert)                  \
     X(Swresample, swr_get_delay)                \
-    X(Swresample, swr_free)
+    X(Swresample, swr_free)                     \
+    /* libavfilter */                           \
+    X(Avfilter, avfilter_version)               \
+    X(Avfilter, avfilter_get_by_name)           \
+    X(Avfilter, avfilter_graph_alloc)           \
+    X(Avfilter, avfilter_graph_free)            \
+    X(Avfilter, avfilter_graph_create_filter)   \
+    X(Avfilter, avfilter_link)                  \
+    X(Avfilter, avfilter_graph_config)          \
+    X(Avfilter, av_buffersrc_add_frame_flags)   \
+    X(Avfilter, av_buffersink_get_frame)

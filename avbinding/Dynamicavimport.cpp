@@ -35,6 +35,7 @@ std::vector<LibraryRow> Rows(const Binding& b) {
         {b.AvutilLibrary, "libavutil", b.avutil_version, LIBAVUTIL_VERSION_MAJOR},
         {b.SwscaleLibrary, "libswscale", b.swscale_version, LIBSWSCALE_VERSION_MAJOR},
         {b.SwresampleLibrary, "libswresample", b.swresample_version, LIBSWRESAMPLE_VERSION_MAJOR},
+        {b.AvfilterLibrary, "libavfilter", b.avfilter_version, LIBAVFILTER_VERSION_MAJOR},
     };
 }
 
@@ -45,7 +46,8 @@ LibraryFiles LibraryFiles::Default() {
             SharedLibraryName("avformat", LIBAVFORMAT_VERSION_MAJOR),
             SharedLibraryName("avutil", LIBAVUTIL_VERSION_MAJOR),
             SharedLibraryName("swscale", LIBSWSCALE_VERSION_MAJOR),
-            SharedLibraryName("swresample", LIBSWRESAMPLE_VERSION_MAJOR)};
+            SharedLibraryName("swresample", LIBSWRESAMPLE_VERSION_MAJOR),
+            SharedLibraryName("avfilter", LIBAVFILTER_VERSION_MAJOR)};
 }
 
 Binding::Binding(const LibraryFiles& files)
@@ -53,7 +55,8 @@ Binding::Binding(const LibraryFiles& files)
       AvformatLibrary(files.Avformat),
       AvutilLibrary(files.Avutil),
       SwscaleLibrary(files.Swscale),
-      SwresampleLibrary(files.Swresample)
+      SwresampleLibrary(files.Swresample),
+      AvfilterLibrary(files.Avfilter)
 #define KESTOVAR_AV_CONSTRUCT(library, name) , name(library##Library, #name)
           KESTOVAR_AV_FUNCTIONS(KESTOVAR_AV_CONSTRUCT)
 #undef KESTOVAR_AV_CONSTRUCT
@@ -103,8 +106,9 @@ std::string ProblemsMessage(const std::vector<std::string>& problems) {
                std::to_string(LIBAVCODEC_VERSION_MAJOR) + ", libavformat " +
                std::to_string(LIBAVFORMAT_VERSION_MAJOR) + ", libavutil " +
                std::to_string(LIBAVUTIL_VERSION_MAJOR) + ", libswscale " +
-               std::to_string(LIBSWSCALE_VERSION_MAJOR) + " and libswresample " +
-               std::to_string(LIBSWRESAMPLE_VERSION_MAJOR) +
+               std::to_string(LIBSWSCALE_VERSION_MAJOR) + ", libswresample " +
+               std::to_string(LIBSWRESAMPLE_VERSION_MAJOR) + " and libavfilter " +
+               std::to_string(LIBAVFILTER_VERSION_MAJOR) +
                ", with the AMR narrow-band encoder (on Debian: libavcodec-extra).";
     return message;
 }

@@ -1,4 +1,4 @@
-// The media-library binding: the five FFmpeg libraries loaded by file name at
+// The media-library binding: the six FFmpeg libraries loaded by file name at
 // start, and one wrapper per function the program calls.
 //
 // The whole program calls FFmpeg through the global AV, under the functions'
@@ -13,13 +13,14 @@
 
 namespace av {
 
-// The file names the five libraries are loaded by, in load order.
+// The file names the six libraries are loaded by, in load order.
 struct LibraryFiles {
     std::string Avcodec;
     std::string Avformat;
     std::string Avutil;
     std::string Swscale;
     std::string Swresample;
+    std::string Avfilter;
 
     // The names matching the installed headers' major versions, such as
     // "libavcodec.so.59" (on Windows "avcodec-59.dll").
@@ -45,6 +46,7 @@ public:
     const TLibrary AvutilLibrary;
     const TLibrary SwscaleLibrary;
     const TLibrary SwresampleLibrary;
+    const TLibrary AvfilterLibrary;
 
 // Some declarations carry attributes such as warn_unused_result, which a
 // function pointer type cannot keep; the wrappers drop them knowingly.

@@ -46,6 +46,14 @@ struct AudioFifoDeleter {
     void operator()(AVAudioFifo* fifo) const { AV.av_audio_fifo_free(fifo); }
 };
 
+struct FilterGraphDeleter {
+    void operator()(AVFilterGraph* graph) const { AV.avfilter_graph_free(&graph); }
+};
+
+struct DictionaryDeleter {
+    void operator()(AVDictionary* dictionary) const { AV.av_dict_free(&dictionary); }
+};
+
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
 using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
@@ -54,5 +62,6 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>;
 
 }  // namespace av

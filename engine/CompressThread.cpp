@@ -72,6 +72,12 @@ bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness)
     return true;
 }
 
+bool TCompressThread::SetPictureFit(int32_t fit) {
+    if (fit < 0 || fit > 2) return false;
+    Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
+    return true;
+}
+
 void TCompressThread::run() {
     if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
 

@@ -42,6 +42,7 @@ public:
 
     bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
                             int32_t codecChoice) override;
+    bool SetPictureFit(int32_t fit) override;
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
     bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;

@@ -8,6 +8,13 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+// How the source's picture is put into the phone's picture size.
+enum class PictureFitMode : int32_t {
+    Stretch = 0,    // the whole picture, its proportions changed to fill the size
+    BlackBars = 1,  // the whole picture with its proportions, centred on black
+    Crop = 2,       // the size filled, what overflows cut equally from both sides
+};
+
 struct ConversionParameters {
     int32_t Width = 352;
     int32_t Height = 288;
@@ -27,4 +34,5 @@ struct ConversionParameters {
     int64_t SizeLimitBytes = 0;
     // The sound brought to one loudness fit for a phone's small speaker.
     bool EvenLoudness = false;
+    PictureFitMode PictureFit = PictureFitMode::Stretch;
 };

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "CodecSetup.h"
+#include "ColourConversion.h"
 #include "EngineError.h"
 #include "OutputFile.h"
 #include "TranscodeRateControl.h"
@@ -25,6 +26,28 @@ int64_t PictureDuration(const AVFrame& picture, const AVStream& stream) {
     if (rate.num <= 0 || rate.den <= 0) rate = stream.r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) rate = AVRational{25, 1};
     return std::max<int64_t>(1, AV.av_rescale_q(1, av_inv_q(rate), stream.time_base));
+}
+
+// The shape of the source's pixels: the container's word first, else the
+// picture's own, else square.
+AVRational SampleAspect(const AVFrame& picture, const AVStream& stream) {
+    const auto valid = [](AVRational r) { return r.num > 0 && r.den > 0; };
+    if (valid(stream.sample_aspect_ratio)) return stream.sample_aspect_ratio;
+    if (valid(picture.sample_aspect_ratio)) return picture.sample_aspect_ratio;
+    return AVRational{1, 1};
+}
+
+// The colour description of the output's BT.601 pictures: the 625-line
+// (PAL) primaries at 25 frames per second, the 525-line (NTSC) ones at the
+// other rates.
+void DescribeColours(AVCodecContext& encoder) {
+    const bool pal = encoder.framerate.num == 25 * encoder.framerate.den;
+    encoder.color_primaries = pal ? AVCOL_PRI_BT470BG : AVCOL_PRI_SMPTE170M;
+    encoder.colorspace = pal ? AVCOL_SPC_BT470BG : AVCOL_SPC_SMPTE170M;
+    encoder.color_trc = AVCOL_TRC_SMPTE170M;
+    encoder.color_range = AVCOL_RANGE_MPEG;
+    // The phone's pixels are square.
+    encoder.sample_aspect_ratio = AVRational{1, 1};
 }
 
 }  // namespace
@@ -68,6 +91,7 @@ void VideoPath::NewVideoStream() {
     c.gop_size = 12;
     c.pix_fmt = static_cast<AVPixelFormat>(Parameters.PixelFormat);
     ConfigureVideoRateControl(c);
+    DescribeColours(c);
     // The codec's stream headers go into the container's header.
     if (Output.NeedsGlobalHeader()) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     OutputVideo->time_base = c.time_base;
@@ -108,13 +132,44 @@ void VideoPath::SendEnd() {
     AV.avcodec_send_packet(VideoDecoder.get(), nullptr);
 }
 
-VideoPath::Received VideoPath::ReceivePicture() {
+VideoPath::Received VideoPath::NextPicture() {
     AVFrame* incoming = IncomingPicture.get();
     AV.av_frame_unref(incoming);
-    const int result = AV.avcodec_receive_frame(VideoDecoder.get(), incoming);
-    if (result == AVERROR_EOF) return Received::Ended;
-    if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
-    if (result != 0) throw EngineError("Error while decoding frame \n");
+    while (true) {
+        if (Fields.IsStarted()) {
+            const int filtered = Fields.Receive(*incoming);
+            if (filtered == 0) return Received::Picture;
+            if (filtered == AVERROR_EOF) return Received::Ended;
+            if (filtered != AVERROR(EAGAIN)) throw EngineError("Error while decoding frame \n");
+            if (DecoderEnded) return Received::Ended;
+        }
+        AVFrame* decoded = Fields.IsStarted() ? DecodedField.get() : incoming;
+        const int result = AV.avcodec_receive_frame(VideoDecoder.get(), decoded);
+        if (result == AVERROR_EOF) {
+            if (!Fields.IsStarted()) return Received::Ended;
+            // The deinterlacer still holds the last picture.
+            DecoderEnded = true;
+            Fields.Send(nullptr);
+            continue;
+        }
+        if (result == AVERROR(EAGAIN)) return Received::NeedsInput;
+        if (result != 0) throw EngineError("Error while decoding frame \n");
+        if (!Fields.IsStarted()) {
+            if (!Deinterlacer::IsInterlaced(*decoded, Source)) return Received::Picture;
+            // From the first interlaced picture on, every picture goes through
+            // the deinterlacer, which needs its neighbours.
+            Fields.Start(*decoded, Source);
+            DecodedField = NewFrame();
+            AV.av_frame_move_ref(DecodedField.get(), decoded);
+            decoded = DecodedField.get();
+        }
+        Fields.Send(decoded);
+    }
+}
+
+VideoPath::Received VideoPath::ReceivePicture() {
+    const Received received = NextPicture();
+    if (received != Received::Picture) return received;
     // The previous picture stays until a new one has arrived, so that the last
     // one can still fill slots after the decoder is drained.
     std::swap(DecodedPicture, IncomingPicture);
@@ -134,23 +189,62 @@ VideoPath::Received VideoPath::ReceivePicture() {
     return Received::Picture;
 }
 
+// Works out, for pictures like source, the fit, the colour conversion and the
+// scaler from the shown part of the source to its place in turned.
+void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
+    const AVRational aspect = SampleAspect(source, Source);
+    // The turned picture has the source's orientation, so the fit is worked
+    // out there; turning keeps the proportions.
+    Fit = FitPicture(Parameters.PictureFit, source.width, source.height, aspect, turned.width,
+                     turned.height);
+    Colours = ColourConversionFor(source);
+    const int32_t format = Colours ? ScalerSourceFormat(source.format) : source.format;
+    Scaler.reset(AV.sws_getContext(
+        Fit.Shown.Width, Fit.Shown.Height, static_cast<AVPixelFormat>(format), Fit.Placed.Width,
+        Fit.Placed.Height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
+    if (!Scaler) throw EngineError("Cannot initialize the video conversion context\n");
+    ScalerWidth = source.width;
+    ScalerHeight = source.height;
+    ScalerFormat = source.format;
+    ScalerAspect = aspect;
+    ScalerColourSpace = source.colorspace;
+    ScalerRange = source.color_range;
+}
+
 void VideoPath::ScalePicture() {
-    const AVFrame& source = *DecodedPicture;
+    AVFrame& source = *DecodedPicture;
     AVFrame& turned = Rotation != 0 ? *TurnedPicture : *OutputPicture;
     if (!Scaler || ScalerWidth != source.width || ScalerHeight != source.height ||
-        ScalerFormat != source.format) {
-        Scaler.reset(AV.sws_getContext(
-            source.width, source.height, static_cast<AVPixelFormat>(source.format), turned.width,
-            turned.height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
-        if (!Scaler) throw EngineError("Cannot initialize the video conversion context\n");
-        ScalerWidth = source.width;
-        ScalerHeight = source.height;
-        ScalerFormat = source.format;
+        ScalerFormat != source.format || av_cmp_q(ScalerAspect, SampleAspect(source, Source)) ||
+        ScalerColourSpace != source.colorspace || ScalerRange != source.color_range) {
+        PrepareScaler(source, turned);
     }
     // The encoder may still hold the previous picture's buffer.
     if (AV.av_frame_make_writable(OutputPicture.get()) < 0) throw std::bad_alloc();
-    AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, turned.data,
+    if (Fit.Crops(source.width, source.height)) {
+        // The picture is scaled once, so its own frame may point at the part shown.
+        source.crop_left = static_cast<size_t>(Fit.Shown.Left);
+        source.crop_top = static_cast<size_t>(Fit.Shown.Top);
+        source.crop_right = static_cast<size_t>(source.width - Fit.Shown.Left - Fit.Shown.Width);
+        source.crop_bottom = static_cast<size_t>(source.height - Fit.Shown.Top - Fit.Shown.Height);
+        if (AV.av_frame_apply_cropping(&source, AV_FRAME_CROP_UNALIGNED) < 0) {
+            throw EngineError("Cannot initialize the video conversion context\n");
+        }
+    }
+    const PictureRect& placed = Fit.Placed;
+    uint8_t* destination[4] = {
+        turned.data[0] + static_cast<ptrdiff_t>(placed.Top) * turned.linesize[0] + placed.Left,
+        turned.data[1] + static_cast<ptrdiff_t>(placed.Top / 2) * turned.linesize[1] +
+            placed.Left / 2,
+        turned.data[2] + static_cast<ptrdiff_t>(placed.Top / 2) * turned.linesize[2] +
+            placed.Left / 2,
+        nullptr};
+    AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, destination,
                  turned.linesize);
+    if (Colours) {
+        ConvertColours(*Colours, turned, placed.Left, placed.Top, placed.Width, placed.Height);
+    }
+    if (Fit.HasBars(turned.width, turned.height)) PaintBars(turned, placed);
     // Turning the small scaled picture shows the same as scaling the turned
     // source, at a fraction of the work.
     if (Rotation != 0) RotatePicture(turned, *OutputPicture, Rotation);

@@ -1,13 +1,19 @@
-// The video path of one conversion: the source's decoder, the turn upright,
-// the scaler to the output size and the video encoder, with the counters that
-// place each decoded picture into the output's frame slots.
+// The video path of one conversion: the source's decoder, the deinterlacer
+// (interlaced sources only), the fit into the output's proportions, the
+// scaler, the colour conversion, the turn upright and the video encoder, with
+// the counters that place each decoded picture into the output's frame slots.
 #pragma once
 
 #include <cstdint>
 #include <limits>
 
+#include <optional>
+
 #include "AvPtr.h"
+#include "ColourConversion.h"
 #include "ConversionParameters.h"
+#include "Deinterlacer.h"
+#include "PictureFit.h"
 
 namespace transcode {
 
@@ -66,6 +72,10 @@ public:
     void FlushVideo();
 
 private:
+    // The decoder's next picture into IncomingPicture, through the
+    // deinterlacer once the source showed itself interlaced.
+    Received NextPicture();
+    void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
 
     const ConversionParameters& Parameters;
@@ -73,6 +83,9 @@ private:
     OutputFile& Output;
 
     av::CodecContextPtr VideoDecoder;
+    Deinterlacer Fields;
+    bool DecoderEnded = false;  // the deinterlacer was told of the decoder's end
+    av::FramePtr DecodedField;  // a decoded picture on its way to the deinterlacer
     av::CodecContextPtr VideoEncoder;
     AVStream* OutputVideo = nullptr;  // belongs to the output file
 
@@ -88,11 +101,16 @@ private:
     int32_t ScalerWidth = 0;  // the source size and format the scaler was made for
     int32_t ScalerHeight = 0;
     int32_t ScalerFormat = -1;
-    int32_t Rotation = 0;        // clockwise degrees that make the source upright
-    bool HavePicture = false;    // DecodedPicture holds a picture
-    bool PictureScaled = false;  // OutputPicture already shows DecodedPicture
-    int64_t VideoStart = 0;      // start of the source's video, in its time base
-    int64_t DecodedEnd = 0;      // end of the latest picture, from VideoStart, same base
+    AVRational ScalerAspect{0, 1};
+    int32_t ScalerColourSpace = -1;
+    int32_t ScalerRange = -1;
+    FitGeometry Fit;                      // where the source goes, for the scaler's source
+    std::optional<ColourMatrix> Colours;  // the conversion to BT.601, when needed
+    int32_t Rotation = 0;                 // clockwise degrees that make the source upright
+    bool HavePicture = false;             // DecodedPicture holds a picture
+    bool PictureScaled = false;           // OutputPicture already shows DecodedPicture
+    int64_t VideoStart = 0;               // start of the source's video, in its time base
+    int64_t DecodedEnd = 0;               // end of the latest picture, from VideoStart, same base
     bool DecodedEndKnown = false;
     int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
     int64_t FramesEncoded = 0;     // pictures passed to the video encoder

@@ -45,6 +45,10 @@ bool IsQualityLevel(int32_t level) {
     return level >= QualityLow && level <= QualityCustom;
 }
 
+bool IsPictureFit(int32_t fit) {
+    return fit >= 0 && fit <= 2;
+}
+
 bool IsUsableVideoQuality(int32_t kbps) {
     return kbps >= MinVideoQuality && kbps <= MaxVideoQuality;
 }
@@ -111,6 +115,12 @@ bool ProfileSelection::SelectAudioQuality(int32_t row) {
     return true;
 }
 
+bool ProfileSelection::SelectPictureFit(int32_t fit) {
+    if (!IsPictureFit(fit)) return false;
+    PictureFit = fit;
+    return true;
+}
+
 int32_t ProfileSelection::ShownQualityLevel() const {
     return IsQualityLevel(Quality) ? Quality : QualityMedium;
 }
@@ -139,7 +149,7 @@ bool HasValidRows(const ProfileSelection& s) {
            IsUsableVideoQuality(s.VideoQuality) && InTable(ChannelTable, s.AudioChannels) &&
            InTable(SampleRateList, s.AudioFrequency) && InTable(AudioBitrateList, s.AudioQuality) &&
            InTable(PhoneModelTable, s.PhoneModel) &&
-           InTable(ManufacturerTable, s.PhoneManufacturer);
+           InTable(ManufacturerTable, s.PhoneManufacturer) && IsPictureFit(s.PictureFit);
 }
 
 std::vector<std::string_view> SettleRestoredSelection(ProfileSelection& s) {
@@ -167,6 +177,7 @@ std::vector<std::string_view> SettleRestoredSelection(ProfileSelection& s) {
     keepIf(InTable(SizeLimitTable, s.SizeLimit), s.SizeLimit, initial.SizeLimit, "SizeLimit");
     keepIf(InTable(SoundChoiceNames, s.EvenLoudness), s.EvenLoudness, initial.EvenLoudness,
            "EvenLoudness");
+    keepIf(IsPictureFit(s.PictureFit), s.PictureFit, initial.PictureFit, "PictureFit");
 
     CopyModelFlags(s);
     // Before the stored level is chosen the window shows Medium, so Medium

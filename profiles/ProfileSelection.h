@@ -25,6 +25,7 @@ struct ProfileSelection {
     int32_t AudioFlag = 1;          // copy of the model's AudioFlag
     int32_t SizeLimit = 0;          // row of SizeLimitTable; 0: no limit
     int32_t EvenLoudness = 0;       // row of SoundChoiceNames: 0 as recorded, 1 even loudness
+    int32_t PictureFit = 0;         // 0 Stretch, 1 Black bars, 2 Crop (PictureFitMode)
 
     bool operator==(const ProfileSelection&) const = default;
 
@@ -61,6 +62,9 @@ struct ProfileSelection {
     bool SelectSoundChoice(int32_t row);
     // The limit of the chosen SizeLimit row in bytes; 0 for none.
     int64_t SizeLimitBytes() const;
+    // fit 0 to 2 (Stretch, Black bars, Crop). No quality value changes, and
+    // no level changes it.
+    bool SelectPictureFit(int32_t fit);
 
     // The level the window shows as chosen: Quality when it is 0 to 4, and
     // Medium for any other stored number (which Quality keeps, so that it is

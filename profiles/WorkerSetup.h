@@ -1,4 +1,4 @@
-// The two setters through which a selection reaches a conversion worker. The
+// The setters through which a selection reaches a conversion worker. The
 // worker (TCompressThread) implements them; ConfigureWorker calls them.
 #pragma once
 
@@ -19,4 +19,6 @@ public:
     // computed per clip (0: no limit, the bitrates above hold); evenLoudness:
     // the sound brought to one loudness.
     virtual bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) = 0;
+    // fit 0 Stretch, 1 Black bars, 2 Crop; false for another number.
+    virtual bool SetPictureFit(int32_t fit) = 0;
 };

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <array>
+
 #include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
@@ -13,8 +15,16 @@
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
+namespace {
+
+// The picture fits, in the order of their stored numbers.
+const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
+                                              QStringLiteral("Black bars"), QStringLiteral("Crop")};
+
+}  // namespace
+
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 260), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 289), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -22,7 +32,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 192);
+    gbSettings->setGeometry(3, 3, 168, 221);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -45,23 +55,39 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     btnSelectAudioQuality = audio.Button;
     AudioQualityPopupActionBar = audio.Menu;
 
-    lbSizeLimit = MakeLabel(gbSettings, nullptr, QStringLiteral("Size limit:"), {9, 120});
+    lbPictureFit = MakeLabel(gbSettings, nullptr, QStringLiteral("Picture:"), {9, 120});
+    TPopupSelector fit = MakePopupSelector(gbSettings, this, QStringLiteral("PictureFit"),
+                                           QRect(81, 116, 64, 23), QRect(145, 116, 17, 23));
+    ebPictureFit = fit.Field;
+    btnSelectPictureFit = fit.Button;
+    PictureFitPopupActionBar = fit.Menu;
+    for (int fitNumber = 0; fitNumber < static_cast<int>(kPictureFitNames.size()); ++fitNumber) {
+        QAction* item = PictureFitPopupActionBar->addAction(kPictureFitNames[fitNumber]);
+        item->setData(fitNumber);
+        connect(item, &QAction::triggered, this, [this, fitNumber] {
+            if (mainForm_ && mainForm_->Selection().SelectPictureFit(fitNumber)) {
+                ShowPictureFit();
+            }
+        });
+    }
+
+    lbSizeLimit = MakeLabel(gbSettings, nullptr, QStringLiteral("Size limit:"), {9, 149});
     TPopupSelector sizeLimit = MakePopupSelector(gbSettings, this, QStringLiteral("SizeLimit"),
-                                                 QRect(81, 116, 64, 23), QRect(145, 116, 17, 23));
+                                                 QRect(81, 145, 64, 23), QRect(145, 145, 17, 23));
     ebSizeLimit = sizeLimit.Field;
     btnSelectSizeLimit = sizeLimit.Button;
     SizeLimitPopupActionBar = sizeLimit.Menu;
 
-    lbSound = MakeLabel(gbSettings, nullptr, QStringLiteral("Sound:"), {9, 149});
+    lbSound = MakeLabel(gbSettings, nullptr, QStringLiteral("Sound:"), {9, 178});
     TPopupSelector sound = MakePopupSelector(gbSettings, this, QStringLiteral("Sound"),
-                                             QRect(81, 145, 64, 23), QRect(145, 145, 17, 23));
+                                             QRect(81, 174, 64, 23), QRect(145, 174, 17, 23));
     ebSound = sound.Field;
     btnSelectSound = sound.Button;
     SoundPopupActionBar = sound.Menu;
 
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 201, 60, 23);
+    btnClose->setGeometry(111, 230, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -70,6 +96,8 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectVideoQualityClick);
     connect(btnSelectAudioQuality, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectAudioQualityClick);
+    connect(btnSelectPictureFit, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectPictureFitClick);
     connect(btnSelectSizeLimit, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectSizeLimitClick);
     connect(btnSelectSound, &QPushButton::clicked, this,
@@ -77,6 +105,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
     if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
+    ShowPictureFit();
     FormCreate();
     FitToFont();
 }
@@ -105,6 +134,16 @@ void TAdvancedSettingsForm::btnSelectSoundClick() {
     PopupButtonMenu(btnSelectSound);
 }
 
+void TAdvancedSettingsForm::btnSelectPictureFitClick() {
+    ::PopupButtonMenu(btnSelectPictureFit);
+}
+
+void TAdvancedSettingsForm::ShowPictureFit() {
+    const int fit = mainForm_ ? mainForm_->Selection().PictureFit : 0;
+    ShowSelectorText(ebPictureFit,
+                     kPictureFitNames[static_cast<size_t>(fit >= 0 && fit < 3 ? fit : 0)]);
+}
+
 void TAdvancedSettingsForm::FitToFont() {
     ensurePolished();
     constexpr int kLabelLeft = 9;
@@ -113,18 +152,21 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbSizeLimit, lbSound}) {
+    for (QLabel* label :
+         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebSizeLimit, ebSound}) {
+    for (QLineEdit* field :
+         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
-                        AudioQualityPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
+    for (QMenu* menu :
+         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar,
+          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -137,7 +179,8 @@ void TAdvancedSettingsForm::FitToFont() {
          {std::pair{ebFramerate, btnSelectFramerate},
           std::pair{ebVideoQuality, btnSelectVideoQuality},
           std::pair{ebAudioQuality, btnSelectAudioQuality},
-          std::pair{ebSizeLimit, btnSelectSizeLimit}, std::pair{ebSound, btnSelectSound}}) {
+          std::pair{ebPictureFit, btnSelectPictureFit}, std::pair{ebSizeLimit, btnSelectSizeLimit},
+          std::pair{ebSound, btnSelectSound}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

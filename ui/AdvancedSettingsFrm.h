@@ -1,7 +1,10 @@
 // The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
-// chosen by hand, the size limit and the sound's loudness. It only shows the values: they live in
-// the main window's selection, the main window writes them into the three fields and fills the
-// three menus, and every choice in a menu takes effect at once. "Close" (or the
+// chosen by hand, how the picture fits the phone's screen, the size limit
+// and the sound's loudness. It only shows the values: they live in the main
+// window's selection, the main window writes the quality values, the size
+// limit and the sound into their fields and fills their menus, and every
+// choice in a menu takes effect at once. The picture row is the dialog's own:
+// the fit is no quality value, and no level changes it. "Close" (or the
 // title bar's close box) only hides the dialog again.
 #pragma once
 
@@ -36,6 +39,9 @@ public:
     QLabel* lbAudioQuality = nullptr;
     QLineEdit* ebAudioQuality = nullptr;
     TPopupButton* btnSelectAudioQuality = nullptr;
+    QLabel* lbPictureFit = nullptr;
+    QLineEdit* ebPictureFit = nullptr;
+    TPopupButton* btnSelectPictureFit = nullptr;
     QLabel* lbSizeLimit = nullptr;
     QLineEdit* ebSizeLimit = nullptr;
     TPopupButton* btnSelectSizeLimit = nullptr;
@@ -47,6 +53,10 @@ public:
     QMenu* FrameratePopupActionBar = nullptr;
     QMenu* VideoQualityPopupActionBar = nullptr;
     QMenu* AudioQualityPopupActionBar = nullptr;
+    QMenu* PictureFitPopupActionBar = nullptr;
+
+    // Writes the selection's picture fit into its field.
+    void ShowPictureFit();
     QMenu* SizeLimitPopupActionBar = nullptr;
     QMenu* SoundPopupActionBar = nullptr;
 
@@ -54,6 +64,7 @@ private slots:
     void btnSelectFramerateClick();
     void btnSelectVideoQualityClick();
     void btnSelectAudioQualityClick();
+    void btnSelectPictureFitClick();
     void btnSelectSizeLimitClick();
     void btnSelectSoundClick();
     void btnCloseClick();

@@ -115,6 +115,7 @@ void LoadSettings(ProfileSelection& s, QString& outputFolder) {
                                 &s.AudioFrequency,    &s.AudioQuality, &s.AudioChannels};
     for (int i = 0; i < 9; ++i) ReadIntegerSetting(QString::fromLatin1(ValueNames[i]), *fields[i]);
     ReadStringSetting(QString::fromLatin1(ValueNames[9]), outputFolder);
+    ReadIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
     ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
     ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
 }
@@ -125,6 +126,7 @@ void SaveSettings(const ProfileSelection& s, const QString& outputFolder) {
                                s.AudioFrequency,    s.AudioQuality, s.AudioChannels};
     for (int i = 0; i < 9; ++i) WriteIntegerSetting(QString::fromLatin1(ValueNames[i]), fields[i]);
     WriteStringSetting(QString::fromLatin1(ValueNames[9]), outputFolder);
+    WriteIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
     WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
     WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
 }

@@ -33,12 +33,13 @@ void WriteStringSetting(const QString& path, const QString& text);
 bool ReadIntegerSetting(const QString& path, int32_t& value);
 bool ReadStringSetting(const QString& path, QString& text);
 
-// The ten stored values, in the order they are read and written.
-inline constexpr const char* ValueNames[10] = {
-    "PhoneManufacturer", "PhoneModel",     "Resolution",   "Quality",       "FrameRate",
-    "VideoQuality",      "AudioFrequency", "AudioQuality", "AudioChannels", "OutputFolder"};
+// The eleven stored values, in the order they are read and written.
+inline constexpr const char* ValueNames[11] = {"PhoneManufacturer", "PhoneModel",   "Resolution",
+                                               "Quality",           "FrameRate",    "VideoQuality",
+                                               "AudioFrequency",    "AudioQuality", "AudioChannels",
+                                               "OutputFolder",      "PictureFit"};
 
-// Values added later, read and written after the ten: the size limit's row
+// Values added later, read and written after the eleven: the size limit's row
 // and the sound choice (0 as recorded, 1 even loudness).
 inline constexpr const char* PhoneValueNames[2] = {"SizeLimit", "EvenLoudness"};
 
@@ -46,7 +47,7 @@ inline constexpr const char* PhoneValueNames[2] = {"SizeLimit", "EvenLoudness"};
 // value is stored; the others keep what they hold. Numbers are taken as they
 // are stored (the caller settles them). The first failure ends the load.
 void LoadSettings(ProfileSelection& selection, QString& outputFolder);
-// Stores the nine fields, the output folder, whatever its text, and the two
+// Stores the fields, the output folder, whatever its text, and the two
 // later values. The first failure ends the save.
 void SaveSettings(const ProfileSelection& selection, const QString& outputFolder);
 

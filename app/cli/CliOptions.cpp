@@ -150,6 +150,13 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("even-loudness"),
         QStringLiteral("Bring the sound to one loudness that carries on a phone's small "
                        "speaker (-16 LUFS)."));
+    const QCommandLineOption fit(
+        QStringLiteral("fit"),
+        QStringLiteral("How the picture fills the phone's screen: stretch (the whole picture, "
+                       "its proportions changed), bars (the whole picture with its proportions, "
+                       "black bars beside or above and below) or crop (the screen filled, the "
+                       "overflow cut off). Default: stretch."),
+        QStringLiteral("FIT"));
     const QCommandLineOption outputFolder(
         {QStringLiteral("o"), QStringLiteral("output-folder")},
         QStringLiteral("Folder for the .3gp files; a missing folder is created (one level). "
@@ -162,8 +169,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
     parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
-                       videoBitrate, audioBitrate, maxSize, start, end, evenLoudness, outputFolder,
-                       verbose, idle});
+                       videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
+                       outputFolder, verbose, idle});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -313,6 +320,17 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
             return result;
         }
         selection.SelectAudioQuality(*row);
+    }
+    if (parser.isSet(fit)) {
+        const QStringList fits{QStringLiteral("stretch"), QStringLiteral("bars"),
+                               QStringLiteral("crop")};
+        const QString value = parser.value(fit).trimmed().toLower();
+        if (!fits.contains(value)) {
+            result.Error = QStringLiteral("Unknown picture fit: %1 (stretch, bars or crop)")
+                               .arg(parser.value(fit));
+            return result;
+        }
+        selection.SelectPictureFit(static_cast<int32_t>(fits.indexOf(value)));
     }
     return result;
 }

@@ -60,6 +60,9 @@ TEST(Binding, InstalledLibrariesResolveEveryFunction) {
     EXPECT_NE(
         av::LoadedVersions(AV).find("libswresample " + std::to_string(LIBSWRESAMPLE_VERSION_MAJOR)),
         std::string::npos);
+    EXPECT_NE(
+        av::LoadedVersions(AV).find("libavfilter " + std::to_string(LIBAVFILTER_VERSION_MAJOR)),
+        std::string::npos);
     // A real call through a wrapper works.
     EXPECT_EQ(AV.av_rescale_q(90000, AVRational{1, 90000}, AVRational{1, 1000}), 1000);
 }
@@ -71,6 +74,7 @@ TEST(Binding, DefaultNamesFollowTheHeadersMajorVersions) {
     EXPECT_EQ(files.Avutil, "libavutil.so." + std::to_string(LIBAVUTIL_VERSION_MAJOR));
     EXPECT_EQ(files.Swscale, "libswscale.so." + std::to_string(LIBSWSCALE_VERSION_MAJOR));
     EXPECT_EQ(files.Swresample, "libswresample.so." + std::to_string(LIBSWRESAMPLE_VERSION_MAJOR));
+    EXPECT_EQ(files.Avfilter, "libavfilter.so." + std::to_string(LIBAVFILTER_VERSION_MAJOR));
 }
 
 TEST(Binding, MissingLibraryLeavesOnlyItsFunctionsUnresolved) {
@@ -81,8 +85,9 @@ TEST(Binding, MissingLibraryLeavesOnlyItsFunctionsUnresolved) {
     EXPECT_FALSE(binding.SwscaleLibrary.IsLoaded());
     for (const auto& [name, resolved] : WrappersOf(binding, binding.SwscaleLibrary))
         EXPECT_FALSE(resolved) << name;
-    for (const av::TLibrary* lib : {&binding.AvcodecLibrary, &binding.AvformatLibrary,
-                                    &binding.AvutilLibrary, &binding.SwresampleLibrary}) {
+    for (const av::TLibrary* lib :
+         {&binding.AvcodecLibrary, &binding.AvformatLibrary, &binding.AvutilLibrary,
+          &binding.SwresampleLibrary, &binding.AvfilterLibrary}) {
         EXPECT_TRUE(lib->IsLoaded()) << lib->FileName;
         for (const auto& [name, resolved] : WrappersOf(binding, *lib))
             EXPECT_TRUE(resolved) << name;
@@ -144,9 +149,9 @@ TEST(Binding, ReleasesLoadedLibrariesInReverseOrderAndOnlyThose) {
     fs::remove(log);
     ASSERT_EQ(setenv("KESTOVAR_FAKE_UNLOAD_LOG", log.c_str(), 1), 0);
 
-    const av::LibraryFiles files{FakeLibrary("kfakecodec"), FakeLibrary("kfakeformat"),
+    const av::LibraryFiles files{FakeLibrary("kfakecodec"),       FakeLibrary("kfakeformat"),
                                  "libkestovar-never-there.so.57", FakeLibrary("kfakescale"),
-                                 FakeLibrary("kfakeresample")};
+                                 FakeLibrary("kfakeresample"),    FakeLibrary("kfakefilter")};
     {
         const av::Binding binding(files);
         EXPECT_TRUE(IsStillLoaded(files.Avcodec));
@@ -156,9 +161,11 @@ TEST(Binding, ReleasesLoadedLibrariesInReverseOrderAndOnlyThose) {
 
     // Released after every wrapper, the newest first; nothing for the library
     // that never loaded.
-    EXPECT_EQ(ReadLines(log), (std::vector<std::string>{"kfakeresample", "kfakescale",
-                                                        "kfakeformat", "kfakecodec"}));
-    for (const std::string& file : {files.Avcodec, files.Avformat, files.Swscale, files.Swresample})
+    EXPECT_EQ(ReadLines(log),
+              (std::vector<std::string>{"kfakefilter", "kfakeresample", "kfakescale", "kfakeformat",
+                                        "kfakecodec"}));
+    for (const std::string& file :
+         {files.Avcodec, files.Avformat, files.Swscale, files.Swresample, files.Avfilter})
         EXPECT_FALSE(IsStillLoaded(file)) << file;
     fs::remove(log);
 }

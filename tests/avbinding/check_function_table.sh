@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$1"
 table="$root/avbinding/AvFunctionList.h"
-names=$(grep -oE 'X\((Avcodec|Avformat|Avutil|Swscale|Swresample), [a-z0-9_]+\)' "$table" |
+names=$(grep -oE 'X\((Avcodec|Avformat|Avutil|Swscale|Swresample|Avfilter), [a-z0-9_]+\)' "$table" |
         sed -E 's/.*, ([a-z0-9_]+)\)/\1/')
 [ -n "$names" ] || { echo "no functions found in $table"; exit 1; }
 unused=0

@@ -95,6 +95,9 @@ TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
     EXPECT_EQ(Cli({"--video-bitrate", "100", Source("one.mpg")}).ExitCode, 2);
     EXPECT_EQ(Cli({"--frame-rate", "30", Source("one.mpg")}).ExitCode, 2);
     EXPECT_EQ(Cli({"--no-such-option"}).ExitCode, 2);
+    const ProcessResult fit = Cli({"--fit", "zoom", "-o", Out.path(), Source("one.mpg")});
+    EXPECT_EQ(fit.ExitCode, 2);
+    EXPECT_TRUE(fit.Err.contains("zoom (stretch, bars or crop)")) << fit.Err.toStdString();
     EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files).isEmpty());
 
     const QString starred = Out.filePath("out*x");

@@ -61,6 +61,10 @@ TEST(CommandLine, ModelSizeAndQualityBecomeTheSelection) {
     EXPECT_EQ(Parse({"-q", "hight", "a.avi"}).Request.Selection.VideoQuality, 160);
     EXPECT_EQ(Parse({"--frame-rate", "29.97", "a.avi"}).Request.Selection.FrameRate, 3);
     EXPECT_EQ(Parse({"--video-bitrate", "384", "a.avi"}).Request.Selection.VideoQuality, 384);
+    EXPECT_EQ(Parse({"a.avi"}).Request.Selection.PictureFit, 0);
+    EXPECT_EQ(Parse({"--fit", "bars", "a.avi"}).Request.Selection.PictureFit, 1);
+    EXPECT_EQ(Parse({"--fit", "Crop", "-q", "best", "a.avi"}).Request.Selection.PictureFit, 2);
+    EXPECT_TRUE(Parse({"--help"}).Request.HelpText.contains("--fit <FIT>"));
 }
 
 TEST(CommandLine, RefusalsSayWhatIsAllowed) {

@@ -12,6 +12,7 @@ class RecordingWorker : public TWorkerSetup {
 public:
     bool acceptVideo = true;
     std::vector<std::string> calls;
+    int32_t fit = -1;
 
     bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
                             int32_t codecChoice) override {
@@ -29,6 +30,10 @@ public:
     bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override {
         calls.push_back("phone " + std::to_string(sizeLimitBytes) + " " +
                         std::to_string(evenLoudness));
+        return true;
+    }
+    bool SetPictureFit(int32_t pictureFit) override {
+        fit = pictureFit;
         return true;
     }
 };
@@ -106,4 +111,27 @@ TEST(ConfigureWorker, RefusesWhatCannotBeLookedUp) {
     worker.acceptVideo = false;
     EXPECT_FALSE(ConfigureWorker(s, worker));
     EXPECT_EQ(worker.calls.size(), 1u);
+}
+
+TEST(ConfigureWorker, PictureFitReachesTheWorkerWhateverTheLevel) {
+    ProfileSelection s;
+    SettleRestoredSelection(s);
+    EXPECT_TRUE(s.SelectPictureFit(2));
+    EXPECT_FALSE(s.SelectPictureFit(3));
+    s.ApplyQualityLevel(QualityBest);
+    s.ApplyQualityLevel(QualityCustom);
+    EXPECT_EQ(s.PictureFit, 2);
+    const ProfileSelection best = s;
+    s.SelectPictureFit(1);
+    s.PictureFit = best.PictureFit;
+    EXPECT_EQ(s, best);  // the fit is no quality value
+    RecordingWorker worker;
+    ASSERT_TRUE(ConfigureWorker(s, worker));
+    EXPECT_EQ(worker.fit, 2);
+
+    // A stored number outside 0 to 2 falls back to Stretch, and is named.
+    ProfileSelection restored;
+    restored.PictureFit = 3;
+    EXPECT_EQ(SettleRestoredSelection(restored), std::vector<std::string_view>{"PictureFit"});
+    EXPECT_EQ(restored.PictureFit, 0);
 }

@@ -1,16 +1,21 @@
 // The stored choices: defaults on a first run, what is read back, values of the
 // wrong type, and a store that refuses to be written. Every case works in a
 // settings folder of its own.
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "AdvancedSettingsFrm.h"
 #include "FindControl.h"
 #include "MainFrm.h"
+#include "PopupSelector.h"
 #include "SettingsStore.h"
 #include "ShellTestSupport.h"
 
@@ -160,6 +165,44 @@ private slots:
         QCOMPARE(inRange.Selection().EvenLoudness, 1);
     }
 
+    // The picture fit: shown in the Quality Settings dialog's "Picture:" row,
+    // chosen there, written back; a stored number outside 0 to 2 reads as
+    // Stretch. Choosing it changes no quality value.
+    void pictureFitRoundTripsThroughTheDialog() {
+        settings->WriteFile("PictureFit=2\nQuality=3\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().PictureFit, 2);
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Crop"));
+            QStringList items;
+            for (const QAction* item : dialog.PictureFitPopupActionBar->actions())
+                items << item->text();
+            QCOMPARE(items, QStringList({"Stretch", "Black bars", "Crop"}));
+            const ProfileSelection before = form.Selection();
+            dialog.PictureFitPopupActionBar->actions().at(1)->trigger();
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Black bars"));
+            QCOMPARE(form.Selection().PictureFit, 1);
+            ProfileSelection after = form.Selection();
+            after.PictureFit = before.PictureFit;
+            QVERIFY(after == before);
+            // The row sits inside the dialog, above "Close".
+            QVERIFY(dialog.btnSelectPictureFit->geometry().bottom() <
+                    dialog.btnClose->geometry().top());
+        }
+        QCOMPARE(StoredText("PictureFit"), QString("1"));
+        QCOMPARE(StoredText("Quality"), QString("3"));
+
+        settings->WriteFile("PictureFit=7\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().PictureFit, 0);
+            QCOMPARE(dialog.ebPictureFit->text(), QString("Stretch"));
+        }
+        QCOMPARE(StoredText("PictureFit"), QString("0"));
+    }
+
     void wrongTypeEndsTheConstruction_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("message");
@@ -171,6 +214,8 @@ private slots:
             << QByteArray("VideoQuality=1, 2\n") << "Invalid data type for 'VideoQuality'";
         QTest::newRow("number wider than 32 bits")
             << QByteArray("AudioQuality=5000000000\n") << "Failed to get data for 'AudioQuality'";
+        QTest::newRow("text for the picture fit")
+            << QByteArray("PictureFit=bars\n") << "Invalid data type for 'PictureFit'";
         QTest::newRow("bytes for the folder") << QByteArray("OutputFolder=@ByteArray(abc)\n")
                                               << "Invalid data type for 'OutputFolder'";
     }

@@ -1,0 +1,79 @@
+#include "Deinterlacer.h"
+
+#include <new>
+#include <string>
+
+#include "EngineError.h"
+
+namespace transcode {
+
+namespace {
+
+constexpr const char* kFilterError = "Cannot initialize the deinterlacer\n";
+
+bool FieldsInterlaced(AVFieldOrder order) {
+    return order == AV_FIELD_TT || order == AV_FIELD_BB || order == AV_FIELD_TB ||
+           order == AV_FIELD_BT;
+}
+
+AVFilterContext* NewFilter(AVFilterGraph& graph, const char* filter, const char* name,
+                           const std::string& arguments) {
+    AVFilterContext* context = nullptr;
+    const AVFilter* definition = AV.avfilter_get_by_name(filter);
+    if (!definition || AV.avfilter_graph_create_filter(
+                           &context, definition, name,
+                           arguments.empty() ? nullptr : arguments.c_str(), nullptr, &graph) < 0) {
+        throw EngineError(kFilterError);
+    }
+    return context;
+}
+
+}  // namespace
+
+bool Deinterlacer::IsInterlaced(const AVFrame& picture, const AVStream& stream) {
+    return picture.interlaced_frame || FieldsInterlaced(stream.codecpar->field_order);
+}
+
+void Deinterlacer::Start(const AVFrame& first, const AVStream& stream) {
+    Graph.reset(AV.avfilter_graph_alloc());
+    if (!Graph) throw std::bad_alloc();
+    // Sources whose stream says interlaced are deinterlaced whole; others only
+    // where a picture says so (progressive pictures pass unchanged).
+    const AVFieldOrder order = stream.codecpar->field_order;
+    const bool wholeStream = FieldsInterlaced(order);
+    const char* parity = "auto";
+    if (order == AV_FIELD_TT || order == AV_FIELD_TB) parity = "tff";
+    if (order == AV_FIELD_BB || order == AV_FIELD_BT) parity = "bff";
+    AVRational aspect = first.sample_aspect_ratio;
+    if (aspect.num <= 0 || aspect.den <= 0) aspect = AVRational{1, 1};
+    const std::string source =
+        "video_size=" + std::to_string(first.width) + "x" + std::to_string(first.height) +
+        ":pix_fmt=" + std::to_string(first.format) +
+        ":time_base=" + std::to_string(stream.time_base.num) + "/" +
+        std::to_string(stream.time_base.den) + ":pixel_aspect=" + std::to_string(aspect.num) + "/" +
+        std::to_string(aspect.den);
+    Source = NewFilter(*Graph, "buffer", "in", source);
+    AVFilterContext* yadif = NewFilter(*Graph, "yadif", "deinterlace",
+                                       std::string("mode=send_frame:parity=") + parity +
+                                           ":deint=" + (wholeStream ? "all" : "interlaced"));
+    Sink = NewFilter(*Graph, "buffersink", "out", {});
+    if (AV.avfilter_link(Source, 0, yadif, 0) < 0 || AV.avfilter_link(yadif, 0, Sink, 0) < 0 ||
+        AV.avfilter_graph_config(Graph.get(), nullptr) < 0) {
+        throw EngineError(kFilterError);
+    }
+}
+
+void Deinterlacer::Send(AVFrame* picture) {
+    // The filter keeps the time in pts; the decoder's best guess is the one
+    // the output follows.
+    if (picture) picture->pts = picture->best_effort_timestamp;
+    if (AV.av_buffersrc_add_frame_flags(Source, picture, 0) < 0) throw EngineError(kFilterError);
+}
+
+int Deinterlacer::Receive(AVFrame& picture) {
+    const int result = AV.av_buffersink_get_frame(Sink, &picture);
+    if (result == 0) picture.best_effort_timestamp = picture.pts;
+    return result;
+}
+
+}  // namespace transcode

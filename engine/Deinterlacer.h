@@ -1,0 +1,37 @@
+// FFmpeg's yadif deinterlacer between the video decoder and the scaler, for
+// interlaced sources only. It gives one picture per decoded picture (each
+// picture's own time), one picture behind the decoder: it looks at the next
+// picture to rebuild the missing lines. (bwdif, the newer one, leaves fine
+// moving detail that the idet filter still finds combed.)
+#pragma once
+
+#include <cstdint>
+
+#include "AvPtr.h"
+
+namespace transcode {
+
+class Deinterlacer {
+public:
+    // True when the picture (or the whole stream, by its field order) is
+    // interlaced.
+    static bool IsInterlaced(const AVFrame& picture, const AVStream& stream);
+
+    bool IsStarted() const { return Graph != nullptr; }
+    // Builds the filter for pictures like first, with timestamps in the
+    // stream's time base. Throws EngineError when it cannot be built.
+    void Start(const AVFrame& first, const AVStream& stream);
+    // Hands a decoded picture over (its buffers move into the filter); none
+    // tells the filter that the pictures ended.
+    void Send(AVFrame* picture);
+    // The next deinterlaced picture into picture: 0, AVERROR(EAGAIN) when
+    // the filter wants more, AVERROR_EOF after the last one.
+    int Receive(AVFrame& picture);
+
+private:
+    av::FilterGraphPtr Graph;
+    AVFilterContext* Source = nullptr;  // belong to the graph
+    AVFilterContext* Sink = nullptr;
+};
+
+}  // namespace transcode
