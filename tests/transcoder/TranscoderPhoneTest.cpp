@@ -115,3 +115,45 @@ TEST(ClipRange, MiddleOfThreeColoursOnlyWithSoundInStep) {
                   "The clip is shorter than the start time 00:00:50.0: it lasts 00:00:40.0\n"));
     EXPECT_TRUE(FilesIn(none).isEmpty());
 }
+
+namespace {
+
+// The integrated loudness and true peak ffmpeg's EBU R128 meter reads.
+std::pair<double, double> Loudness(const QString& path) {
+    const ProcessResult meter = Run(KESTOVAR_FFMPEG, {"-hide_banner", "-nostats", "-i", path, "-af",
+                                                      "ebur128=peak=true", "-f", "null", "-"});
+    const QString summary = meter.Err.mid(meter.Err.lastIndexOf("Summary:"));
+    const auto number = [&summary](const QString& label) {
+        const qsizetype at = summary.indexOf(label);
+        return summary.mid(at + label.size()).trimmed().section(' ', 0, 0).toDouble();
+    };
+    return {number("I:"), number("Peak:")};
+}
+
+}  // namespace
+
+TEST(EvenLoudness, QuietSpeechBandNoiseComesOutAtPhoneLoudness) {
+    // Stereo noise in the speech band at -35 LUFS.
+    const QString source = MakeClip(
+        "quiet20.avi",
+        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=15:duration=20", "-f", "lavfi", "-i",
+         "anoisesrc=color=pink:sample_rate=44100:seed=7:duration=20,highpass=f=300,"
+         "lowpass=f=3400,volume=-18.9dB,pan=stereo|c0=c0|c1=c0",
+         "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
+    const auto [sourceLoudness, sourcePeak] = Loudness(source);
+    ASSERT_NEAR(sourceLoudness, -35.0, 1.5);
+
+    const QString folder = NewFolder("loudness");
+    ConversionParameters p = Nokia6630();
+    EXPECT_EQ(Convert(source, folder + "/as-recorded.3gp", p), std::nullopt);
+    p.EvenLoudness = true;
+    EXPECT_EQ(Convert(source, folder + "/even.3gp", p), std::nullopt);
+
+    // As recorded: the downmix and the coder's loss only, as before.
+    EXPECT_LT(Loudness(folder + "/as-recorded.3gp").first, -36.0);
+    const auto [loudness, peak] = Loudness(folder + "/even.3gp");
+    EXPECT_NEAR(loudness, -16.0, 2.0);
+    EXPECT_LE(peak, -1.5);
+    // The sound keeps its length against the pictures.
+    EXPECT_NEAR(StreamEnd(folder + "/even.3gp", 1), StreamEnd(folder + "/even.3gp", 0), 0.1);
+}
