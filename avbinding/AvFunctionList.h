@@ -72,6 +72,7 @@ extern "C" {
     X(Avutil, avutil_version)                   \
     X(Avutil, av_version_info)                  \
     X(Avutil, av_log_set_level)                 \
+    X(Avutil, av_vlog)                          \
     X(Avutil, av_rescale_q)                     \
     X(Avutil, av_rescale_q_rnd)                 \
     X(Avutil, av_strdup)                        \

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cstdarg>
 #include <cstdio>
 #include <new>
 #include <system_error>
@@ -14,6 +15,15 @@
 namespace transcode {
 
 namespace {
+
+// A note through the media library's own log, not the terminal: the programs
+// keep that log quiet unless asked for it (the command line's --verbose).
+void LogWarning(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    AV.av_vlog(nullptr, AV_LOG_WARNING, format, arguments);
+    va_end(arguments);
+}
 
 // Creates a new empty file beside the output, named after it, with the
 // permissions any new file gets; its name in UTF-8, or empty when the folder
@@ -45,8 +55,7 @@ void OutputFile::Create(const std::string& outputPath) {
     int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
     if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
     if (!output) {
-        std::fputs("Could not deduce output format from file extension: using MPEG.\n", stdout);
-        std::fflush(stdout);
+        LogWarning("Could not deduce output format from file extension: using MPEG.\n");
         result = AV.avformat_alloc_output_context2(&output, nullptr, "mpeg", outputPath.c_str());
         if (result == AVERROR(ENOMEM)) throw EngineError("Memory error\n");
         if (!output) throw EngineError("Could not find suitable output format\n");

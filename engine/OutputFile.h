@@ -21,8 +21,9 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Makes the container for the path's extension (MPEG, with a note on
-    // stdout, when the extension names none) and the packet for writing.
+    // Makes the container for the path's extension (MPEG, with a warning in
+    // the media library's log, when the extension names none) and the packet
+    // for writing.
     void Create(const std::string& outputPath);
     bool NeedsGlobalHeader() const;
     // A new stream with the given id; the video stream is 0, the sound 1.

@@ -16,6 +16,8 @@ PACKAGES=(
     fonts-dejavu-core fonts-dejavu-extra
     xdg-utils
     time
+    dpkg-dev fakeroot file lintian desktop-file-utils appstream
+    clang-format man-db
 )
 
 missing=()

@@ -9,6 +9,7 @@
 
 #include "AppTitle.h"
 #include "ControlFactory.h"
+#include "KestovarVersion.h"
 #include "MakerInfo.h"
 
 namespace {
@@ -57,7 +58,9 @@ TAboutForm::TAboutForm(QWidget* owner) : TBaseSkinForm(owner, {296, 249}, FixedD
     gbGroupBox->setAlignment(Qt::AlignHCenter);
     gbGroupBox->setGeometry(9, 3, 273, 174);
 
-    lbTitle = new QLabel(tr("Kestovar 3GP Video Converter v 1.1"), gbGroupBox);
+    lbTitle =
+        new QLabel(tr("Kestovar 3GP Video Converter v %1").arg(QLatin1String(KestovarVersionShort)),
+                   gbGroupBox);
     lbTitle->setObjectName(QStringLiteral("lbTitle"));
     QFont titleFont = font();
     titleFont.setBold(true);

@@ -16,6 +16,9 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
         ShowErrorDisplay(QString::fromStdString(av::ProblemsMessage(bindingProblems)));
         return 1;
     }
+    // The media libraries' own log stays quiet, as in the command-line program
+    // without --verbose: the window reports problems in its own messages.
+    AV.av_log_set_level(AV_LOG_QUIET);
 
     // The application object owns both windows; they are destroyed newest
     // first when this scope ends, after the message loop.

@@ -20,6 +20,7 @@
 #include "ConsoleHost.h"
 #include "Dynamicavimport.h"
 #include "InterruptWatcher.h"
+#include "KestovarVersion.h"
 #include "ModelListing.h"
 #include "OutputFolder.h"
 #include "StartupCheck.h"
@@ -122,7 +123,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KESTOVAR_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(KestovarVersion));
 
     CliParseResult parsed = ParseCommandLine(QCoreApplication::arguments());
     if (!parsed.Error.isEmpty()) {
