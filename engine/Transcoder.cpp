@@ -105,8 +105,8 @@ private:
 std::string TimeText(double seconds) {
     const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
     char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000,
-                  tenths / 600 % 60, tenths / 10 % 60, tenths % 10);
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60,
+                  tenths / 10 % 60, tenths % 10);
     return text;
 }
 
