@@ -33,6 +33,7 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         // the worker then measures the file itself.
         if (input->duration > 0) {
             item->SourceDuration = std::chrono::seconds(input->duration / AV_TIME_BASE);
+            item->LengthSeconds = static_cast<double>(input->duration) / AV_TIME_BASE;
         }
         for (unsigned i = 0; i < input->nb_streams; ++i) {
             const AVStream* stream = input->streams[i];

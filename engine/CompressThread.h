@@ -47,6 +47,7 @@ public:
     bool SetPictureFit(int32_t fit) override;
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
+    bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
 
     const ConversionParameters& Parameters() const { return Parameters_; }
 
@@ -87,6 +88,7 @@ private:
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
     void TemporaryFileChanged(const std::string& path) override;
+    void FileRestarted() override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();

@@ -4,6 +4,7 @@
 // per second than the output thus drops pictures, one with fewer repeats them.
 // Sound goes through the audio path as its packets come up.
 #include <algorithm>
+#include <cmath>
 
 #include "AudioPath.h"
 #include "EngineError.h"
@@ -14,12 +15,13 @@
 
 void TTranscoder::RunLoop() {
     TranscodeState& s = *State;
-    const AVRational sampleBase{1, Parameters.SampleRate};
-    // The sound's length that covers the duration, for a source without pictures.
+    const AVRational sampleBase{1, Current.SampleRate};
+    // The sound's length that covers the part, for a source without pictures.
     const int64_t sampleLimit =
-        Duration >= 0 ? AV.av_rescale_q_rnd(s.Input->duration, AVRational{1, AV_TIME_BASE},
-                                            sampleBase, AV_ROUND_UP)
-                      : std::numeric_limits<int64_t>::max();
+        PartLength > 0
+            ? AV.av_rescale_q_rnd(static_cast<int64_t>(std::llround(PartLength * AV_TIME_BASE)),
+                                  AVRational{1, AV_TIME_BASE}, sampleBase, AV_ROUND_UP)
+            : std::numeric_limits<int64_t>::max();
     while (true) {
         // The pass check: end of input, frame limit, duration reached, stop.
         if (Video ? s.VideoDrained : s.InputEnded) break;
@@ -106,7 +108,7 @@ bool TTranscoder::ReceivePicture() {
 void TTranscoder::FinishStreams() {
     TranscodeState& s = *State;
     if (Video && Audio) {
-        const AVRational sampleBase{1, Parameters.SampleRate};
+        const AVRational sampleBase{1, Current.SampleRate};
         const AVRational slot = Video->SlotBase();
         s.VideoFinished = true;
         // Sound that the source interleaves behind the last picture. No source
@@ -140,18 +142,19 @@ void TTranscoder::FinishStreams() {
     }
 }
 
-// The file's percentage: output time against the source's length, or, when the
-// length is unknown, the bytes read against the file's size. The output time
-// counts from the start of the source's pictures, and the library gives the
-// length without that start, so the two compare directly.
+// The file's percentage: output time against the length converted (the
+// source's, or the part of it the range leaves), or, when the length is
+// unknown, the bytes read against the file's size. The output time counts
+// from the start of the source's pictures (or the range's start), and the
+// library gives the length without that start, so the two compare directly.
 void TTranscoder::ReportProgress() {
     TranscodeState& s = *State;
     int64_t percent = 0;
-    if (Duration > 0) {
+    if (PartLength > 0) {
         const double position =
             Video ? static_cast<double>(Video->FramesDone()) * av_q2d(Video->SlotBase())
-                  : static_cast<double>(Audio->Queued()) / Parameters.SampleRate;
-        percent = static_cast<int64_t>(position * 100.0 / Duration);
+                  : static_cast<double>(Audio->Queued()) / Current.SampleRate;
+        percent = static_cast<int64_t>(position * 100.0 / PartLength);
     } else if (AVIOContext* pb = s.Input->pb) {
         // The packets converted so far say how far into the file they came
         // from; the reading position runs ahead of them by what the demuxer
