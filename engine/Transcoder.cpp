@@ -98,7 +98,7 @@ std::string TimeText(double seconds) {
 [[noreturn]] void StartPastEnd(double start, double length) {
     std::string message = "The clip is shorter than the start time " + TimeText(start);
     if (length > 0) message += ": it lasts " + TimeText(length);
-    throw EngineError(message + "\n");
+    throw SourceError(message + "\n", 0, "The start time lies past the clip's end");
 }
 
 }  // namespace
@@ -148,9 +148,13 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
                 }
                 DiscardDestination();
                 const double length = PartLength > 0 ? PartLength : 0;
-                throw EngineError(DoesNotFitMessage(
-                    limit, static_cast<int64_t>(length * static_cast<double>(limit) /
-                                                static_cast<double>(size))));
+                throw Completed(
+                    SourceError(DoesNotFitMessage(limit, static_cast<int64_t>(
+                                                             length * static_cast<double>(limit) /
+                                                             static_cast<double>(size))) +
+                                    "\n",
+                                0, "Even at the lowest bitrate the file comes out larger"),
+                    sourcePathUtf8, outputPathUtf8);
             }
             // The next pass: the pictures' share scaled to what the rest leaves.
             const double others = static_cast<double>(size - videoBytes);
@@ -221,7 +225,8 @@ void TTranscoder::PlanForLimit() {
     const SizePlan plan = PlanForSize(Parameters.SizeLimitBytes, part, frameRate,
                                       s.InputVideo != nullptr, s.InputAudio != nullptr);
     if (!plan.Fits)
-        throw EngineError(DoesNotFitMessage(Parameters.SizeLimitBytes, plan.FittingSeconds));
+        throw SourceError(DoesNotFitMessage(Parameters.SizeLimitBytes, plan.FittingSeconds) + "\n",
+                          0, "Even the lowest bitrates need more room for the clip's length");
     if (plan.VideoBitRate > 0) {
         Current.VideoBitRate = static_cast<int32_t>(plan.VideoBitRate * kAimedShare);
     }

@@ -48,7 +48,10 @@ TEST(SizeLimit, FillsTheMmsLimitOrFailsWithTheLengthThatFits) {
                   "anullsrc=r=8000:cl=mono", "-t", "600", "-c:v", "mpeg4", "-c:a", "pcm_s16le"});
     const QString empty = NewFolder("does-not-fit");
     EXPECT_EQ(Convert(tenMinutes, empty + "/long600.3gp", p),
-              std::optional<std::string>("The clip does not fit in 300 KB: at most 00:00:59"));
+              std::optional<std::string>(
+                  "The clip does not fit in 300 KB: at most 00:00:59\n"
+                  "Even the lowest bitrates need more room for the clip's length: " +
+                  tenMinutes.toStdString() + "\n"));
     EXPECT_TRUE(FilesIn(empty).isEmpty());
 }
 
@@ -112,7 +115,9 @@ TEST(ClipRange, MiddleOfThreeColoursOnlyWithSoundInStep) {
     const QString none = NewFolder("range-past-end");
     EXPECT_EQ(Convert(source, none + "/colours40.3gp", p, nullptr, ClipRange{50, 0}),
               std::optional<std::string>(
-                  "The clip is shorter than the start time 00:00:50.0: it lasts 00:00:40.0\n"));
+                  "The clip is shorter than the start time 00:00:50.0: it lasts 00:00:40.0\n"
+                  "The start time lies past the clip's end: " +
+                  source.toStdString() + "\n"));
     EXPECT_TRUE(FilesIn(none).isEmpty());
 }
 
