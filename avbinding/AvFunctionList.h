@@ -48,12 +48,14 @@ extern "C" {
     X(Avcodec, av_packet_free)                  \
     X(Avcodec, av_packet_unref)                 \
     X(Avcodec, av_packet_rescale_ts)            \
+    X(Avcodec, av_packet_get_side_data)         \
     /* libavformat */                           \
     X(Avformat, avformat_version)               \
     X(Avformat, avformat_open_input)            \
     X(Avformat, avformat_find_stream_info)      \
     X(Avformat, avformat_close_input)           \
     X(Avformat, av_read_frame)                  \
+    X(Avformat, avformat_seek_file)             \
     X(Avformat, av_stream_get_side_data)        \
     X(Avformat, avformat_alloc_output_context2) \
     X(Avformat, avformat_free_context)          \

@@ -94,6 +94,9 @@ void AudioPath::StartAudioEncoder() {
     if (!AudioFifo || AV.av_frame_get_buffer(AudioFrame.get(), 0) < 0) {
         throw std::bad_alloc();
     }
+    if (Parameters.EvenLoudness) {
+        Loudness = std::make_unique<LoudnessFilter>(c.sample_rate, c.ch_layout.nb_channels);
+    }
 }
 
 AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
@@ -198,12 +201,36 @@ void AudioPath::QueueSamples(const uint8_t* samples, int64_t count) {
         count -= skipped;
     }
     if (count <= 0) return;
+    SamplesQueued += count;
+    if (Loudness && !LoudnessFinished) {
+        Loudness->Push(samples, count, [this](const uint8_t* out, int64_t n) { FillFifo(out, n); });
+    } else {
+        FillFifo(samples, count);
+    }
+}
+
+void AudioPath::FillFifo(const uint8_t* samples, int64_t count) {
+    count = std::min(count, FifoLimit - SamplesToFifo);
+    if (count <= 0) return;
     void* planes[1] = {const_cast<uint8_t*>(samples)};
     if (AV.av_audio_fifo_write(AudioFifo.get(), planes, static_cast<int>(count)) < count) {
         throw std::bad_alloc();
     }
-    SamplesQueued += count;
+    SamplesToFifo += count;
     while (AV.av_audio_fifo_size(AudioFifo.get()) >= AudioFrameSamples) EncodeAudioFrame();
+}
+
+void AudioPath::FinishLoudness(int64_t total) {
+    if (!Loudness || LoudnessFinished) return;
+    LoudnessFinished = true;
+    FifoLimit = total;
+    Loudness->Finish([this](const uint8_t* out, int64_t n) { FillFifo(out, n); });
+    FifoLimit = std::numeric_limits<int64_t>::max();
+    if (SamplesToFifo < total) {
+        const std::vector<uint8_t> silence(
+            static_cast<std::size_t>(total - SamplesToFifo) * BytesPerSample, 0);
+        FillFifo(silence.data(), total - SamplesToFifo);
+    }
 }
 
 void AudioPath::QueueSilence(int64_t count) {
@@ -220,6 +247,13 @@ void AudioPath::QueueSilence(int64_t count) {
 // Takes back up to count samples from the end of the queue; what was already
 // encoded stays.
 void AudioPath::DropQueuedSamples(int64_t count) {
+    if (Loudness && !LoudnessFinished) {
+        // The filter still holds the end of the queue: it ends short of it.
+        count = std::min(count, SamplesQueued);
+        FinishLoudness(SamplesQueued - count);
+        SamplesQueued -= count;
+        return;
+    }
     AVAudioFifo* fifo = AudioFifo.get();
     const int64_t queued = AV.av_audio_fifo_size(fifo);
     int64_t keep = queued - std::min(count, queued);
@@ -260,6 +294,7 @@ void AudioPath::EncodeAudioFrame() {
 // The last sound: a part frame is completed with silence, then the encoder
 // gives up what it holds.
 void AudioPath::FlushAudio() {
+    FinishLoudness(SamplesQueued);
     const int remainder = AV.av_audio_fifo_size(AudioFifo.get());
     if (remainder > 0) QueueSilence(AudioFrameSamples - remainder);
     AV.avcodec_send_frame(AudioEncoder.get(), nullptr);

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <memory>
 
 #include "AvPtr.h"
 #include "ConversionParameters.h"
+#include "LoudnessFilter.h"
 
 namespace transcode {
 
@@ -49,6 +52,11 @@ public:
 private:
     void QueueAudio(const AVFrame& decoded);
     void QueueSamples(const uint8_t* samples, int64_t count);
+    // Into the FIFO, up to FifoLimit samples in all, encoding whole frames.
+    void FillFifo(const uint8_t* samples, int64_t count);
+    // Ends the loudness filter with exactly total samples having reached the
+    // FIFO (cut or completed with silence).
+    void FinishLoudness(int64_t total);
     void EncodeAudioFrame();
 
     const ConversionParameters& Parameters;
@@ -78,6 +86,12 @@ private:
     int64_t AudioSkip = 0;          // output samples still to drop (sound before the video)
     int64_t SamplesQueued = 0;      // output samples queued so far, silence included
     int64_t SamplesEncoded = 0;     // output samples passed to the encoder
+    // Even loudness: the queued sound passes the filter before the FIFO,
+    // which then lags the queue by the filter's look-ahead.
+    std::unique_ptr<LoudnessFilter> Loudness;
+    bool LoudnessFinished = false;
+    int64_t SamplesToFifo = 0;
+    int64_t FifoLimit = std::numeric_limits<int64_t>::max();
 };
 
 }  // namespace transcode

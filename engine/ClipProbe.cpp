@@ -38,6 +38,7 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         const bool measure = TimestampJumps(*input).Possible();
         if (duration > 0 && !measure) {
             item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
+            item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;
         }
         for (unsigned i = 0; i < input->nb_streams; ++i) {
             const AVStream* stream = input->streams[i];
@@ -50,7 +51,10 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         }
         if (measure) {
             duration = MeasureContentDuration(*input);
-            if (duration > 0) item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
+            if (duration > 0) {
+                item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
+                item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;
+            }
         }
     }
     if (input->pb != nullptr) {

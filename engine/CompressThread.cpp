@@ -70,6 +70,13 @@ bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate
     return true;
 }
 
+bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) {
+    if (sizeLimitBytes < 0) return false;
+    Parameters_.SizeLimitBytes = sizeLimitBytes;
+    Parameters_.EvenLoudness = evenLoudness;
+    return true;
+}
+
 bool TCompressThread::SetPictureFit(int32_t fit) {
     if (fit < 0 || fit > 2) return false;
     Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
@@ -132,7 +139,9 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
     ShowProgress();
     try {
         TTranscoder transcoder(Parameters_, *this);
-        transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath));
+        const SourceClipItem& clip = *Clips[index];
+        transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
+                               ClipRange{clip.TrimStart, clip.TrimEnd});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -155,6 +164,13 @@ void TCompressThread::ComputeTotalProgress(std::size_t index) {
 void TCompressThread::FilePercent(int32_t percent) {
     if (percent <= CurrentPercent) return;
     CurrentPercent = percent;
+    ComputeTotalProgress(CurrentIndex);
+    ShowProgress();
+    ShowStatus();
+}
+
+void TCompressThread::FileRestarted() {
+    CurrentPercent = 0;
     ComputeTotalProgress(CurrentIndex);
     ShowProgress();
     ShowStatus();

@@ -48,6 +48,7 @@ public:
     bool SetPictureFit(int32_t fit) override;
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
+    bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
 
     const ConversionParameters& Parameters() const { return Parameters_; }
 
@@ -89,6 +90,7 @@ private:
     bool IsStopRequested() const override;
     void DamagePassedOver(double secondsIntoClip) override;
     void TemporaryFileChanged(const std::string& path) override;
+    void FileRestarted() override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();

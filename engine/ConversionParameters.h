@@ -29,5 +29,10 @@ struct ConversionParameters {
     int32_t SampleRate = 8000;                // Hz
     int32_t Channels = 1;
     int32_t AudioCodecId = AV_CODEC_ID_AMR_NB;
+    // Every output at most this many bytes, its bitrates computed from the
+    // clip's length; 0: no limit, the bitrates above are used.
+    int64_t SizeLimitBytes = 0;
+    // The sound brought to one loudness fit for a phone's small speaker.
+    bool EvenLoudness = false;
     PictureFitMode PictureFit = PictureFitMode::Stretch;
 };

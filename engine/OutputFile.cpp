@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <new>
+#include <system_error>
+#include <utility>
 
 #include "EngineError.h"
 #include "H263Level.h"
@@ -91,6 +93,19 @@ void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const c
         if (packet->duration <= 0 && encoder.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
         AV.av_packet_rescale_ts(packet, encoder.time_base, stream.time_base);
         packet->stream_index = stream.index;
+        if (stream.index >= 0 && stream.index < 2) {
+            Bytes[stream.index] += packet->size;
+            // The encoder's quality of the picture: its quantiser in lambda units.
+            size_t statsSize = 0;
+            const uint8_t* stats =
+                AV.av_packet_get_side_data(packet, AV_PKT_DATA_QUALITY_STATS, &statsSize);
+            if (stats && statsSize >= 4) {
+                const uint32_t lambda = stats[0] | (stats[1] << 8) | (stats[2] << 16) |
+                                        (static_cast<uint32_t>(stats[3]) << 24);
+                QuantiserSum[stream.index] += static_cast<double>(lambda) / FF_QP2LAMBDA;
+                ++QuantiserCount[stream.index];
+            }
+        }
         if (const int code = AV.av_interleaved_write_frame(Context.get(), packet); code < 0) {
             throw DestinationError(writeError, code);
         }
@@ -98,6 +113,11 @@ void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const c
 }
 
 void OutputFile::Close() {
+    Finish();
+    Commit();
+}
+
+int64_t OutputFile::Finish() {
     if (const int code = AV.av_write_trailer(Context.get()); code < 0) {
         throw DestinationError("Could not finish destination file\n", code);
     }
@@ -106,11 +126,32 @@ void OutputFile::Close() {
             throw DestinationError("Could not finish destination file\n", code);
         }
     }
+    if (!Temporary) return -1;
+    const std::filesystem::path path(Temporary->Path());
+    if (H263Level > 0) WriteH263Level(path, H263Level);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<int64_t>(size);
+}
+
+void OutputFile::Commit() {
     if (Temporary) {
-        if (H263Level > 0) WriteH263Level(std::filesystem::path(Temporary->Path()), H263Level);
         Temporary->Commit();
         Temporary.reset();
     }
+}
+
+std::unique_ptr<TemporaryOutputFile> OutputFile::TakeTemporary() {
+    return std::move(Temporary);
+}
+
+int64_t OutputFile::StreamBytes(int index) const {
+    return index >= 0 && index < 2 ? Bytes[index] : 0;
+}
+
+double OutputFile::AverageQuantiser(int index) const {
+    if (index < 0 || index >= 2 || QuantiserCount[index] == 0) return 0;
+    return QuantiserSum[index] / static_cast<double>(QuantiserCount[index]);
 }
 
 void OutputFile::Discard() noexcept {

@@ -41,6 +41,19 @@ public:
     // Writes the trailer, closes the file, puts the declared H.263 level into
     // it and gives it its final name.
     void Close();
+    // The two halves of Close: the file finished and closed, with its size in
+    // bytes (-1 when unknown); then the final name.
+    int64_t Finish();
+    void Commit();
+    // Hands the finished temporary file over to the caller, who then commits
+    // it or lets it be removed; none when there is none.
+    std::unique_ptr<TemporaryOutputFile> TakeTemporary();
+
+    // The bytes of the coded packets written into the stream of that index.
+    int64_t StreamBytes(int index) const;
+    // The average quantiser of the coded pictures of the stream, as the
+    // encoder reports it (1 finest to 31 coarsest); 0 when none reported.
+    double AverageQuantiser(int index) const;
     // Closes the file and removes the temporary one. Never throws.
     void Discard() noexcept;
     // Closes the file, removes a temporary file still there and frees the
@@ -52,6 +65,11 @@ private:
     av::PacketPtr Packet;
     std::unique_ptr<TemporaryOutputFile> Temporary;
     int32_t H263Level = 0;
+    // Per stream index (two streams at most): coded bytes, and the sum and
+    // count of the quantisers the video encoder reported.
+    int64_t Bytes[2] = {0, 0};
+    double QuantiserSum[2] = {0, 0};
+    int64_t QuantiserCount[2] = {0, 0};
 };
 
 }  // namespace transcode

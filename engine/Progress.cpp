@@ -5,11 +5,12 @@ int32_t ComputeTotalPercent(const ClipList& clips, std::size_t index, int32_t cu
     int64_t done = 0;
     int64_t total = 0;
     for (std::size_t i = 0; i < clips.size(); ++i) {
-        const int64_t seconds = clips[i]->SourceDuration.count();
+        const int64_t seconds = clips[i]->ConvertedDuration().count();
         if (i < index) done += seconds;
         total += seconds;
     }
-    if (index < clips.size()) done += clips[index]->SourceDuration.count() * currentPercent / 100;
+    if (index < clips.size())
+        done += clips[index]->ConvertedDuration().count() * currentPercent / 100;
     if (total <= 0) {
         return static_cast<int32_t>((static_cast<int64_t>(index) * 100 + currentPercent) /
                                     static_cast<int64_t>(clips.size()));

@@ -9,14 +9,27 @@
 #include <vector>
 
 struct SourceClipItem {
-    QString SourcePath;   // full path as chosen
-    QString DisplayName;  // the file name: the text after the last path separator
-    int32_t SourceWidth = 0;   // first video stream; 0 when unknown or none
+    QString SourcePath;       // full path as chosen
+    QString DisplayName;      // the file name: the text after the last path separator
+    int32_t SourceWidth = 0;  // first video stream; 0 when unknown or none
     int32_t SourceHeight = 0;
-    double SizeMb = 0;    // file size in units of 2^20 bytes
+    double SizeMb = 0;  // file size in units of 2^20 bytes
     // Whole seconds, as the clip list shows it; the total progress of a run is
     // weighted by it. The worker measures each file's exact length itself.
     std::chrono::seconds SourceDuration{0};
+    // The exact length in seconds, for the trim times; 0 when unknown.
+    double LengthSeconds = 0;
+    // The part to convert, in seconds from the clip's start. TrimEnd 0 (or
+    // less) converts to the clip's end. The clip list is never stored, and
+    // neither are these.
+    double TrimStart = 0;
+    double TrimEnd = 0;
+
+    bool IsTrimmed() const { return TrimStart > 0 || TrimEnd > 0; }
+    // The whole seconds that will be converted: the length less what the
+    // trim times leave out. With an unknown length and no end, 0 like the
+    // length itself.
+    std::chrono::seconds ConvertedDuration() const;
 };
 
 using ClipList = std::vector<std::unique_ptr<SourceClipItem>>;

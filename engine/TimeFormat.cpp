@@ -1,7 +1,9 @@
 #include "TimeFormat.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
+#include <cmath>
 
 namespace {
 
@@ -50,4 +52,34 @@ QString FormatTimeOfDay(int64_t seconds) {
     }
     const QTime time(static_cast<int>(hours), minutes, secs);
     return QLocale::system().toString(time, LongTimeFormatWithoutZone());
+}
+
+QString FormatClipTime(double seconds) {
+    const auto tenths = static_cast<int64_t>(std::llround(std::max(seconds, 0.0) * 10));
+    const int64_t whole = tenths / 10;
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(whole / 3600, 2, 10, QLatin1Char('0'))
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths % 10);
+}
+
+std::optional<double> ParseClipTime(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(?:(?:(\\d+):)?(\\d+):)?(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    const bool hasHours = match.hasCaptured(1);
+    const bool hasMinutes = match.hasCaptured(2);
+    const double seconds = match.captured(3).toDouble();
+    double total = seconds;
+    if (hasMinutes) {
+        const double minutes = match.captured(2).toDouble();
+        if (seconds >= 60) return std::nullopt;
+        if (hasHours && minutes >= 60) return std::nullopt;
+        total += minutes * 60;
+    }
+    if (hasHours) total += match.captured(1).toDouble() * 3600;
+    if (!std::isfinite(total)) return std::nullopt;
+    return total;
 }

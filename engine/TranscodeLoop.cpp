@@ -4,6 +4,7 @@
 // per second than the output thus drops pictures, one with fewer repeats them.
 // Sound goes through the audio path as its packets come up.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -37,17 +38,18 @@ EngineError DecodingFailure(bool video, int64_t from) {
 
 void TTranscoder::RunLoop() {
     TranscodeState& s = *State;
-    const AVRational sampleBase{1, Parameters.SampleRate};
-    // The sound's length that covers the duration, for a source without pictures.
+    const AVRational sampleBase{1, Current.SampleRate};
+    // The sound's length that covers the part, for a source without pictures.
     const int64_t sampleLimit =
-        Duration >= 0 ? AV.av_rescale_q_rnd(s.Input->duration, AVRational{1, AV_TIME_BASE},
-                                            sampleBase, AV_ROUND_UP)
-                      : std::numeric_limits<int64_t>::max();
+        PartLength > 0
+            ? AV.av_rescale_q_rnd(static_cast<int64_t>(std::llround(PartLength * AV_TIME_BASE)),
+                                  AVRational{1, AV_TIME_BASE}, sampleBase, AV_ROUND_UP)
+            : std::numeric_limits<int64_t>::max();
     while (true) {
         // The pass check: end of input, frame limit, duration reached, stop.
         if (Video ? s.VideoDrained : s.InputEnded) break;
         if (Video && Video->FrameLimitReached()) break;
-        if (!Video && Duration >= 0 && Audio->Queued() >= sampleLimit) break;
+        if (!Video && PartLength > 0 && Audio->Queued() >= sampleLimit) break;
         if (StopSeen()) break;
 
         if (Video) {
@@ -96,9 +98,10 @@ bool TTranscoder::ReadPacket() {
         if (video || audio) {
             const AVStream& stream = *s.Input->streams[index];
             s.Jumps->Follow(*packet, stream);
-            if (s.Jumps->Followed() && Duration >= 0) {
+            if (s.Jumps->Followed() && Duration >= 0 && Range.End <= 0) {
                 // The container's duration measured across the jump: no limit.
                 Duration = -1;
+                PartLength = -1;
                 if (Video) Video->LimitFrames(std::numeric_limits<int64_t>::max());
             }
             s.PacketsSeen = true;
@@ -176,7 +179,7 @@ void TTranscoder::FinishStreams() {
     TranscodeState& s = *State;
     CheckSomethingDecoded();
     if (Video && Audio) {
-        const AVRational sampleBase{1, Parameters.SampleRate};
+        const AVRational sampleBase{1, Current.SampleRate};
         const AVRational slot = Video->SlotBase();
         s.VideoFinished = true;
         // Sound that the source interleaves behind the last picture. No source
@@ -216,23 +219,24 @@ void TTranscoder::FinishStreams() {
     }
 }
 
-// The file's percentage: output time against the source's length, or, when the
-// length is unknown, the bytes read against the file's size. The output time
-// counts from the start of the source's pictures, and the library gives the
-// length without that start, so the two compare directly.
+// The file's percentage: output time against the length converted (the
+// source's, or the part of it the range leaves), or, when the length is
+// unknown, the bytes read against the file's size. The output time counts
+// from the start of the source's pictures (or the range's start), and the
+// library gives the length without that start, so the two compare directly.
 void TTranscoder::ReportProgress() {
     TranscodeState& s = *State;
     int64_t percent = 0;
-    if (Duration > 0) {
+    if (PartLength > 0) {
         // The further of the two streams: sound read behind the last picture
         // moves the progress as well.
         double position = 0;
         if (Video) position = static_cast<double>(Video->FramesDone()) * av_q2d(Video->SlotBase());
         if (Audio) {
             position =
-                std::max(position, static_cast<double>(Audio->Queued()) / Parameters.SampleRate);
+                std::max(position, static_cast<double>(Audio->Queued()) / Current.SampleRate);
         }
-        percent = static_cast<int64_t>(position * 100.0 / Duration);
+        percent = static_cast<int64_t>(position * 100.0 / PartLength);
     } else if (AVIOContext* pb = s.Input->pb) {
         // The packets converted so far say how far into the file they came
         // from; the reading position runs ahead of them by what the demuxer

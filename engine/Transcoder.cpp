@@ -2,7 +2,11 @@
 // path and output file.
 #include "Transcoder.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <system_error>
 
@@ -10,6 +14,7 @@
 #include "EngineError.h"
 #include "LocalMedia.h"
 #include "OutputFile.h"
+#include "SizeLimit.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
 
@@ -69,22 +74,127 @@ void TTranscoder::ReleaseState() noexcept {
     State.reset();
 }
 
-void TTranscoder::ConvertFile(const std::string& sourcePathUtf8,
-                              const std::string& outputPathUtf8) {
+namespace {
+
+// Passes at most per file: the first, and corrections up or down.
+constexpr int kMaxPasses = 4;
+// A result may fall this far below the limit before it is encoded again.
+constexpr double kLowestShare = 0.85;
+// Where a corrected pass aims: a little below the limit, since the rate
+// control lands within a few percent of its bitrate.
+constexpr double kAimedShare = 0.95;
+// The encoders' finest quantiser (qmin); at it the pictures take no more bits.
+constexpr double kFinestQuantiser = 2.5;
+
+// "00:01:05.5", as the trim times are shown.
+std::string TimeText(double seconds) {
+    const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
+    char text[40];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60,
+                  tenths / 10 % 60, tenths % 10);
+    return text;
+}
+
+[[noreturn]] void StartPastEnd(double start, double length) {
+    std::string message = "The clip is shorter than the start time " + TimeText(start);
+    if (length > 0) message += ": it lasts " + TimeText(length);
+    throw SourceError(message + "\n", 0, "The start time lies past the clip's end");
+}
+
+}  // namespace
+
+void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8,
+                              const ClipRange& range) {
+    Range = range;
+    Current = Parameters;
+    Planned = false;
+    const int64_t limit = Parameters.SizeLimitBytes;
+    // A result within the limit, but far below it; removed unless committed.
+    std::unique_ptr<TemporaryOutputFile> kept;
+    for (int pass = 1;; ++pass) {
+        if (pass > 1) Observer.FileRestarted();
+        const int64_t size = EncodeOnce(sourcePathUtf8, outputPathUtf8);
+        try {
+            if (limit <= 0 || size < 0) {
+                Output->Commit();
+                break;
+            }
+            const bool stopped = Observer.IsStopRequested();
+            const int videoIndex = Video ? 0 : -1;
+            const int64_t videoBytes = Video ? Output->StreamBytes(videoIndex) : 0;
+            const double quantiser = Video ? Output->AverageQuantiser(videoIndex) : 0;
+            if (size <= limit) {
+                const bool finest = quantiser > 0 && quantiser <= kFinestQuantiser;
+                if (stopped || !Video || finest || size >= kLowestShare * limit ||
+                    pass == kMaxPasses || videoBytes <= 0) {
+                    kept.reset();
+                    Output->Commit();
+                    break;
+                }
+                // Too small, with bits to spare: keep it in case a richer pass does
+                // not fit, and try a higher rate.
+                kept = Output->TakeTemporary();
+            } else if (stopped) {
+                // A stopped file above the limit is of no use; an earlier result
+                // within it is.
+                ReleaseState();
+                if (kept) kept->Commit();
+                break;
+            } else if (pass == kMaxPasses || !Video || videoBytes <= 0) {
+                if (kept) {
+                    ReleaseState();
+                    kept->Commit();
+                    break;
+                }
+                DiscardDestination();
+                const double length = PartLength > 0 ? PartLength : 0;
+                throw Completed(
+                    SourceError(DoesNotFitMessage(limit, static_cast<int64_t>(
+                                                             length * static_cast<double>(limit) /
+                                                             static_cast<double>(size))) +
+                                    "\n",
+                                0, "Even at the lowest bitrate the file comes out larger"),
+                    sourcePathUtf8, outputPathUtf8);
+            }
+            // The next pass: the pictures' share scaled to what the rest leaves.
+            const double others = static_cast<double>(size - videoBytes);
+            const double wanted = kAimedShare * static_cast<double>(limit) - others;
+            const double scale = std::max(wanted, 1.0) / static_cast<double>(videoBytes);
+            Current.VideoBitRate = static_cast<int32_t>(
+                std::clamp(Current.VideoBitRate * scale, 1000.0, double{INT32_MAX / 2}));
+            Output->Discard();
+            ReleaseState();
+        } catch (...) {
+            DiscardDestination();
+            throw;
+        }
+    }
+    Observer.TemporaryFileChanged({});
+    ReleaseState();
+}
+
+int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
+                                const std::string& outputPathUtf8) {
     ReleaseState();
     Duration = 0;
     try {
         State = std::make_unique<TranscodeState>();
         Output = std::make_unique<transcode::OutputFile>();
         OpenSource(sourcePathUtf8, outputPathUtf8);
+        if (Parameters.SizeLimitBytes > 0 && !Planned) PlanForLimit();
         StartDecoders();
+        SeekToStart();
         CreateOutput(outputPathUtf8);
         Output->Open(outputPathUtf8);
         Observer.TemporaryFileChanged(Output->TemporaryFilePath());
         RunLoop();
         FinishStreams();
-        Output->Close();
-        Observer.TemporaryFileChanged({});
+        // Nothing came after the start: the source ends before it.
+        if (Range.Start > 0 && !Observer.IsStopRequested() &&
+            (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
+            StartPastEnd(Range.Start, Duration);
+        }
+        return Output->Finish();
     } catch (const std::bad_alloc&) {
         DiscardDestination();
         throw EngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePathUtf8);
@@ -95,7 +205,42 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8,
         DiscardDestination();
         throw;
     }
-    ReleaseState();
+}
+
+void TTranscoder::PlanForLimit() {
+    TranscodeState& s = *State;
+    Planned = true;
+    const int64_t duration = s.Input->duration;
+    const double length =
+        duration == AV_NOPTS_VALUE ? -1.0 : static_cast<double>(duration) / AV_TIME_BASE;
+    double part = length;
+    if (Range.End > 0) part = length > 0 ? std::min(Range.End, length) : Range.End;
+    part -= Range.Start;
+    if (length > 0 && Range.Start >= length) StartPastEnd(Range.Start, length);
+    // An unknown length: the first pass keeps the chosen bitrates and the
+    // corrections fit the result.
+    if (part <= 0) return;
+    const double frameRate = static_cast<double>(Parameters.FrameRateNumerator) /
+                             std::max(Parameters.FrameRateDenominator, 1);
+    const SizePlan plan = PlanForSize(Parameters.SizeLimitBytes, part, frameRate,
+                                      s.InputVideo != nullptr, s.InputAudio != nullptr);
+    if (!plan.Fits)
+        throw SourceError(DoesNotFitMessage(Parameters.SizeLimitBytes, plan.FittingSeconds) + "\n",
+                          0, "Even the lowest bitrates need more room for the clip's length");
+    if (plan.VideoBitRate > 0) {
+        Current.VideoBitRate = static_cast<int32_t>(plan.VideoBitRate * kAimedShare);
+    }
+    if (plan.AudioBitRate > 0) Current.AudioBitRate = plan.AudioBitRate;
+}
+
+void TTranscoder::SeekToStart() {
+    if (Range.Start <= 0) return;
+    AVFormatContext* input = State->Input.get();
+    int64_t target = static_cast<int64_t>(Range.Start * AV_TIME_BASE);
+    if (input->start_time != AV_NOPTS_VALUE) target += input->start_time;
+    // To the key picture at or before the start; what lies before the start
+    // is decoded and dropped. Where seeking fails everything before it is.
+    AV.avformat_seek_file(input, -1, std::numeric_limits<int64_t>::min(), target, target, 0);
 }
 
 void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& outputPath) {
@@ -135,27 +280,47 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
 
 void TTranscoder::StartDecoders() {
     TranscodeState& s = *State;
-    if (s.InputVideo) {
-        Video = std::make_unique<transcode::VideoPath>(Parameters, *s.InputVideo, *Output);
-        Video->StartDecoder();
-    }
     // The exact length; an unknown one converts to the end of the input. Where
     // time stamps jump the container's duration spans the jumps, not the
     // content: once a jump is followed the file is converted to its end and
     // its progress told by bytes (ReadPacket).
     const int64_t duration = s.Input->duration;
     Duration = duration == AV_NOPTS_VALUE ? -1.0 : static_cast<double>(duration) / AV_TIME_BASE;
-    if (Video && duration != AV_NOPTS_VALUE && duration > 0) {
-        // Output frames that cover the duration, the last one rounded up.
-        Video->LimitFrames(AV.av_rescale_q_rnd(
-            duration, AVRational{1, AV_TIME_BASE},
-            AVRational{Parameters.FrameRateDenominator, Parameters.FrameRateNumerator},
-            AV_ROUND_UP));
+    if (Duration > 0 && Range.Start >= Duration) StartPastEnd(Range.Start, Duration);
+    // The part converted: up to the range's end, never past the source's.
+    PartLength = Duration;
+    if (Range.End > 0) PartLength = Duration > 0 ? std::min(Range.End, Duration) : Range.End;
+    if (PartLength > 0) PartLength -= Range.Start;
+    const int64_t startMicroseconds =
+        static_cast<int64_t>(std::llround(Range.Start * AV_TIME_BASE));
+
+    if (s.InputVideo) {
+        Video = std::make_unique<transcode::VideoPath>(Current, *s.InputVideo, *Output);
+        Video->StartDecoder();
+        Video->StartFrom(AV.av_rescale_q(startMicroseconds, AVRational{1, AV_TIME_BASE},
+                                         s.InputVideo->time_base));
+        if (PartLength > 0) {
+            // Output frames that cover the part, the last one rounded up.
+            Video->LimitFrames(AV.av_rescale_q_rnd(
+                static_cast<int64_t>(std::llround(PartLength * AV_TIME_BASE)),
+                AVRational{1, AV_TIME_BASE},
+                AVRational{Current.FrameRateDenominator, Current.FrameRateNumerator}, AV_ROUND_UP));
+        }
     }
     if (s.InputAudio) {
-        Audio = std::make_unique<transcode::AudioPath>(Parameters, *s.InputAudio, *Output);
+        Audio = std::make_unique<transcode::AudioPath>(Current, *s.InputAudio, *Output);
         Audio->StartDecoder();
-        if (Video) Audio->PlaceAgainstVideo(*s.InputVideo, Video->Start());
+        if (Video) {
+            Audio->PlaceAgainstVideo(*s.InputVideo, Video->Start());
+        } else if (Range.Start > 0) {
+            // Sound alone: placed against the start of the range.
+            const AVStream& sound = *s.InputAudio;
+            const int64_t soundStart =
+                sound.start_time != AV_NOPTS_VALUE && sound.start_time > 0 ? sound.start_time : 0;
+            Audio->PlaceAgainstVideo(
+                sound, soundStart + AV.av_rescale_q(startMicroseconds, AVRational{1, AV_TIME_BASE},
+                                                    sound.time_base));
+        }
     }
     s.InputPacket.reset(AV.av_packet_alloc());
     if (!s.InputPacket) throw std::bad_alloc();
@@ -169,7 +334,7 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
     if (Video) Video->NewVideoStream();
     if (Audio) Audio->NewAudioStream();
 
-    const ConversionParameters& p = Parameters;
+    const ConversionParameters& p = Current;
     const bool videoValid = p.Width > 0 && p.Height > 0 && p.FrameRateNumerator > 0 &&
                             p.FrameRateDenominator > 0 && p.VideoBitRate > 0;
     const bool audioValid = p.SampleRate > 0 && p.Channels > 0 && p.AudioBitRate > 0;

@@ -37,6 +37,16 @@ public:
     // output is being written to, and with an empty name once that file has
     // taken its final name or been removed.
     virtual void TemporaryFileChanged(const std::string& /*path*/) {}
+    // The file is encoded once more (at another bitrate, to fit its size
+    // limit): its percentage starts again from 0.
+    virtual void FileRestarted() {}
+};
+
+// The part of a source to convert, in seconds from its start. End 0 (or
+// less) converts to the source's end, and so does an end past it.
+struct ClipRange {
+    double Start = 0;
+    double End = 0;
 };
 
 class TTranscoder {
@@ -59,7 +69,15 @@ public:
     // destination file"), then the reason and the path of the file concerned;
     // everything the file held is released first and the temporary output
     // removed, and an existing file of the output's name is left untouched.
-    void ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8);
+    //
+    // With a size limit (ConversionParameters::SizeLimitBytes) the bitrates
+    // are computed from the length converted; a result above the limit is
+    // encoded again at a lower rate, one far below it at a higher rate unless
+    // the encoder already used its finest quantiser. A clip that cannot fit
+    // fails with "The clip does not fit in 300 KB: at most hh:mm:ss" and
+    // nothing is written.
+    void ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8,
+                     const ClipRange& range = {});
 
     // The exact length in seconds of the source last opened by ConvertFile;
     // negative when the source does not tell its length.
@@ -74,6 +92,14 @@ private:
     void ReleaseState() noexcept;
 
     // Set-up and tear-down (Transcoder.cpp).
+    // One encoding of the whole file with Current into a finished temporary
+    // file, which Output still holds; its size in bytes.
+    int64_t EncodeOnce(const std::string& sourcePath, const std::string& outputPath);
+    // The first pass's bitrates from the size limit and the length; throws
+    // when the clip cannot fit.
+    void PlanForLimit();
+    // Moves to the start of the range; drops nothing itself.
+    void SeekToStart();
     void OpenSource(const std::string& sourcePath, const std::string& outputPath);
     void StartDecoders();
     void CreateOutput(const std::string& outputPath);
@@ -95,7 +121,15 @@ private:
 
     const ConversionParameters Parameters;
     TranscodeObserver& Observer;
+    // What the current encoding uses: Parameters with the bitrates the size
+    // limit gives.
+    ConversionParameters Current;
+    ClipRange Range;
+    bool Planned = false;  // Current's bitrates come from the size limit
     double Duration = 0;
+    // The length converted in seconds: the source's length less what the range
+    // leaves out; 0 or less when unknown.
+    double PartLength = 0;
     // The parts of the file being converted; all absent between files, and a
     // path also when the source has no such stream.
     std::unique_ptr<TranscodeState> State;

@@ -33,6 +33,10 @@ public:
 
     // Opens the decoder and makes its pictures.
     void StartDecoder();
+    // The output starts at offset (in the source stream's time base) after
+    // the start of the source's pictures: pictures that end before it are
+    // dropped, the one it falls in becomes the first.
+    void StartFrom(int64_t offset) { VideoStart += offset; }
     // No more output frames than limit.
     void LimitFrames(int64_t limit) { FrameLimit = limit; }
     // The output stream and its encoder, set up but not yet opened.

@@ -16,5 +16,6 @@ bool ConfigureWorker(const ProfileSelection& s, TWorkerSetup& worker) {
                                    at(ChannelTable, s.AudioChannels).Id, s.AudioFlag)) {
         return false;
     }
-    return worker.SetPictureFit(s.PictureFit);
+    return worker.SetPictureFit(s.PictureFit) &&
+           worker.SetPhoneOptions(s.SizeLimitBytes(), s.EvenLoudness == 1);
 }

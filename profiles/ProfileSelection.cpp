@@ -5,6 +5,7 @@
 #include "PhoneTables.h"
 #include "QualityTables.h"
 #include "ResolutionTables.h"
+#include "SizeLimit.h"
 
 namespace {
 
@@ -124,8 +125,27 @@ int32_t ProfileSelection::ShownQualityLevel() const {
     return IsQualityLevel(Quality) ? Quality : QualityMedium;
 }
 
+bool ProfileSelection::SelectSizeLimit(int32_t row) {
+    if (!InTable(SizeLimitTable, row)) return false;
+    SizeLimit = row;
+    return true;
+}
+
+bool ProfileSelection::SelectSoundChoice(int32_t row) {
+    if (!InTable(SoundChoiceNames, row)) return false;
+    EvenLoudness = row;
+    return true;
+}
+
+int64_t ProfileSelection::SizeLimitBytes() const {
+    return InTable(SizeLimitTable, SizeLimit)
+               ? SizeLimitTable[static_cast<std::size_t>(SizeLimit)].Bytes
+               : 0;
+}
+
 bool HasValidRows(const ProfileSelection& s) {
-    return InTable(ResolutionTable, s.Resolution) && InTable(FrameRateTable, s.FrameRate) &&
+    return InTable(SizeLimitTable, s.SizeLimit) && InTable(SoundChoiceNames, s.EvenLoudness) &&
+           InTable(ResolutionTable, s.Resolution) && InTable(FrameRateTable, s.FrameRate) &&
            IsUsableVideoQuality(s.VideoQuality) && InTable(ChannelTable, s.AudioChannels) &&
            InTable(SampleRateList, s.AudioFrequency) && InTable(AudioBitrateList, s.AudioQuality) &&
            InTable(PhoneModelTable, s.PhoneModel) &&
@@ -154,6 +174,9 @@ std::vector<std::string_view> SettleRestoredSelection(ProfileSelection& s) {
     keepIf(InTable(PhoneModelTable, s.PhoneModel), s.PhoneModel, initial.PhoneModel, "PhoneModel");
     keepIf(InTable(ManufacturerTable, s.PhoneManufacturer), s.PhoneManufacturer,
            initial.PhoneManufacturer, "PhoneManufacturer");
+    keepIf(InTable(SizeLimitTable, s.SizeLimit), s.SizeLimit, initial.SizeLimit, "SizeLimit");
+    keepIf(InTable(SoundChoiceNames, s.EvenLoudness), s.EvenLoudness, initial.EvenLoudness,
+           "EvenLoudness");
     keepIf(IsPictureFit(s.PictureFit), s.PictureFit, initial.PictureFit, "PictureFit");
 
     CopyModelFlags(s);

@@ -23,6 +23,8 @@ struct ProfileSelection {
     int32_t Quality = 1;            // 0 Low, 1 Medium, 2 Hight, 3 Best, 4 Custom
     int32_t VideoCodec = 1;         // copy of the model's VideoCodec
     int32_t AudioFlag = 1;          // copy of the model's AudioFlag
+    int32_t SizeLimit = 0;          // row of SizeLimitTable; 0: no limit
+    int32_t EvenLoudness = 0;       // row of SoundChoiceNames: 0 as recorded, 1 even loudness
     int32_t PictureFit = 0;         // 0 Stretch, 1 Black bars, 2 Crop (PictureFitMode)
 
     bool operator==(const ProfileSelection&) const = default;
@@ -54,6 +56,12 @@ struct ProfileSelection {
     bool SelectVideoQuality(int32_t position);
     // row 0 to 14 of AudioBitrateList. Leaves Quality as it is.
     bool SelectAudioQuality(int32_t row);
+    // row 0 to 5 of SizeLimitTable. Leaves Quality as it is.
+    bool SelectSizeLimit(int32_t row);
+    // row 0 or 1 of SoundChoiceNames. Leaves Quality as it is.
+    bool SelectSoundChoice(int32_t row);
+    // The limit of the chosen SizeLimit row in bytes; 0 for none.
+    int64_t SizeLimitBytes() const;
     // fit 0 to 2 (Stretch, Black bars, Crop). No quality value changes, and
     // no level changes it.
     bool SelectPictureFit(int32_t fit);

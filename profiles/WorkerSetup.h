@@ -15,6 +15,10 @@ public:
     // the phone model's audio flag (AMR narrow-band whatever its value).
     virtual bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                                     int32_t codecChoice) = 0;
+    // sizeLimitBytes: every output at most this many bytes, the bitrates
+    // computed per clip (0: no limit, the bitrates above hold); evenLoudness:
+    // the sound brought to one loudness.
+    virtual bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) = 0;
     // fit 0 Stretch, 1 Black bars, 2 Crop; false for another number.
     virtual bool SetPictureFit(int32_t fit) = 0;
 };

@@ -24,7 +24,7 @@ const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
 }  // namespace
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 231), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 289), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -32,7 +32,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 163);
+    gbSettings->setGeometry(3, 3, 168, 221);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -71,9 +71,23 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
         });
     }
 
+    lbSizeLimit = MakeLabel(gbSettings, nullptr, QStringLiteral("Size limit:"), {9, 149});
+    TPopupSelector sizeLimit = MakePopupSelector(gbSettings, this, QStringLiteral("SizeLimit"),
+                                                 QRect(81, 145, 64, 23), QRect(145, 145, 17, 23));
+    ebSizeLimit = sizeLimit.Field;
+    btnSelectSizeLimit = sizeLimit.Button;
+    SizeLimitPopupActionBar = sizeLimit.Menu;
+
+    lbSound = MakeLabel(gbSettings, nullptr, QStringLiteral("Sound:"), {9, 178});
+    TPopupSelector sound = MakePopupSelector(gbSettings, this, QStringLiteral("Sound"),
+                                             QRect(81, 174, 64, 23), QRect(145, 174, 17, 23));
+    ebSound = sound.Field;
+    btnSelectSound = sound.Button;
+    SoundPopupActionBar = sound.Menu;
+
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 172, 60, 23);
+    btnClose->setGeometry(111, 230, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -84,6 +98,10 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectAudioQualityClick);
     connect(btnSelectPictureFit, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectPictureFitClick);
+    connect(btnSelectSizeLimit, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSizeLimitClick);
+    connect(btnSelectSound, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSoundClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
     if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
@@ -108,6 +126,14 @@ void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
     if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
 }
 
+void TAdvancedSettingsForm::btnSelectSizeLimitClick() {
+    PopupButtonMenu(btnSelectSizeLimit);
+}
+
+void TAdvancedSettingsForm::btnSelectSoundClick() {
+    PopupButtonMenu(btnSelectSound);
+}
+
 void TAdvancedSettingsForm::btnSelectPictureFitClick() {
     ::PopupButtonMenu(btnSelectPictureFit);
 }
@@ -126,18 +152,21 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit}) {
+    for (QLabel* label :
+         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit}) {
+    for (QLineEdit* field :
+         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
-                        AudioQualityPopupActionBar, PictureFitPopupActionBar}) {
+    for (QMenu* menu :
+         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar,
+          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -146,10 +175,12 @@ void TAdvancedSettingsForm::FitToFont() {
     const int fieldLeft = std::max(ebFramerate->x(), kLabelLeft + labelWidth + kLabelGap);
     const int fieldWidth = std::max(ebFramerate->width(), textWidth + kFieldPadding);
     const int buttonLeft = fieldLeft + fieldWidth;
-    for (auto [field, button] : {std::pair{ebFramerate, btnSelectFramerate},
-                                 std::pair{ebVideoQuality, btnSelectVideoQuality},
-                                 std::pair{ebAudioQuality, btnSelectAudioQuality},
-                                 std::pair{ebPictureFit, btnSelectPictureFit}}) {
+    for (auto [field, button] :
+         {std::pair{ebFramerate, btnSelectFramerate},
+          std::pair{ebVideoQuality, btnSelectVideoQuality},
+          std::pair{ebAudioQuality, btnSelectAudioQuality},
+          std::pair{ebPictureFit, btnSelectPictureFit}, std::pair{ebSizeLimit, btnSelectSizeLimit},
+          std::pair{ebSound, btnSelectSound}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

@@ -1,9 +1,10 @@
 // The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
-// chosen by hand, and how the picture fits the phone's screen. It only shows
-// the values: they live in the main window's selection, the main window
-// writes the three quality values into their fields and fills their menus,
-// and every choice in a menu takes effect at once. The picture row is the
-// dialog's own: the fit is no quality value, and no level changes it. "Close" (or the
+// chosen by hand, how the picture fits the phone's screen, the size limit
+// and the sound's loudness. It only shows the values: they live in the main
+// window's selection, the main window writes the quality values, the size
+// limit and the sound into their fields and fills their menus, and every
+// choice in a menu takes effect at once. The picture row is the dialog's own:
+// the fit is no quality value, and no level changes it. "Close" (or the
 // title bar's close box) only hides the dialog again.
 #pragma once
 
@@ -41,6 +42,12 @@ public:
     QLabel* lbPictureFit = nullptr;
     QLineEdit* ebPictureFit = nullptr;
     TPopupButton* btnSelectPictureFit = nullptr;
+    QLabel* lbSizeLimit = nullptr;
+    QLineEdit* ebSizeLimit = nullptr;
+    TPopupButton* btnSelectSizeLimit = nullptr;
+    QLabel* lbSound = nullptr;
+    QLineEdit* ebSound = nullptr;
+    TPopupButton* btnSelectSound = nullptr;
     QPushButton* btnClose = nullptr;
 
     QMenu* FrameratePopupActionBar = nullptr;
@@ -50,12 +57,16 @@ public:
 
     // Writes the selection's picture fit into its field.
     void ShowPictureFit();
+    QMenu* SizeLimitPopupActionBar = nullptr;
+    QMenu* SoundPopupActionBar = nullptr;
 
 private slots:
     void btnSelectFramerateClick();
     void btnSelectVideoQualityClick();
     void btnSelectAudioQualityClick();
     void btnSelectPictureFitClick();
+    void btnSelectSizeLimitClick();
+    void btnSelectSoundClick();
     void btnCloseClick();
 
 private:

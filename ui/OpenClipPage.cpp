@@ -17,6 +17,7 @@
 #include "ControlFactory.h"
 #include "MessageBoxFrm.h"
 #include "SourceClipsGrid.h"
+#include "TrimClipFrm.h"
 #include "UpDownArrows.h"
 
 namespace {
@@ -70,10 +71,14 @@ TOpenClipPage::TOpenClipPage(QWidget* parent, QAction* fileOpenClip)
     FileDeleteClip = new QAction(tr("Delete"), this);
     FileDeleteClip->setObjectName(QStringLiteral("FileDeleteClip"));
     FileDeleteClip->setEnabled(false);
+    FileTrimClip = new QAction(tr("Trim"), this);
+    FileTrimClip->setObjectName(QStringLiteral("FileTrimClip"));
+    FileTrimClip->setEnabled(false);
     PreviewVideo = new QAction(tr("Preview Video"), this);
     PreviewVideo->setObjectName(QStringLiteral("PreviewVideo"));
     connect(FileOpenClip, &QAction::triggered, this, &TOpenClipPage::FileOpenClipExecute);
     connect(FileDeleteClip, &QAction::triggered, this, &TOpenClipPage::FileDeleteClipExecute);
+    connect(FileTrimClip, &QAction::triggered, this, &TOpenClipPage::FileTrimClipExecute);
     connect(PreviewVideo, &QAction::triggered, this, &TOpenClipPage::PreviewVideoExecute);
 
     SourceClipsPanel = new QFrame(gpOpenVideo);
@@ -94,6 +99,7 @@ TOpenClipPage::TOpenClipPage(QWidget* parent, QAction* fileOpenClip)
         MakeStepButton(gpOpenVideo, "btnAddSource", tr("Add"), {11, 130, 60, 23}, FileOpenClip);
     btnDelete =
         MakeStepButton(gpOpenVideo, "btnDelete", tr("Delete"), {78, 130, 60, 23}, FileDeleteClip);
+    btnTrim = MakeStepButton(gpOpenVideo, "btnTrim", tr("Trim"), {145, 130, 60, 23}, FileTrimClip);
     btnPreview =
         MakeStepButton(gpOpenVideo, "btnPreview", tr("Preview"), {335, 130, 60, 23}, PreviewVideo);
 
@@ -151,6 +157,7 @@ void TOpenClipPage::FileOpenClipAccept(const QString& path) {
         SourceClipsGrid->SetRowTexts(count, TSourceClipsGrid::ClipRowTexts(*ClipList.back()));
         SourceClipsGrid->SelectRow(count);
         FileDeleteClip->setEnabled(true);
+        FileTrimClip->setEnabled(true);
     }
     emit ClipAccepted();
 }
@@ -171,10 +178,21 @@ void TOpenClipPage::FileDeleteClipExecute() {
     } else {
         SourceClipsGrid->SetRowTexts(1, QStringList(4, QString()));
         FileDeleteClip->setEnabled(false);
+        FileTrimClip->setEnabled(false);
     }
     // The clip that followed the deleted one is now selected; after the last
     // row, the new last row.
     SourceClipsGrid->SelectRow(std::min(row, SourceClipsGrid->GridRowCount() - 1));
+}
+
+void TOpenClipPage::FileTrimClipExecute() {
+    const int row = SourceClipsGrid->SelectedRow();
+    if (row < 1 || row > static_cast<int>(ClipList.size())) return;
+    SourceClipItem& clip = *ClipList[static_cast<std::size_t>(row - 1)];
+    TTrimClipForm dialog(clip, window());
+    if (dialog.exec() == QDialog::Accepted) {
+        SourceClipsGrid->SetRowTexts(row, TSourceClipsGrid::ClipRowTexts(clip));
+    }
 }
 
 void TOpenClipPage::udSourceClipsClick(int button) {

@@ -46,6 +46,9 @@ public:
     // asks for step 1 to be shown (ClipAccepted).
     void FileOpenClipAccept(const QString& path);
     void FileDeleteClipExecute();
+    // "Trim": the part of the selected clip to convert, in the Trim dialog;
+    // its row then shows the trimmed length.
+    void FileTrimClipExecute();
     // TUpDownArrows::UpperArrow or LowerArrow.
     void udSourceClipsClick(int button);
     void PreviewVideoExecute();
@@ -69,7 +72,9 @@ private:
     TUpDownArrows* udSourceClips = nullptr;  // moves the selected row
     QPushButton* btnAddSource = nullptr;     // "Add": FileOpenClip
     QPushButton* btnDelete = nullptr;        // "Delete": FileDeleteClip
+    QPushButton* btnTrim = nullptr;          // "Trim": FileTrimClip
     QPushButton* btnPreview = nullptr;       // "Preview": PreviewVideo
+    QAction* FileTrimClip = nullptr;         // "Trim"; disabled while the list is empty
     QAction* FileDeleteClip = nullptr;       // "Delete"; disabled while the list is empty
     QAction* PreviewVideo = nullptr;         // "Preview Video"
 };

@@ -17,6 +17,7 @@
 #include "ControlFactory.h"
 #include "Formatparams.h"
 #include "PopupSelector.h"
+#include "SizeLimit.h"
 
 namespace {
 
@@ -154,8 +155,24 @@ void TSelPhoneModelPage::ShowFrameRate() {
 
 void TSelPhoneModelPage::ShowVideoQuality() {
     if (AdvancedSettingsForm == nullptr) return;
+    const bool limited = ProfileSelection.SizeLimitBytes() > 0;
     ShowSelectorText(AdvancedSettingsForm->ebVideoQuality,
-                     QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
+                     limited ? QStringLiteral("Size limit")
+                             : QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
+    AdvancedSettingsForm->btnSelectVideoQuality->setEnabled(!limited);
+}
+
+void TSelPhoneModelPage::ShowSizeLimit() {
+    if (AdvancedSettingsForm == nullptr) return;
+    ShowSelectorText(AdvancedSettingsForm->ebSizeLimit,
+                     Text(SizeLimitTable[ProfileSelection.SizeLimit].Name));
+    ShowVideoQuality();
+}
+
+void TSelPhoneModelPage::ShowSound() {
+    if (AdvancedSettingsForm == nullptr) return;
+    ShowSelectorText(AdvancedSettingsForm->ebSound,
+                     Text(SoundChoiceNames[ProfileSelection.EvenLoudness]));
 }
 
 void TSelPhoneModelPage::ShowAudioQuality() {
@@ -239,6 +256,17 @@ void TSelPhoneModelPage::BuildQualityMenus() {
                                 QString::fromStdString(BitrateText(AudioBitrateList[row])), row);
         connect(item, &QAction::triggered, this, [this, item] { OnAudioQualityClick(item); });
     }
+    ShowSizeLimit();
+    for (int row = 0; row < static_cast<int>(SizeLimitTable.size()); ++row) {
+        QAction* item =
+            AddItem(dialog->SizeLimitPopupActionBar, Text(SizeLimitTable[row].Name), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnSizeLimitClick(item); });
+    }
+    ShowSound();
+    for (int row = 0; row < static_cast<int>(SoundChoiceNames.size()); ++row) {
+        QAction* item = AddItem(dialog->SoundPopupActionBar, Text(SoundChoiceNames[row]), row);
+        connect(item, &QAction::triggered, this, [this, item] { OnSoundClick(item); });
+    }
 }
 
 void TSelPhoneModelPage::btnSelectPhoneManufacturerClick() {
@@ -300,6 +328,16 @@ void TSelPhoneModelPage::OnVideoQualityClick(QAction* item) {
 void TSelPhoneModelPage::OnAudioQualityClick(QAction* item) {
     if (!ProfileSelection.SelectAudioQuality(item->data().toInt())) return;
     ShowAudioQuality();
+}
+
+void TSelPhoneModelPage::OnSizeLimitClick(QAction* item) {
+    if (!ProfileSelection.SelectSizeLimit(item->data().toInt())) return;
+    ShowSizeLimit();
+}
+
+void TSelPhoneModelPage::OnSoundClick(QAction* item) {
+    if (!ProfileSelection.SelectSoundChoice(item->data().toInt())) return;
+    ShowSound();
 }
 
 // A level's handler runs when its button becomes checked; the button that

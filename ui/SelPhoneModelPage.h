@@ -46,6 +46,10 @@ public:
     void ShowFrameRate();
     void ShowVideoQuality();
     void ShowAudioQuality();
+    // While a size limit is set the video bitrate is computed per clip: the
+    // Video Quality field reads "Size limit" and its button is disabled.
+    void ShowSizeLimit();
+    void ShowSound();
     // The radio button of a level (Medium for any number outside 0 to 4).
     QRadioButton* QualityButton(int level) const;
     // The items the two menu filters walk: resolution items, then model items.
@@ -63,6 +67,8 @@ public:
     void OnFramerateClick(QAction* item);
     void OnVideoQualityClick(QAction* item);
     void OnAudioQualityClick(QAction* item);
+    void OnSizeLimitClick(QAction* item);
+    void OnSoundClick(QAction* item);
     void cbLowChange(bool checked);
     void cbMediumChange(bool checked);
     void cbHightChange(bool checked);

@@ -116,6 +116,8 @@ void LoadSettings(ProfileSelection& s, QString& outputFolder) {
     for (int i = 0; i < 9; ++i) ReadIntegerSetting(QString::fromLatin1(ValueNames[i]), *fields[i]);
     ReadStringSetting(QString::fromLatin1(ValueNames[9]), outputFolder);
     ReadIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
+    ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
+    ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
 }
 
 void SaveSettings(const ProfileSelection& s, const QString& outputFolder) {
@@ -125,6 +127,8 @@ void SaveSettings(const ProfileSelection& s, const QString& outputFolder) {
     for (int i = 0; i < 9; ++i) WriteIntegerSetting(QString::fromLatin1(ValueNames[i]), fields[i]);
     WriteStringSetting(QString::fromLatin1(ValueNames[9]), outputFolder);
     WriteIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
+    WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
+    WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
 }
 
 }  // namespace SettingsStore

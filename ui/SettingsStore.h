@@ -39,12 +39,16 @@ inline constexpr const char* ValueNames[11] = {"PhoneManufacturer", "PhoneModel"
                                                "AudioFrequency",    "AudioQuality", "AudioChannels",
                                                "OutputFolder",      "PictureFit"};
 
+// Values added later, read and written after the eleven: the size limit's row
+// and the sound choice (0 as recorded, 1 even loudness).
+inline constexpr const char* PhoneValueNames[2] = {"SizeLimit", "EvenLoudness"};
+
 // Replaces each field of the selection, and the output folder, for which a
 // value is stored; the others keep what they hold. Numbers are taken as they
 // are stored (the caller settles them). The first failure ends the load.
 void LoadSettings(ProfileSelection& selection, QString& outputFolder);
-// Stores the ten fields and the output folder, whatever its text. The first
-// failure ends the save.
+// Stores the fields, the output folder, whatever its text, and the two
+// later values. The first failure ends the save.
 void SaveSettings(const ProfileSelection& selection, const QString& outputFolder);
 
 }  // namespace SettingsStore

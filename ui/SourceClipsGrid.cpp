@@ -60,7 +60,7 @@ QStringList TSourceClipsGrid::ClipRowTexts(const SourceClipItem& item) {
     QLocale locale = QLocale::system();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return {item.DisplayName, locale.toString(item.SizeMb, 'f', 2) + QStringLiteral(" Mb"),
-            FormatTimeOfDay(item.SourceDuration.count()),
+            FormatTimeOfDay(item.ConvertedDuration().count()),
             QStringLiteral("%1 X %2").arg(item.SourceWidth).arg(item.SourceHeight)};
 }
 

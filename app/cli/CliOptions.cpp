@@ -6,6 +6,8 @@
 #include "Formatparams.h"
 #include "ModelListing.h"
 #include "OutputFolder.h"
+#include "SizeLimit.h"
+#include "TimeFormat.h"
 
 namespace {
 
@@ -128,6 +130,26 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("audio-bitrate"),
         QStringLiteral("Custom audio bitrate in kbit/s: %1.").arg(JoinNumbers(AudioBitrateList)),
         QStringLiteral("KBPS"));
+    const QCommandLineOption maxSize(
+        QStringLiteral("max-size"),
+        QStringLiteral("Make every output at most SIZE bytes, with the suffix K or M for "
+                       "kilobytes or megabytes (1 K = 1024 bytes), such as 300K for a video "
+                       "message. Each clip's video bitrate is then computed from its length; "
+                       "this wins over --video-bitrate. A clip too long for SIZE fails."),
+        QStringLiteral("SIZE"));
+    const QCommandLineOption start(
+        QStringLiteral("start"),
+        QStringLiteral("Convert every file from this time on: seconds or hh:mm:ss.s."),
+        QStringLiteral("T"));
+    const QCommandLineOption end(
+        QStringLiteral("end"),
+        QStringLiteral("Convert every file up to this time: seconds or hh:mm:ss.s; past a "
+                       "file's end means its end."),
+        QStringLiteral("T"));
+    const QCommandLineOption evenLoudness(
+        QStringLiteral("even-loudness"),
+        QStringLiteral("Bring the sound to one loudness that carries on a phone's small "
+                       "speaker (-16 LUFS)."));
     const QCommandLineOption fit(
         QStringLiteral("fit"),
         QStringLiteral("How the picture fills the phone's screen: stretch (the whole picture, "
@@ -147,7 +169,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
     parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
-                       videoBitrate, audioBitrate, fit, outputFolder, verbose, idle});
+                       videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
+                       outputFolder, verbose, idle});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -157,7 +180,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     request.HelpText = parser.helpText() +
                        QStringLiteral(
                            "\nThe custom values make the quality level Custom, starting from the "
-                           "chosen level's values.\nExit status: 0 all files converted, 1 a file "
+                           "chosen level's values.\n--max-size wins over --video-bitrate.\n"
+                           "Exit status: 0 all files converted, 1 a file "
                            "failed, 2 bad usage, 130 stopped by Ctrl+C.\n");
 
     if (!parser.parse(arguments)) {
@@ -198,6 +222,33 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     request.IdlePriority = parser.isSet(idle);
     request.OutputFolder =
         parser.isSet(outputFolder) ? parser.value(outputFolder) : DefaultOutputFolder();
+    if (parser.isSet(maxSize)) {
+        const QByteArray text = parser.value(maxSize).toUtf8();
+        const auto bytes = ParseSizeText(std::string_view(text.constData(), text.size()));
+        if (!bytes) {
+            result.Error = QStringLiteral(
+                               "Size %1 is not a size: give bytes, or a number with "
+                               "K or M (300K, 1M)")
+                               .arg(parser.value(maxSize));
+            return result;
+        }
+        request.SizeLimitBytes = *bytes;
+    }
+    for (const auto& [option, field] :
+         {std::pair{&start, &request.TrimStart}, std::pair{&end, &request.TrimEnd}}) {
+        if (!parser.isSet(*option)) continue;
+        const auto time = ParseClipTime(parser.value(*option));
+        if (!time) {
+            result.Error = QStringLiteral("Time %1 is not a time: give seconds or hh:mm:ss.s")
+                               .arg(parser.value(*option));
+            return result;
+        }
+        *field = *time;
+    }
+    if (parser.isSet(end) && request.TrimEnd <= request.TrimStart) {
+        result.Error = QStringLiteral("The start must come before the end.");
+        return result;
+    }
 
     ProfileSelection& selection = request.Selection;
     SettleRestoredSelection(selection);  // Width, Height, codec and flag of the default model
@@ -234,6 +285,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         }
         selection.ApplyQualityLevel(*level);
     }
+
+    if (parser.isSet(evenLoudness)) selection.SelectSoundChoice(1);
 
     // Custom values start from the chosen level's preset.
     if (parser.isSet(frameRate) || parser.isSet(videoBitrate) || parser.isSet(audioBitrate)) {

@@ -18,6 +18,9 @@ struct CliRequest {
     QStringList Files;           // in the order given
     bool Verbose = false;        // let the media library write its own log
     bool IdlePriority = false;   // convert at idle priority, as the desktop program does
+    int64_t SizeLimitBytes = 0;  // --max-size; 0: no limit
+    double TrimStart = 0;        // --start, seconds, for every file
+    double TrimEnd = 0;          // --end, seconds; 0: to each file's end
 
     // ListResolutions
     int32_t ModelRow = 0;

@@ -93,7 +93,11 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     if (!sourcesUsable) return kExitFailed;
 
     ClipList clips;
-    for (const QString& file : request.Files) clips.push_back(ProbeClip(file));
+    for (const QString& file : request.Files) {
+        clips.push_back(ProbeClip(file));
+        clips.back()->TrimStart = request.TrimStart;
+        clips.back()->TrimEnd = request.TrimEnd;
+    }
 
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -103,7 +107,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     // The worker frees itself after its run (deleteLater on finished), so it is
     // only held through a guarded pointer.
     QPointer<TCompressThread> worker = new TCompressThread(clips, request.OutputFolder, host);
-    if (!ConfigureWorker(request.Selection, *worker)) {
+    if (!ConfigureWorker(request.Selection, *worker) ||
+        !worker->SetPhoneOptions(request.SizeLimitBytes, request.Selection.EvenLoudness == 1)) {
         delete worker;
         Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
         return kExitUsage;

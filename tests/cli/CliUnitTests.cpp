@@ -30,6 +30,26 @@ TEST(StartupCheck, NamesAMissingLibraryFile) {
     EXPECT_FALSE(BindingStartupProblem(AV).has_value());
 }
 
+TEST(CommandLine, SizeLimitTrimTimesAndEvenLoudness) {
+    const CliParseResult parsed =
+        Parse({"--max-size", "300K", "--video-bitrate", "128", "--start", "1:10", "--end",
+               "00:01:40.5", "--even-loudness", "a.avi"});
+    ASSERT_TRUE(parsed.Error.isEmpty()) << parsed.Error.toStdString();
+    EXPECT_EQ(parsed.Request.SizeLimitBytes, 307200);
+    EXPECT_EQ(parsed.Request.TrimStart, 70.0);
+    EXPECT_EQ(parsed.Request.TrimEnd, 100.5);
+    EXPECT_EQ(parsed.Request.Selection.EvenLoudness, 1);
+    EXPECT_TRUE(Parse({"a.avi"}).Request.SizeLimitBytes == 0);
+    EXPECT_TRUE(
+        Parse({"--help"}).Request.HelpText.contains("--max-size wins over --video-bitrate"));
+
+    for (const QStringList& bad :
+         {QStringList{"--max-size", "3G", "a.avi"}, QStringList{"--start", "1:75", "a.avi"},
+          QStringList{"--start", "20", "--end", "10", "a.avi"}}) {
+        EXPECT_FALSE(Parse(bad).Error.isEmpty()) << bad.join(' ').toStdString();
+    }
+}
+
 TEST(CommandLine, ModelSizeAndQualityBecomeTheSelection) {
     const CliParseResult defaults = Parse({"a.avi"});
     ASSERT_TRUE(defaults.Error.isEmpty());

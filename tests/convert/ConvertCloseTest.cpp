@@ -89,7 +89,7 @@ private slots:
 
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
-        QCOMPARE(stored.allKeys().size(), 11);
+        QCOMPARE(stored.allKeys().size(), 13);  // the eleven values, SizeLimit and EvenLoudness
         CheckStoppedOutput(folder);
     }
 

@@ -27,6 +27,11 @@ public:
                         " " + std::to_string(channels) + " " + std::to_string(codecChoice));
         return true;
     }
+    bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override {
+        calls.push_back("phone " + std::to_string(sizeLimitBytes) + " " +
+                        std::to_string(evenLoudness));
+        return true;
+    }
     bool SetPictureFit(int32_t pictureFit) override {
         fit = pictureFit;
         return true;
@@ -46,7 +51,7 @@ using Calls = std::vector<std::string>;
 TEST(ConfigureWorker, InitialSelection) {
     ProfileSelection s;
     SettleRestoredSelection(s);
-    EXPECT_EQ(Configure(s), (Calls{"video 320 240 0 80000 1", "audio 64 8000 1 1"}));
+    EXPECT_EQ(Configure(s), (Calls{"video 320 240 0 80000 1", "audio 64 8000 1 1", "phone 0 0"}));
 }
 
 TEST(ConfigureWorker, BestOnSonyEricssonZ500) {
@@ -55,7 +60,7 @@ TEST(ConfigureWorker, BestOnSonyEricssonZ500) {
     s.SelectPhoneManufacturer(3);
     s.SelectPhoneModel(82);
     s.ApplyQualityLevel(QualityBest);
-    EXPECT_EQ(Configure(s), (Calls{"video 128 96 2 256000 1", "audio 96 8000 1 0"}));
+    EXPECT_EQ(Configure(s), (Calls{"video 128 96 2 256000 1", "audio 96 8000 1 0", "phone 0 0"}));
 }
 
 TEST(ConfigureWorker, RestoredCustomValuesAndH263Model) {
@@ -70,7 +75,20 @@ TEST(ConfigureWorker, RestoredCustomValuesAndH263Model) {
     s.AudioFrequency = 1;
     s.AudioQuality = 0;
     SettleRestoredSelection(s);
-    EXPECT_EQ(Configure(s), (Calls{"video 352 288 1 100000 0", "audio 12 11025 2 1"}));
+    EXPECT_EQ(Configure(s), (Calls{"video 352 288 1 100000 0", "audio 12 11025 2 1", "phone 0 0"}));
+}
+
+TEST(ConfigureWorker, SizeLimitAndEvenLoudness) {
+    ProfileSelection s;
+    SettleRestoredSelection(s);
+    EXPECT_TRUE(s.SelectSizeLimit(1));
+    EXPECT_TRUE(s.SelectSoundChoice(1));
+    EXPECT_FALSE(s.SelectSizeLimit(6));
+    EXPECT_FALSE(s.SelectSoundChoice(2));
+    EXPECT_EQ(Configure(s),
+              (Calls{"video 320 240 0 80000 1", "audio 64 8000 1 1", "phone 307200 1"}));
+    s.SelectSizeLimit(5);
+    EXPECT_EQ(Configure(s).back(), "phone 10485760 1");
 }
 
 TEST(ConfigureWorker, RefusesWhatCannotBeLookedUp) {
@@ -79,7 +97,8 @@ TEST(ConfigureWorker, RefusesWhatCannotBeLookedUp) {
     for (int32_t ProfileSelection::*field :
          {&ProfileSelection::FrameRate, &ProfileSelection::AudioQuality,
           &ProfileSelection::AudioFrequency, &ProfileSelection::AudioChannels,
-          &ProfileSelection::VideoQuality}) {
+          &ProfileSelection::VideoQuality, &ProfileSelection::SizeLimit,
+          &ProfileSelection::EvenLoudness}) {
         ProfileSelection bad = s;
         bad.*field = -1;
         RecordingWorker worker;

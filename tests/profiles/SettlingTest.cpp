@@ -109,6 +109,8 @@ TEST(Settling, OutOfRangeStoredNumbersFallBackToInitialValues) {
         {"AudioQuality", &ProfileSelection::AudioQuality, 14},
         {"PhoneModel", &ProfileSelection::PhoneModel, 83},
         {"PhoneManufacturer", &ProfileSelection::PhoneManufacturer, 3},
+        {"SizeLimit", &ProfileSelection::SizeLimit, 5},
+        {"EvenLoudness", &ProfileSelection::EvenLoudness, 1},
     };
     const ProfileSelection initial;
     for (const Field& f : fields) {

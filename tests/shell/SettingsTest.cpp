@@ -62,6 +62,7 @@ private slots:
         keys.sort();
         QStringList expected;
         for (const char* name : SettingsStore::ValueNames) expected << name;
+        for (const char* name : SettingsStore::PhoneValueNames) expected << name;
         expected.sort();
         QCOMPARE(keys, expected);
         QCOMPARE(stored.value("Resolution").toInt(), 11);
@@ -82,11 +83,15 @@ private slots:
             form.Selection().SelectAudioQuality(7);
             form.Selection().AudioChannels = 1;
             form.Selection().AudioFrequency = 1;
+            form.Selection().SelectSizeLimit(3);
+            form.Selection().SelectSoundChoice(1);
             Control<QLineEdit>(form, "ebOutFolder")->setText(folder);
             written = form.Selection();
         }
         TMainForm again;
         QCOMPARE(again.Selection(), written);
+        QCOMPARE(again.Selection().SizeLimit, 3);
+        QCOMPARE(again.Selection().EvenLoudness, 1);
         QCOMPARE(Control<QLineEdit>(again, "ebOutFolder")->text(), folder);
     }
 
@@ -138,6 +143,26 @@ private slots:
         }
         QCOMPARE(StoredText("Quality"), QString("9"));
         QCOMPARE(StoredText("PhoneModel"), QString("0"));
+
+        // The size limit's row and the sound choice read as 0 outside their
+        // ranges, and are written back so.
+        for (const char* file :
+             {"SizeLimit=6\nEvenLoudness=2\n", "SizeLimit=-1\nEvenLoudness=-1\n"}) {
+            settings = std::make_unique<TemporarySettings>();
+            settings->WriteFile(file);
+            {
+                TMainForm form;
+                QCOMPARE(form.Selection().SizeLimit, 0);
+                QCOMPARE(form.Selection().EvenLoudness, 0);
+            }
+            QCOMPARE(StoredText("SizeLimit"), QString("0"));
+            QCOMPARE(StoredText("EvenLoudness"), QString("0"));
+        }
+        settings = std::make_unique<TemporarySettings>();
+        settings->WriteFile("SizeLimit=5\nEvenLoudness=1\n");
+        TMainForm inRange;
+        QCOMPARE(inRange.Selection().SizeLimit, 5);
+        QCOMPARE(inRange.Selection().EvenLoudness, 1);
     }
 
     // The picture fit: shown in the Quality Settings dialog's "Picture:" row,

@@ -125,7 +125,7 @@ private slots:
         QVERIFY(seen);
         QCOMPARE(MainForm, nullptr);
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 11);
+        QCOMPARE(stored.allKeys().size(), 13);  // the eleven values, SizeLimit and EvenLoudness
     }
 
     void errorInAnEventHandlerIsShownAndTheProgramGoesOn() {

@@ -258,6 +258,46 @@ private slots:
         QCOMPARE(window_->Selection().VideoQuality, 80);
     }
 
+    void sizeLimitAndSoundRows() {
+        QCOMPARE(dialog_->ebSizeLimit->text(), QStringLiteral("None"));
+        QCOMPARE(dialog_->ebSound->text(), QStringLiteral("As recorded"));
+        QStringList limits;
+        for (const QAction* item : dialog_->SizeLimitPopupActionBar->actions())
+            limits << item->text();
+        QCOMPARE(limits, (QStringList{"None", "300 KB (MMS)", "600 KB", "1 MB", "3 MB", "10 MB"}));
+        QStringList sounds;
+        for (const QAction* item : dialog_->SoundPopupActionBar->actions()) sounds << item->text();
+        QCOMPARE(sounds, (QStringList{"As recorded", "Even loudness"}));
+
+        // Through "Customize": a limit makes the video bitrate the limit's.
+        Click(Control<QRadioButton>(window_, "cbHight"));
+        QTimer::singleShot(0, [this] {
+            Choose(dialog_->SizeLimitPopupActionBar, 1);
+            Choose(dialog_->SoundPopupActionBar, 1);
+            QCOMPARE(dialog_->ebVideoQuality->text(), QStringLiteral("Size limit"));
+            QVERIFY(!dialog_->btnSelectVideoQuality->isEnabled());
+            dialog_->btnClose->click();
+        });
+        Control<QPushButton>(window_, "btnAdvanced")->click();
+        QVERIFY(Control<QRadioButton>(window_, "cbCustom")->isChecked());
+        QCOMPARE(window_->Selection().SizeLimit, 1);
+        QCOMPARE(window_->Selection().EvenLoudness, 1);
+        QCOMPARE(dialog_->ebSizeLimit->text(), QStringLiteral("300 KB (MMS)"));
+        QCOMPARE(dialog_->ebSound->text(), QStringLiteral("Even loudness"));
+        // A level's preset keeps the limit, and the field still names it.
+        Click(Control<QRadioButton>(window_, "cbBest"));
+        QCOMPARE(dialog_->ebVideoQuality->text(), QStringLiteral("Size limit"));
+
+        // Both survive a restart; "None" gives the bitrate back.
+        Restart();
+        QCOMPARE(dialog_->ebSizeLimit->text(), QStringLiteral("300 KB (MMS)"));
+        QCOMPARE(dialog_->ebSound->text(), QStringLiteral("Even loudness"));
+        QVERIFY(!dialog_->btnSelectVideoQuality->isEnabled());
+        Choose(dialog_->SizeLimitPopupActionBar, 0);
+        QCOMPARE(dialog_->ebVideoQuality->text(), QStringLiteral("256 kbps"));
+        QVERIFY(dialog_->btnSelectVideoQuality->isEnabled());
+    }
+
     void choicesSurviveARestart() {
         Choose(Control<QMenu>(window_, "PhoneManufacturerPopupActionBar"), 3);
         Choose(Control<QMenu>(window_, "PhoneModelPopupActionBar"), 82);  // Sony Ericsson Z500/Z520

@@ -60,11 +60,11 @@ QString MakeClip(const QString& fileName, const QStringList& arguments) {
 
 std::optional<std::string> Convert(const QString& source, const QString& output,
                                    const ConversionParameters& parameters,
-                                   RecordingObserver* observer) {
+                                   RecordingObserver* observer, const ClipRange& range) {
     RecordingObserver local;
     TTranscoder transcoder(parameters, observer ? *observer : local);
     try {
-        transcoder.ConvertFile(source.toStdString(), output.toStdString());
+        transcoder.ConvertFile(source.toStdString(), output.toStdString(), range);
     } catch (const EngineError& error) {
         return std::string(error.what());
     }

@@ -47,7 +47,8 @@ public:
 // Converts; the EngineError's message, or nothing when it succeeded.
 std::optional<std::string> Convert(const QString& source, const QString& output,
                                    const ConversionParameters& parameters = {},
-                                   RecordingObserver* observer = nullptr);
+                                   RecordingObserver* observer = nullptr,
+                                   const ClipRange& range = {});
 
 // ffprobe's streams and format of a file.
 QJsonObject Probe(const QString& path);
