@@ -117,4 +117,5 @@ extern "C" {
     X(Avfilter, avfilter_link)                  \
     X(Avfilter, avfilter_graph_config)          \
     X(Avfilter, av_buffersrc_add_frame_flags)   \
-    X(Avfilter, av_buffersink_get_frame)
+    X(Avfilter, av_buffersink_get_frame)        \
+    X(Avfilter, av_buffersink_get_time_base)

@@ -35,6 +35,7 @@ bool Deinterlacer::IsInterlaced(const AVFrame& picture, const AVStream& stream) 
 }
 
 void Deinterlacer::Start(const AVFrame& first, const AVStream& stream) {
+    TimeBase = stream.time_base;
     Graph.reset(AV.avfilter_graph_alloc());
     if (!Graph) throw std::bad_alloc();
     // Sources whose stream says interlaced are deinterlaced whole; others only
@@ -73,7 +74,13 @@ void Deinterlacer::Send(AVFrame* picture) {
 
 int Deinterlacer::Receive(AVFrame& picture) {
     const int result = AV.av_buffersink_get_frame(Sink, &picture);
-    if (result == 0) picture.best_effort_timestamp = picture.pts;
+    if (result == 0) {
+        if (picture.pts != AV_NOPTS_VALUE) {
+            picture.pts =
+                AV.av_rescale_q(picture.pts, AV.av_buffersink_get_time_base(Sink), TimeBase);
+        }
+        picture.best_effort_timestamp = picture.pts;
+    }
     return result;
 }
 

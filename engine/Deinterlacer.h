@@ -24,14 +24,17 @@ public:
     // Hands a decoded picture over (its buffers move into the filter); none
     // tells the filter that the pictures ended.
     void Send(AVFrame* picture);
-    // The next deinterlaced picture into picture: 0, AVERROR(EAGAIN) when
-    // the filter wants more, AVERROR_EOF after the last one.
+    // The next deinterlaced picture into picture, its time stamp back in the
+    // stream's time base (yadif counts in half of it, to leave room for field
+    // rate): 0, AVERROR(EAGAIN) when the filter wants more, AVERROR_EOF after
+    // the last one.
     int Receive(AVFrame& picture);
 
 private:
     av::FilterGraphPtr Graph;
     AVFilterContext* Source = nullptr;  // belong to the graph
     AVFilterContext* Sink = nullptr;
+    AVRational TimeBase{0, 1};  // the stream's, which the pictures leave with
 };
 
 }  // namespace transcode

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "RunProgram.h"
 #include "TestMedia.h"
 
 using namespace testmedia;
@@ -211,4 +212,23 @@ TEST(PictureInterlace, InterlacedSourceComesOutProgressive) {
     EXPECT_GE(converted[2], 25);
     // One picture per frame slot, as for any source.
     EXPECT_EQ(Packets(output, 0).size(), 50u);
+
+    // The deinterlaced pictures keep their times: a source red for one second
+    // and blue for the next ends blue, not in slow motion.
+    const QString switching =
+        MakeClip("interlaced-red-blue.mpg",
+                 {"-f", "lavfi", "-i", "color=c=red:s=720x576:r=25:d=1", "-f", "lavfi", "-i",
+                  "color=c=blue:s=720x576:r=25:d=1", "-filter_complex",
+                  "[0][1]concat=n=2:v=1:a=0,setfield=tff[v]", "-map", "[v]", "-c:v", "mpeg2video",
+                  "-flags", "+ilme+ildct", "-b:v", "4M"});
+    const QString small = NewFolder("interlace-times") + "/out.3gp";
+    ASSERT_EQ(Convert(switching, small, Mpeg4Qvga()), std::nullopt);
+    const QByteArray rgb =
+        test_support::RunProgram(KESTOVAR_FFMPEG, {"-v", "error", "-i", small, "-vf", "scale=1:1",
+                                                   "-f", "rawvideo", "-pix_fmt", "rgb24", "-"})
+            .Out;
+    ASSERT_GE(rgb.size(), 6);
+    EXPECT_GT(static_cast<uint8_t>(rgb[0]), 150);               // first picture red
+    EXPECT_GT(static_cast<uint8_t>(rgb[rgb.size() - 1]), 150);  // last picture blue
+    EXPECT_LT(static_cast<uint8_t>(rgb[rgb.size() - 3]), 60);
 }
