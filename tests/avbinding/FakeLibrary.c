@@ -9,8 +9,12 @@
 #define FAKE_NAME "fake"
 #endif
 
-int kestovar_fake_add(int a, int b) { return a + b; }
-const char* kestovar_fake_name(void) { return FAKE_NAME; }
+int kestovar_fake_add(int a, int b) {
+    return a + b;
+}
+const char* kestovar_fake_name(void) {
+    return FAKE_NAME;
+}
 
 __attribute__((destructor)) static void kestovar_fake_unloaded(void) {
     const char* path = getenv("KESTOVAR_FAKE_UNLOAD_LOG");
