@@ -73,6 +73,7 @@ extern "C" {
     X(Avutil, av_version_info)                  \
     X(Avutil, av_log_set_level)                 \
     X(Avutil, av_vlog)                          \
+    X(Avutil, av_mul_q)                         \
     X(Avutil, av_rescale_q)                     \
     X(Avutil, av_rescale_q_rnd)                 \
     X(Avutil, av_strdup)                        \

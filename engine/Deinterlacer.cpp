@@ -34,8 +34,9 @@ bool Deinterlacer::IsInterlaced(const AVFrame& picture, const AVStream& stream) 
     return picture.interlaced_frame || FieldsInterlaced(stream.codecpar->field_order);
 }
 
-void Deinterlacer::Start(const AVFrame& first, const AVStream& stream) {
+void Deinterlacer::Start(const AVFrame& first, const AVStream& stream, int32_t width) {
     TimeBase = stream.time_base;
+    InputWidth = first.width;
     Graph.reset(AV.avfilter_graph_alloc());
     if (!Graph) throw std::bad_alloc();
     // Sources whose stream says interlaced are deinterlaced whole; others only
@@ -58,7 +59,19 @@ void Deinterlacer::Start(const AVFrame& first, const AVStream& stream) {
                                        std::string("mode=send_frame:parity=") + parity +
                                            ":deint=" + (wholeStream ? "all" : "interlaced"));
     Sink = NewFilter(*Graph, "buffersink", "out", {});
-    if (AV.avfilter_link(Source, 0, yadif, 0) < 0 || AV.avfilter_link(yadif, 0, Sink, 0) < 0 ||
+    // Narrowing the picture first leaves the deinterlacer a fraction of the
+    // work: the columns are independent of the fields, and the output keeps
+    // no more of them anyway. The rows, which the fields share, stay as they
+    // are until the scaler.
+    AVFilterContext* firstStage = yadif;
+    if (width > 0 && width < first.width) {
+        firstStage = NewFilter(*Graph, "scale", "narrow",
+                               "w=" + std::to_string(width) + ":h=ih:flags=bicubic");
+        if (AV.avfilter_link(firstStage, 0, yadif, 0) < 0) {
+            throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
+        }
+    }
+    if (AV.avfilter_link(Source, 0, firstStage, 0) < 0 || AV.avfilter_link(yadif, 0, Sink, 0) < 0 ||
         AV.avfilter_graph_config(Graph.get(), nullptr) < 0) {
         throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
     }

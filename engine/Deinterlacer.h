@@ -19,8 +19,12 @@ public:
 
     bool IsStarted() const { return Graph != nullptr; }
     // Builds the filter for pictures like first, with timestamps in the
-    // stream's time base. Throws EngineError when it cannot be built.
-    void Start(const AVFrame& first, const AVStream& stream);
+    // stream's time base. Pictures wider than width leave it scaled to that
+    // width (their height kept); 0 keeps the width. Throws EngineError when it
+    // cannot be built.
+    void Start(const AVFrame& first, const AVStream& stream, int32_t width);
+    // The width of the pictures the filter takes.
+    int32_t TakenWidth() const { return InputWidth; }
     // Hands a decoded picture over (its buffers move into the filter); none
     // tells the filter that the pictures ended.
     void Send(AVFrame* picture);
@@ -35,6 +39,7 @@ private:
     AVFilterContext* Source = nullptr;  // belong to the graph
     AVFilterContext* Sink = nullptr;
     AVRational TimeBase{0, 1};  // the stream's, which the pictures leave with
+    int32_t InputWidth = 0;
 };
 
 }  // namespace transcode

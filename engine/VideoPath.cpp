@@ -22,8 +22,8 @@ namespace {
 
 // The length of one source picture in its stream's time base: what the
 // container says, else one frame of the stream's nominal rate.
-int64_t PictureDuration(const AVFrame& picture, const AVStream& stream) {
-    if (picture.pkt_duration > 0) return picture.pkt_duration;
+int64_t PictureDuration(int64_t packetDuration, const AVStream& stream) {
+    if (packetDuration > 0) return packetDuration;
     AVRational rate = stream.avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) rate = stream.r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0) rate = AVRational{25, 1};
@@ -69,6 +69,9 @@ void VideoPath::StartDecoder() {
         transcode::StartDecoder(Source, "Could not open in video codec\n", shrinksByHalf);
     DecodedPicture = NewFrame();
     IncomingPicture = NewFrame();
+    LeavesOutUnshown =
+        UnshownPictures::Applies(source.codec_id) &&
+        (source.field_order == AV_FIELD_PROGRESSIVE || source.field_order == AV_FIELD_UNKNOWN);
     if (Source.start_time != AV_NOPTS_VALUE && Source.start_time > 0) {
         VideoStart = Source.start_time;
     }
@@ -127,7 +130,17 @@ AVRational VideoPath::SlotBase() const {
 }
 
 bool VideoPath::SendPacket(AVPacket& packet) {
+    const int64_t duration = PictureDuration(packet.duration, Source);
+    // A picture no output frame shows is not decoded unless others refer to
+    // it. The decoder takes the packet in at once: the loop sends only once it
+    // has taken every picture it had.
+    const bool leaveOut =
+        LeavesOutUnshown && !Fields.IsStarted() &&
+        Unshown.CanLeaveOut(packet, duration, VideoStart, Source.time_base, SlotBase());
+    if (leaveOut) VideoDecoder->skip_frame = AVDISCARD_NONREF;
     const int result = AV.avcodec_send_packet(VideoDecoder.get(), &packet);
+    VideoDecoder->skip_frame = AVDISCARD_DEFAULT;
+    Unshown.Sent(packet, duration);
     AV.av_packet_unref(&packet);
     return result >= 0 || result == AVERROR_EOF;
 }
@@ -164,7 +177,7 @@ VideoPath::Received VideoPath::NextPicture() {
             if (!Deinterlacer::IsInterlaced(*decoded, Source)) return Received::Picture;
             // From the first interlaced picture on, every picture goes through
             // the deinterlacer, which needs its neighbours.
-            Fields.Start(*decoded, Source);
+            Fields.Start(*decoded, Source, DeinterlacedWidth(*decoded));
             DecodedField = NewFrame();
             AV.av_frame_move_ref(DecodedField.get(), decoded);
             decoded = DecodedField.get();
@@ -181,9 +194,12 @@ VideoPath::Received VideoPath::ReceivePicture() {
     std::swap(DecodedPicture, IncomingPicture);
     AVFrame* picture = DecodedPicture.get();
     HavePicture = true;
+    // The judgement of unshown pictures goes by the packets' times, which the
+    // pictures must then keep.
+    if (picture->best_effort_timestamp != picture->pts) LeavesOutUnshown = false;
     PictureScaled = false;
 
-    const int64_t duration = PictureDuration(*picture, Source);
+    const int64_t duration = PictureDuration(picture->pkt_duration, Source);
     const int64_t pts = picture->best_effort_timestamp;
     // A damaged file may carry any number as a time stamp; one whose sum would
     // overflow counts as unknown.
@@ -203,10 +219,35 @@ VideoPath::Received VideoPath::ReceivePicture() {
     return Received::Picture;
 }
 
+// The width at which pictures like first go through the deinterlacer: that
+// of the whole source at the output's scale, never wider than it is.
+int32_t VideoPath::DeinterlacedWidth(const AVFrame& first) const {
+    const AVFrame* turned = Rotation != 0 ? TurnedPicture.get() : OutputPicture.get();
+    if (!turned || first.width <= 0) return 0;
+    const FitGeometry fit = FitPicture(Parameters.PictureFit, first.width, first.height,
+                                       SampleAspect(first, Source), turned->width, turned->height);
+    if (fit.Shown.Width <= 0) return 0;
+    const int64_t width =
+        (int64_t{fit.Placed.Width} * first.width + fit.Shown.Width - 1) / fit.Shown.Width;
+    return static_cast<int32_t>(std::min<int64_t>(first.width, (width + 1) / 2 * 2));
+}
+
+// The shape of a picture's pixels. Narrowed by the deinterlacer, a picture's
+// pixels are as much wider as it has fewer of them: the picture's own word
+// says so already, the container's is widened here.
+AVRational VideoPath::PictureAspect(const AVFrame& picture) const {
+    const AVRational aspect = SampleAspect(picture, Source);
+    const int32_t taken = Fields.IsStarted() ? Fields.TakenWidth() : 0;
+    if (taken <= 0 || picture.width <= 0 || picture.width == taken) return aspect;
+    const AVRational container = Source.sample_aspect_ratio;
+    if (container.num <= 0 || container.den <= 0) return aspect;
+    return AV.av_mul_q(container, AVRational{taken, picture.width});
+}
+
 // Works out, for pictures like source, the fit, the colour conversion and the
 // scaler from the shown part of the source to its place in turned.
 void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
-    const AVRational aspect = SampleAspect(source, Source);
+    const AVRational aspect = PictureAspect(source);
     // The turned picture has the source's orientation, so the fit is worked
     // out there; turning keeps the proportions.
     Fit = FitPicture(Parameters.PictureFit, source.width, source.height, aspect, turned.width,
@@ -232,7 +273,7 @@ void VideoPath::ScalePicture() {
     AVFrame& source = *DecodedPicture;
     AVFrame& turned = Rotation != 0 ? *TurnedPicture : *OutputPicture;
     if (!Scaler || ScalerWidth != source.width || ScalerHeight != source.height ||
-        ScalerFormat != source.format || av_cmp_q(ScalerAspect, SampleAspect(source, Source)) ||
+        ScalerFormat != source.format || av_cmp_q(ScalerAspect, PictureAspect(source)) ||
         ScalerColourSpace != source.colorspace || ScalerRange != source.color_range) {
         PrepareScaler(source, turned);
     }

@@ -14,6 +14,7 @@
 #include "ConversionParameters.h"
 #include "Deinterlacer.h"
 #include "PictureFit.h"
+#include "UnshownPictures.h"
 
 namespace transcode {
 
@@ -79,6 +80,8 @@ private:
     // The decoder's next picture into IncomingPicture, through the
     // deinterlacer once the source showed itself interlaced.
     Received NextPicture();
+    int32_t DeinterlacedWidth(const AVFrame& first) const;
+    AVRational PictureAspect(const AVFrame& picture) const;
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
 
@@ -89,7 +92,9 @@ private:
     av::CodecContextPtr VideoDecoder;
     Deinterlacer Fields;
     bool DecoderEnded = false;  // the deinterlacer was told of the decoder's end
-    av::FramePtr DecodedField;  // a decoded picture on its way to the deinterlacer
+    UnshownPictures Unshown;
+    bool LeavesOutUnshown = false;  // pictures no output frame shows are not decoded
+    av::FramePtr DecodedField;      // a decoded picture on its way to the deinterlacer
     av::CodecContextPtr VideoEncoder;
     AVStream* OutputVideo = nullptr;  // belongs to the output file
 

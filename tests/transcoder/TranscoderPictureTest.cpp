@@ -91,6 +91,16 @@ TEST(PictureFit, SquareStaysSquareInBarsAndCrop) {
                   "color=black:s=360x288:r=25:d=1,drawbox=x=148:y=99:w=64:h=90:color=white:t=fill,"
                   "drawbox=color=0x505050:t=12,setsar=64/45",
                   "-c:v", "mpeg4", "-q:v", "2"});
+    // The same interlaced, as from a DVD: the deinterlacer narrows it first.
+    // The program stream leaves the pixels' shape to the pictures, MP4 says it
+    // in the container too.
+    const QStringList interlaced{"-vf",    "setfield=tff", "-c:v", "mpeg2video",
+                                 "-flags", "+ildct+ilme",  "-q:v", "2"};
+    const QString dvd =
+        MakeClip("square-anamorphic-576i.mpg",
+                 QStringList{"-i", anamorphic} + interlaced + QStringList{"-f", "mpeg"});
+    const QString dvdMp4 =
+        MakeClip("square-anamorphic-576i.mp4", QStringList{"-i", anamorphic} + interlaced);
     struct Case {
         QString Source;
         PictureFitMode Fit;
@@ -99,7 +109,10 @@ TEST(PictureFit, SquareStaysSquareInBarsAndCrop) {
     const Case cases[] = {{wide, PictureFitMode::BlackBars, 22},
                           {wide, PictureFitMode::Crop, 0},
                           {anamorphic, PictureFitMode::BlackBars, 22},
-                          {anamorphic, PictureFitMode::Crop, 0}};
+                          {anamorphic, PictureFitMode::Crop, 0},
+                          {dvd, PictureFitMode::BlackBars, 22},
+                          {dvdMp4, PictureFitMode::BlackBars, 22},
+                          {dvdMp4, PictureFitMode::Crop, 0}};
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(index);
