@@ -58,6 +58,10 @@ void Deinterlacer::Start(const AVFrame& first, const AVStream& stream, int32_t w
     AVFilterContext* yadif = NewFilter(*Graph, "yadif", "deinterlace",
                                        std::string("mode=send_frame:parity=") + parity +
                                            ":deint=" + (wholeStream ? "all" : "interlaced"));
+    // On the narrowed picture the deinterlacer has too little work per
+    // picture to share out: waking a second thread for half of it cost more
+    // than it saved.
+    yadif->nb_threads = 1;
     Sink = NewFilter(*Graph, "buffersink", "out", {});
     // Narrowing the picture first leaves the deinterlacer a fraction of the
     // work: the columns are independent of the fields, and the output keeps
