@@ -83,6 +83,7 @@ extern "C" {
     X(Avutil, av_dict_free)                     \
     X(Avutil, av_frame_alloc)                   \
     X(Avutil, av_frame_free)                    \
+    X(Avutil, av_frame_ref)                     \
     X(Avutil, av_frame_unref)                   \
     X(Avutil, av_frame_get_buffer)              \
     X(Avutil, av_frame_make_writable)           \

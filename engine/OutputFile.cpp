@@ -84,6 +84,7 @@ std::string OutputFile::TemporaryFilePath() const {
 
 void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
                               const char* writeError) {
+    std::lock_guard<std::mutex> lock(WriteLock);
     AVPacket* packet = Packet.get();
     while (true) {
         const int result = AV.avcodec_receive_packet(&encoder, packet);

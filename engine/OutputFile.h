@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "AvPtr.h"
@@ -32,7 +33,8 @@ public:
     void Open(const std::string& outputPath);
     // The temporary file being written; empty when there is none.
     std::string TemporaryFilePath() const;
-    // Writes everything the encoder gives into the stream.
+    // Writes everything the encoder gives into the stream. The video and the
+    // sound encoder may call it from their own threads at once.
     void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
                       const char* writeError);
     // The H.263 level the finished file's sample entry declares (the muxer
@@ -62,6 +64,7 @@ public:
 
 private:
     av::OutputContextPtr Context;
+    std::mutex WriteLock;  // one writer of the packet and the container at a time
     av::PacketPtr Packet;
     std::unique_ptr<TemporaryOutputFile> Temporary;
     int32_t H263Level = 0;

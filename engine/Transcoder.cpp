@@ -66,7 +66,9 @@ TTranscoder::~TTranscoder() {
 }
 
 void TTranscoder::ReleaseState() noexcept {
-    // The output file is closed before anything it was written from goes.
+    // The encoder's thread ends before the file it writes into, which is
+    // closed before anything it was written from goes.
+    if (Video) Video->AbandonEncoding();
     if (Output) Output->ReleaseState();
     Video.reset();
     Audio.reset();
@@ -348,6 +350,7 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
 }
 
 void TTranscoder::DiscardDestination() noexcept {
+    if (Video) Video->AbandonEncoding();
     if (Output) Output->Discard();
     Observer.TemporaryFileChanged({});
     ReleaseState();

@@ -104,6 +104,7 @@ void VideoPath::NewVideoStream() {
     // The codec's stream headers go into the container's header.
     if (Output.NeedsGlobalHeader()) c.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     OutputVideo->time_base = c.time_base;
+    Slot = c.time_base;
 }
 
 void VideoPath::StartVideoEncoder() {
@@ -123,10 +124,13 @@ void VideoPath::StartVideoEncoder() {
     if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
         throw DestinationError("Could not allocate picture\n", AVERROR(ENOMEM));
     }
+    Encoding =
+        std::make_unique<EncoderThread>([this](AVFrame& picture) { EncodePicture(picture); });
 }
 
 AVRational VideoPath::SlotBase() const {
-    return VideoEncoder->time_base;
+    // Kept apart from the encoder, which is busy on its own thread.
+    return Slot;
 }
 
 bool VideoPath::SendPacket(AVPacket& packet) {
@@ -315,15 +319,25 @@ void VideoPath::EncodeVideoFrame() {
     AVFrame& picture = *OutputPicture;
     picture.pts = FramesEncoded;
     picture.pict_type = AV_PICTURE_TYPE_NONE;
+    Encoding->Push(picture);
+    ++FramesEncoded;
+}
+
+// On the encoder's thread.
+void VideoPath::EncodePicture(AVFrame& picture) {
     if (const int code = AV.avcodec_send_frame(VideoEncoder.get(), &picture); code < 0) {
         throw DestinationError("Error while encoding video frame\n", code);
     }
-    ++FramesEncoded;
     Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
                         "Error while writing video frame\n");
 }
 
+void VideoPath::AbandonEncoding() noexcept {
+    if (Encoding) Encoding->Abandon();
+}
+
 void VideoPath::FlushVideo() {
+    if (Encoding) Encoding->Finish();
     AV.avcodec_send_frame(VideoEncoder.get(), nullptr);
     Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
                         "Error while writing video frame\n");

@@ -6,13 +6,14 @@
 
 #include <cstdint>
 #include <limits>
-
+#include <memory>
 #include <optional>
 
 #include "AvPtr.h"
 #include "ColourConversion.h"
 #include "ConversionParameters.h"
 #include "Deinterlacer.h"
+#include "EncoderThread.h"
 #include "PictureFit.h"
 #include "UnshownPictures.h"
 
@@ -71,10 +72,15 @@ public:
     // The start of the source's pictures, in its stream's time base.
     int64_t Start() const { return VideoStart; }
 
-    // Encodes the latest picture into the next output slot.
+    // Encodes the latest picture into the next output slot. The encoding
+    // itself runs on the encoder's thread; its failures come back from a later
+    // call or from FlushVideo.
     void EncodeVideoFrame();
-    // Takes what the encoder still holds.
+    // Waits for the encoder's thread and takes what the encoder still holds.
     void FlushVideo();
+    // Ends the encoder's thread at once, dropping the pictures it has not yet
+    // taken: before the output file goes. Never throws.
+    void AbandonEncoding() noexcept;
 
 private:
     // The decoder's next picture into IncomingPicture, through the
@@ -84,6 +90,7 @@ private:
     AVRational PictureAspect(const AVFrame& picture) const;
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
+    void EncodePicture(AVFrame& picture);
 
     const ConversionParameters& Parameters;
     const AVStream& Source;
@@ -97,6 +104,7 @@ private:
     av::FramePtr DecodedField;      // a decoded picture on its way to the deinterlacer
     av::CodecContextPtr VideoEncoder;
     AVStream* OutputVideo = nullptr;  // belongs to the output file
+    AVRational Slot{1, 25};           // the length of one output frame
 
     // Pictures. DecodedPicture holds the latest picture of the decoder;
     // OutputPicture is what the encoder gets, at the output size. A turned
@@ -124,6 +132,8 @@ private:
     int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
     int64_t FramesEncoded = 0;     // pictures passed to the video encoder
     int64_t FrameLimit = std::numeric_limits<int64_t>::max();
+    // Last, so that it ends first: it uses the encoder and the output file.
+    std::unique_ptr<EncoderThread> Encoding;
 };
 
 }  // namespace transcode

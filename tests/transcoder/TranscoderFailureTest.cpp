@@ -2,8 +2,10 @@
 // temporary file behind and never harms an existing output.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
 
 #include "Dynamicavimport.h"
 #include "TestMedia.h"
@@ -145,4 +147,30 @@ TEST_F(TranscoderFailureTest, DecodingErrorKeepsExistingOutput) {
         << *error;
     EXPECT_EQ(ReadAll(output), "an older conversion");
     EXPECT_EQ(FilesIn(folder), QStringList{"broken.3gp"});
+}
+
+// The file system refuses more bytes part of the way through (a full disk, a
+// file-size limit): the pictures are then being written from the encoder's own
+// thread while the sound is written from the converting one. Whichever meets
+// the refusal, the clip fails with a writing error and leaves nothing behind.
+TEST_F(TranscoderFailureTest, WritingRefusedHalfWay) {
+    const QString source = MakeClip(
+        "busy.mp4", {"-f", "lavfi", "-i", "testsrc2=size=352x288:rate=25:duration=6", "-f", "lavfi",
+                     "-i", "sine=duration=6", "-c:v", "libx264", "-pix_fmt", "yuv420p"});
+    const QString folder = NewFolder("refused-write");
+    ConversionParameters p = H263Qcif();
+    p.VideoBitRate = 384000;
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit limited = before;
+    limited.rlim_cur = 60 * 1024;
+    const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const std::optional<std::string> failure = Convert(source, folder + "/busy.3gp", p);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_NE(failure->find("Error while writing"), std::string::npos) << *failure;
+    EXPECT_NE(failure->find("File too large"), std::string::npos) << *failure;
+    EXPECT_TRUE(FilesIn(folder).isEmpty());
 }
