@@ -47,16 +47,10 @@ void AudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
 }
 
 void AudioPath::NewAudioStream() {
-    const AVCodec* encoder =
-        AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.AudioCodecId));
-    if (!encoder) throw DestinationError("Codec not found\n", 0, "No AMR narrow-band encoder");
+    AudioEncoder = NewEncoder(Parameters.AudioCodecId, "No AMR narrow-band encoder");
     OutputAudio = &Output.NewStream(1);
-    AudioEncoder.reset(AV.avcodec_alloc_context3(encoder));
-    if (!AudioEncoder) throw std::bad_alloc();
 
     AVCodecContext& c = *AudioEncoder;
-    c.codec_id = encoder->id;
-    c.codec_type = AVMEDIA_TYPE_AUDIO;
     c.bit_rate = Parameters.AudioBitRate;
     c.sample_rate = Parameters.SampleRate;
     AV.av_channel_layout_default(&c.ch_layout, Parameters.Channels);

@@ -26,6 +26,15 @@ av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError,
     return context;
 }
 
+av::CodecContextPtr NewEncoder(int32_t codecId, const char* missing) {
+    const AVCodec* encoder = AV.avcodec_find_encoder(static_cast<AVCodecID>(codecId));
+    if (!encoder) throw DestinationError("Codec not found\n", 0, missing);
+    // The context takes the codec's id and kind from the codec itself.
+    av::CodecContextPtr context(AV.avcodec_alloc_context3(encoder));
+    if (!context) throw std::bad_alloc();
+    return context;
+}
+
 av::FramePtr NewFrame() {
     av::FramePtr frame(AV.av_frame_alloc());
     if (!frame) throw std::bad_alloc();

@@ -1,5 +1,5 @@
 // What the video and the audio path both need to start: a source stream's
-// decoder and empty frames.
+// decoder, an encoder's context and empty frames.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,11 @@ namespace transcode {
 // since nothing is predicted from those pictures no error can carry over.
 av::CodecContextPtr StartDecoder(const AVStream& stream, const char* openError,
                                  bool shrinksByHalf = false);
+
+// The context of the library's encoder for the codec, set up by nothing but
+// the codec and not yet opened; throws "Codec not found\n" with the reason
+// missing when the library has no such encoder.
+av::CodecContextPtr NewEncoder(int32_t codecId, const char* missing);
 
 // An empty frame; throws std::bad_alloc.
 av::FramePtr NewFrame();

@@ -78,17 +78,10 @@ void VideoPath::StartDecoder() {
 }
 
 void VideoPath::NewVideoStream() {
-    const AVCodec* encoder =
-        AV.avcodec_find_encoder(static_cast<AVCodecID>(Parameters.VideoCodecId));
-    if (!encoder)
-        throw DestinationError("Codec not found\n", 0, "No encoder for the phone's video format");
+    VideoEncoder = NewEncoder(Parameters.VideoCodecId, "No encoder for the phone's video format");
     OutputVideo = &Output.NewStream(0);
-    VideoEncoder.reset(AV.avcodec_alloc_context3(encoder));
-    if (!VideoEncoder) throw std::bad_alloc();
 
     AVCodecContext& c = *VideoEncoder;
-    c.codec_id = encoder->id;
-    c.codec_type = AVMEDIA_TYPE_VIDEO;
     c.bit_rate = Parameters.VideoBitRate;
     c.width = Parameters.Width;
     c.height = Parameters.Height;
