@@ -52,7 +52,8 @@ std::string RandomName() {
 
 void CheckDestination(const std::string& finalPath) {
     const std::string folder = FolderOf(finalPath);
-    if (NameOf(finalPath).size() > platform::MaxFileNameLength(folder)) ThrowSystemError(kOpenError, ENAMETOOLONG, finalPath);
+    if (NameOf(finalPath).size() > platform::MaxFileNameLength(folder))
+        ThrowSystemError(kOpenError, ENAMETOOLONG, finalPath);
     if (platform::IsWriteProtected(finalPath)) {
         throw EngineError(kOpenError, 0, "The existing file is write-protected", finalPath);
     }
