@@ -132,10 +132,9 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("KBPS"));
     const QCommandLineOption maxSize(
         QStringLiteral("max-size"),
-        QStringLiteral("Make every output at most SIZE bytes, with the suffix K or M for "
-                       "kilobytes or megabytes (1 K = 1024 bytes), such as 300K for a video "
-                       "message. Each clip's video bitrate is then computed from its length; "
-                       "this wins over --video-bitrate. A clip too long for SIZE fails."),
+        QStringLiteral("Make every output at most SIZE bytes (suffix K or M, 1 K = 1024 bytes), "
+                       "such as 300K for a video message: the video bitrate is lowered to fit, "
+                       "never raised. A clip too long for SIZE fails."),
         QStringLiteral("SIZE"));
     const QCommandLineOption start(
         QStringLiteral("start"),
@@ -180,7 +179,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     request.HelpText = parser.helpText() +
                        QStringLiteral(
                            "\nThe custom values make the quality level Custom, starting from the "
-                           "chosen level's values.\n--max-size wins over --video-bitrate.\n"
+                           "chosen level's values.\n"
                            "Exit status: 0 all files converted, 1 a file "
                            "failed, 2 bad usage, 130 stopped by Ctrl+C.\n");
 

@@ -36,8 +36,6 @@ void OutputFile::Create(const std::string& outputPath) {
         if (!output) throw DestinationError("Could not find suitable output format\n", result);
     }
     Context.reset(output);
-    Packet.reset(AV.av_packet_alloc());
-    if (!Packet) throw std::bad_alloc();
 }
 
 bool OutputFile::NeedsGlobalHeader() const {
@@ -82,43 +80,46 @@ std::string OutputFile::TemporaryFilePath() const {
     return Temporary ? Temporary->Path() : std::string();
 }
 
-void OutputFile::WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
-                              const char* writeError) {
-    std::lock_guard<std::mutex> lock(WriteLock);
-    AVPacket* packet = Packet.get();
-    while (true) {
-        const int result = AV.avcodec_receive_packet(&encoder, packet);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
-        if (result < 0) throw DestinationError(encodeError, result);
-        // Each picture fills one frame slot; players and the index need that length.
-        if (packet->duration <= 0 && encoder.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
-        AV.av_packet_rescale_ts(packet, encoder.time_base, stream.time_base);
-        packet->stream_index = stream.index;
-        if (stream.index >= 0 && stream.index < 2) {
-            Bytes[stream.index] += packet->size;
-            // The encoder's quality of the picture: its quantiser in lambda units.
-            size_t statsSize = 0;
-            const uint8_t* stats =
-                AV.av_packet_get_side_data(packet, AV_PKT_DATA_QUALITY_STATS, &statsSize);
-            if (stats && statsSize >= 4) {
-                const uint32_t lambda = stats[0] | (stats[1] << 8) | (stats[2] << 16) |
-                                        (static_cast<uint32_t>(stats[3]) << 24);
-                QuantiserSum[stream.index] += static_cast<double>(lambda) / FF_QP2LAMBDA;
-                ++QuantiserCount[stream.index];
-            }
+void OutputFile::WritePacket(AVPacket& packet, const char* writeError) {
+    const int index = packet.stream_index;
+    if (index < 0 || static_cast<unsigned>(index) >= Context->nb_streams) {
+        throw DestinationError(writeError, 0, "A packet of no stream of the file");
+    }
+    if (static_cast<std::size_t>(index) < Ended.size() && Ended[index]) {
+        throw DestinationError(writeError, 0, "A packet after the end of its stream");
+    }
+    if (index < 2) {
+        Bytes[index] += packet.size;
+        // The encoder's quality of the picture: its quantiser in lambda units.
+        size_t statsSize = 0;
+        const uint8_t* stats =
+            AV.av_packet_get_side_data(&packet, AV_PKT_DATA_QUALITY_STATS, &statsSize);
+        if (stats && statsSize >= 4) {
+            const uint32_t lambda = stats[0] | (stats[1] << 8) | (stats[2] << 16) |
+                                    (static_cast<uint32_t>(stats[3]) << 24);
+            QuantiserSum[index] += static_cast<double>(lambda) / FF_QP2LAMBDA;
+            ++QuantiserCount[index];
         }
-        if (const int code = AV.av_interleaved_write_frame(Context.get(), packet); code < 0) {
-            throw DestinationError(writeError, code);
-        }
+    }
+    Order.Check(packet, writeError);
+    if (const int code = AV.av_interleaved_write_frame(Context.get(), &packet); code < 0) {
+        throw DestinationError(writeError, code);
     }
 }
 
-void OutputFile::Close() {
-    Finish();
-    Commit();
+void OutputFile::EndStream(int streamIndex) {
+    if (streamIndex < 0) return;
+    if (static_cast<std::size_t>(streamIndex) >= Ended.size()) Ended.resize(streamIndex + 1);
+    Ended[streamIndex] = true;
 }
 
 int64_t OutputFile::Finish() {
+    for (unsigned i = 0; i < Context->nb_streams; ++i) {
+        if (i >= Ended.size() || !Ended[i]) {
+            throw DestinationError("Could not finish destination file\n", 0,
+                                   "A stream of the file was not ended");
+        }
+    }
     if (const int code = AV.av_write_trailer(Context.get()); code < 0) {
         throw DestinationError("Could not finish destination file\n", code);
     }
@@ -162,7 +163,6 @@ void OutputFile::Discard() noexcept {
 void OutputFile::ReleaseState() noexcept {
     // The file is closed before its temporary name goes.
     Context.reset();
-    Packet.reset();
     Temporary.reset();
 }
 

@@ -1,22 +1,24 @@
-// The output file of one conversion: the container, its streams, the packet
-// that carries the encoders' output into it, and the temporary name the file
-// is written under until it is complete.
+// The output file of one conversion: the container, its streams, and the
+// temporary name the file is written under until it is complete. Only the
+// converting thread writes into it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <vector>
 
 #include "AvPtr.h"
+#include "DtsGuard.h"
+#include "PacketSink.h"
 #include "TemporaryOutput.h"
 
 namespace transcode {
 
-class OutputFile {
+class OutputFile : public TPacketSink {
 public:
     OutputFile() = default;
-    ~OutputFile() { ReleaseState(); }
+    ~OutputFile() override { ReleaseState(); }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -33,19 +35,19 @@ public:
     void Open(const std::string& outputPath);
     // The temporary file being written; empty when there is none.
     std::string TemporaryFilePath() const;
-    // Writes everything the encoder gives into the stream. The video and the
-    // sound encoder may call it from their own threads at once.
-    void WritePackets(AVCodecContext& encoder, AVStream& stream, const char* encodeError,
-                      const char* writeError);
+    // Counts the packet's bytes and quantiser, keeps its stream's DTS
+    // increasing (TDtsGuard) and hands it to the muxer. A packet of a stream
+    // already ended is refused.
+    void WritePacket(AVPacket& packet, const char* writeError) override;
+    void EndStream(int streamIndex) override;
     // The H.263 level the finished file's sample entry declares (the muxer
     // writes 10 whatever the stream needs); 0 leaves the muxer's value.
     void DeclareH263Level(int32_t level) { H263Level = level; }
-    // Writes the trailer, closes the file, puts the declared H.263 level into
-    // it and gives it its final name.
-    void Close();
-    // The two halves of Close: the file finished and closed, with its size in
-    // bytes (-1 when unknown); then the final name.
+    // Writes the trailer once every stream has ended, closes the file and puts
+    // the declared H.263 level into it; gives its size in bytes (-1 when
+    // unknown).
     int64_t Finish();
+    // Gives the finished file its final name.
     void Commit();
     // Hands the finished temporary file over to the caller, who then commits
     // it or lets it be removed; none when there is none.
@@ -64,8 +66,8 @@ public:
 
 private:
     av::OutputContextPtr Context;
-    std::mutex WriteLock;  // one writer of the packet and the container at a time
-    av::PacketPtr Packet;
+    TDtsGuard Order;
+    std::vector<bool> Ended;  // per stream index: EndStream was called
     std::unique_ptr<TemporaryOutputFile> Temporary;
     int32_t H263Level = 0;
     // Per stream index (two streams at most): coded bytes, and the sum and

@@ -1,5 +1,6 @@
 #include "EncoderThread.h"
 
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -7,7 +8,8 @@
 
 namespace transcode {
 
-EncoderThread::EncoderThread(std::function<void(AVFrame&)> encode) : Encode(std::move(encode)) {
+EncoderThread::EncoderThread(std::function<void(AVFrame&, Packets&)> encode)
+    : Encode(std::move(encode)) {
     for (av::FramePtr& slot : Queue) slot = NewFrame();
     Current = NewFrame();
     Worker = std::thread(&EncoderThread::Run, this);
@@ -23,6 +25,13 @@ void EncoderThread::Push(const AVFrame& picture) {
     Changed.notify_all();
 }
 
+EncoderThread::Packets EncoderThread::TakePackets() {
+    Packets taken;
+    const std::lock_guard<std::mutex> lock(Lock);
+    taken.swap(Made);
+    return taken;
+}
+
 void EncoderThread::Finish() {
     Stop(false);
     if (Failure) std::rethrow_exception(Failure);
@@ -30,6 +39,7 @@ void EncoderThread::Finish() {
 
 void EncoderThread::Abandon() noexcept {
     Stop(true);
+    Made.clear();
 }
 
 void EncoderThread::Stop(bool dropQueued) noexcept {
@@ -47,6 +57,7 @@ void EncoderThread::Stop(bool dropQueued) noexcept {
 }
 
 void EncoderThread::Run() {
+    Packets made;
     while (true) {
         {
             std::unique_lock<std::mutex> lock(Lock);
@@ -58,7 +69,7 @@ void EncoderThread::Run() {
         }
         Changed.notify_all();
         try {
-            Encode(*Current);
+            Encode(*Current, made);
         } catch (...) {
             AV.av_frame_unref(Current.get());
             std::lock_guard<std::mutex> lock(Lock);
@@ -67,6 +78,12 @@ void EncoderThread::Run() {
             return;
         }
         AV.av_frame_unref(Current.get());
+        if (!made.empty()) {
+            const std::lock_guard<std::mutex> lock(Lock);
+            Made.insert(Made.end(), std::make_move_iterator(made.begin()),
+                        std::make_move_iterator(made.end()));
+        }
+        made.clear();
     }
 }
 

@@ -54,11 +54,14 @@ void DescribeColours(AVCodecContext& encoder) {
     encoder.sample_aspect_ratio = AVRational{1, 1};
 }
 
+constexpr char kEncodeError[] = "Error while encoding video frame\n";
+constexpr char kWriteError[] = "Error while writing video frame\n";
+
 }  // namespace
 
 VideoPath::VideoPath(const ConversionParameters& parameters, const AVStream& source,
                      OutputFile& output)
-    : Parameters(parameters), Source(source), Output(output) {}
+    : Parameters(parameters), Source(source), Output(output), Sink(output) {}
 
 void VideoPath::StartDecoder() {
     Rotation = UprightRotation(&Source);
@@ -119,8 +122,8 @@ void VideoPath::StartVideoEncoder() {
     if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
         throw DestinationError("Could not allocate picture\n", AVERROR(ENOMEM));
     }
-    Encoding =
-        std::make_unique<EncoderThread>([this](AVFrame& picture) { EncodePicture(picture); });
+    Encoding = std::make_unique<EncoderThread>(
+        [this](AVFrame& picture, EncoderThread::Packets& made) { EncodePicture(picture, made); });
 }
 
 AVRational VideoPath::SlotBase() const {
@@ -316,15 +319,23 @@ void VideoPath::EncodeVideoFrame() {
     picture.pict_type = AV_PICTURE_TYPE_NONE;
     Encoding->Push(picture);
     ++FramesEncoded;
+    WritePackets(Encoding->TakePackets());
 }
 
-// On the encoder's thread.
-void VideoPath::EncodePicture(AVFrame& picture) {
+// On the encoder's thread: the packets go back to the converting thread.
+void VideoPath::EncodePicture(AVFrame& picture, EncoderThread::Packets& made) {
     if (const int code = AV.avcodec_send_frame(VideoEncoder.get(), &picture); code < 0) {
-        throw DestinationError("Error while encoding video frame\n", code);
+        throw DestinationError(kEncodeError, code);
     }
-    Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
-                        "Error while writing video frame\n");
+    while (true) {
+        av::PacketPtr packet = NewPacket();
+        if (!ReceivePacket(*VideoEncoder, *OutputVideo, *packet, kEncodeError)) return;
+        made.push_back(std::move(packet));
+    }
+}
+
+void VideoPath::WritePackets(EncoderThread::Packets packets) {
+    for (const av::PacketPtr& packet : packets) Sink.WritePacket(*packet, kWriteError);
 }
 
 void VideoPath::AbandonEncoding() noexcept {
@@ -332,10 +343,17 @@ void VideoPath::AbandonEncoding() noexcept {
 }
 
 void VideoPath::FlushVideo() {
-    if (Encoding) Encoding->Finish();
+    if (Encoding) {
+        Encoding->Finish();
+        WritePackets(Encoding->TakePackets());
+    }
+    // The thread has ended: the encoder is this thread's now.
     AV.avcodec_send_frame(VideoEncoder.get(), nullptr);
-    Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",
-                        "Error while writing video frame\n");
+    const av::PacketPtr packet = NewPacket();
+    while (ReceivePacket(*VideoEncoder, *OutputVideo, *packet, kEncodeError)) {
+        Sink.WritePacket(*packet, kWriteError);
+    }
+    Sink.EndStream(OutputVideo->index);
 }
 
 }  // namespace transcode

@@ -14,6 +14,7 @@
 #include "ConversionParameters.h"
 #include "Deinterlacer.h"
 #include "EncoderThread.h"
+#include "PacketSink.h"
 #include "PictureFit.h"
 #include "UnshownPictures.h"
 
@@ -28,7 +29,7 @@ public:
     enum class Received { Picture, NeedsInput, Ended, Damaged };
 
     // source: the input's video stream; output: where the encoded pictures
-    // go. Both must outlive the path.
+    // go (written from the calling thread only). Both must outlive the path.
     VideoPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
     VideoPath(const VideoPath&) = delete;
     VideoPath& operator=(const VideoPath&) = delete;
@@ -76,7 +77,8 @@ public:
     // itself runs on the encoder's thread; its failures come back from a later
     // call or from FlushVideo.
     void EncodeVideoFrame();
-    // Waits for the encoder's thread and takes what the encoder still holds.
+    // Waits for the encoder's thread, writes what the encoder still holds and
+    // ends the video stream.
     void FlushVideo();
     // Ends the encoder's thread at once, dropping the pictures it has not yet
     // taken: before the output file goes. Never throws.
@@ -90,11 +92,14 @@ private:
     AVRational PictureAspect(const AVFrame& picture) const;
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
-    void EncodePicture(AVFrame& picture);
+    void EncodePicture(AVFrame& picture, EncoderThread::Packets& made);
+    // Writes the packets the encoder's thread handed back.
+    void WritePackets(EncoderThread::Packets packets);
 
     const ConversionParameters& Parameters;
     const AVStream& Source;
-    OutputFile& Output;
+    OutputFile& Output;  // for setting up the stream
+    TPacketSink& Sink;    // where the packets go, from the converting thread only
 
     av::CodecContextPtr VideoDecoder;
     Deinterlacer Fields;

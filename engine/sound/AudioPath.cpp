@@ -29,11 +29,14 @@ av::FramePtr NewSoundBuffer(int channels, int sampleRate, int samples) {
     return frame;
 }
 
+constexpr char kEncodeError[] = "Error while encoding audio frame\n";
+constexpr char kWriteError[] = "Error while writing audio frame\n";
+
 }  // namespace
 
 AudioPath::AudioPath(const ConversionParameters& parameters, const AVStream& source,
                      OutputFile& output)
-    : Parameters(parameters), Source(source), Output(output) {}
+    : Parameters(parameters), Source(source), Output(output), Sink(output) {}
 
 void AudioPath::StartDecoder() {
     AudioDecoder = transcode::StartDecoder(Source, "Could not open in audio codec\n");
@@ -279,10 +282,16 @@ void AudioPath::EncodeAudioFrame() {
     frame.pts = SamplesEncoded;
     SamplesEncoded += AudioFrameSamples;
     if (const int code = AV.avcodec_send_frame(AudioEncoder.get(), &frame); code < 0) {
-        throw DestinationError("Error while encoding audio frame\n", code);
+        throw DestinationError(kEncodeError, code);
     }
-    Output.WritePackets(*AudioEncoder, *OutputAudio, "Error while encoding audio frame\n",
-                        "Error while writing audio frame\n");
+    WritePackets();
+}
+
+void AudioPath::WritePackets() {
+    if (!Packet) Packet = NewPacket();
+    while (ReceivePacket(*AudioEncoder, *OutputAudio, *Packet, kEncodeError)) {
+        Sink.WritePacket(*Packet, kWriteError);
+    }
 }
 
 // The last sound: a part frame is completed with silence, then the encoder
@@ -292,8 +301,8 @@ void AudioPath::FlushAudio() {
     const int remainder = AV.av_audio_fifo_size(AudioFifo.get());
     if (remainder > 0) QueueSilence(AudioFrameSamples - remainder);
     AV.avcodec_send_frame(AudioEncoder.get(), nullptr);
-    Output.WritePackets(*AudioEncoder, *OutputAudio, "Error while encoding audio frame\n",
-                        "Error while writing audio frame\n");
+    WritePackets();
+    Sink.EndStream(OutputAudio->index);
 }
 
 }  // namespace transcode

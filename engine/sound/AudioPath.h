@@ -10,6 +10,7 @@
 #include "AvPtr.h"
 #include "ConversionParameters.h"
 #include "LoudnessFilter.h"
+#include "PacketSink.h"
 
 namespace transcode {
 
@@ -45,8 +46,8 @@ public:
     // Takes back up to count samples from the end of the queue; what was
     // already encoded stays.
     void DropQueuedSamples(int64_t count);
-    // Encodes the last part frame, completed with silence, and takes what the
-    // encoder still holds.
+    // Encodes the last part frame, completed with silence, writes what the
+    // encoder still holds and ends the sound stream.
     void FlushAudio();
 
 private:
@@ -58,10 +59,14 @@ private:
     // FIFO (cut or completed with silence).
     void FinishLoudness(int64_t total);
     void EncodeAudioFrame();
+    // Writes every packet the encoder has ready.
+    void WritePackets();
 
     const ConversionParameters& Parameters;
     const AVStream& Source;
-    OutputFile& Output;
+    OutputFile& Output;  // for setting up the stream
+    TPacketSink& Sink;    // where the packets go
+    av::PacketPtr Packet;
 
     av::CodecContextPtr AudioDecoder;
     av::CodecContextPtr AudioEncoder;

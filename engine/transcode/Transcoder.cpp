@@ -14,6 +14,7 @@
 #include "EngineError.h"
 #include "LocalMedia.h"
 #include "OutputFile.h"
+#include "SizeDecision.h"
 #include "SizeLimit.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
@@ -76,16 +77,6 @@ void TTranscoder::ReleaseState() noexcept {
 
 namespace {
 
-// Passes at most per file: the first, and corrections up or down.
-constexpr int kMaxPasses = 4;
-// A result may fall this far below the limit before it is encoded again.
-constexpr double kLowestShare = 0.85;
-// Where a corrected pass aims: a little below the limit, since the rate
-// control lands within a few percent of its bitrate.
-constexpr double kAimedShare = 0.95;
-// The encoders' finest quantiser (qmin); at it the pictures take no more bits.
-constexpr double kFinestQuantiser = 2.5;
-
 // "00:01:05.5", as the trim times are shown.
 std::string TimeText(double seconds) {
     const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
@@ -115,37 +106,29 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
         if (pass > 1) Observer.FileRestarted();
         const int64_t size = EncodeOnce(sourcePathUtf8, outputPathUtf8);
         try {
-            if (limit <= 0 || size < 0) {
-                Output->Commit();
-                break;
+            transcode::TSizePass done;
+            done.Size = size;
+            done.Number = pass;
+            transcode::TSizeLimitRun run;
+            run.Limit = limit;
+            if (limit > 0 && size >= 0) {
+                done.Stopped = Observer.IsStopRequested();
+                done.VideoBytes = Video ? Output->StreamBytes(0) : 0;
+                done.Quantiser = Video ? Output->AverageQuantiser(0) : 0;
+                run.HasVideo = Video != nullptr;
+                run.HasKept = kept != nullptr;
+                run.VideoBitRate = Current.VideoBitRate;
+                run.HighestVideoBitRate = Parameters.VideoBitRate;
             }
-            const bool stopped = Observer.IsStopRequested();
-            const int videoIndex = Video ? 0 : -1;
-            const int64_t videoBytes = Video ? Output->StreamBytes(videoIndex) : 0;
-            const double quantiser = Video ? Output->AverageQuantiser(videoIndex) : 0;
-            if (size <= limit) {
-                const bool finest = quantiser > 0 && quantiser <= kFinestQuantiser;
-                if (stopped || !Video || finest || size >= kLowestShare * limit ||
-                    pass == kMaxPasses || videoBytes <= 0) {
-                    kept.reset();
-                    Output->Commit();
-                    break;
-                }
-                // Too small, with bits to spare: keep it in case a richer pass does
-                // not fit, and try a higher rate.
-                kept = Output->TakeTemporary();
-            } else if (stopped) {
-                // A stopped file above the limit is of no use; an earlier result
-                // within it is.
+            const transcode::TSizeDecision decision = transcode::DecideAfterPass(run, done);
+            if (decision.Verdict == transcode::TSizeVerdict::Retry) {
+                if (decision.KeepThis) kept = Output->TakeTemporary();
+                Current.VideoBitRate = decision.NextVideoBitRate;
+                Output->Discard();
                 ReleaseState();
-                if (kept) kept->Commit();
-                break;
-            } else if (pass == kMaxPasses || !Video || videoBytes <= 0) {
-                if (kept) {
-                    ReleaseState();
-                    kept->Commit();
-                    break;
-                }
+                continue;
+            }
+            if (decision.Verdict == transcode::TSizeVerdict::Fail) {
                 DiscardDestination();
                 const double length = PartLength > 0 ? PartLength : 0;
                 throw Completed(
@@ -156,14 +139,15 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
                                 0, "Even at the lowest bitrate the file comes out larger"),
                     sourcePathUtf8, outputPathUtf8);
             }
-            // The next pass: the pictures' share scaled to what the rest leaves.
-            const double others = static_cast<double>(size - videoBytes);
-            const double wanted = kAimedShare * static_cast<double>(limit) - others;
-            const double scale = std::max(wanted, 1.0) / static_cast<double>(videoBytes);
-            Current.VideoBitRate = static_cast<int32_t>(
-                std::clamp(Current.VideoBitRate * scale, 1000.0, double{INT32_MAX / 2}));
-            Output->Discard();
-            ReleaseState();
+            if (decision.Verdict == transcode::TSizeVerdict::Commit) {
+                kept.reset();
+                Output->Commit();
+            } else {
+                // The kept pass, or nothing: this pass's file goes first.
+                ReleaseState();
+                if (kept) kept->Commit();
+            }
+            break;
         } catch (...) {
             DiscardDestination();
             throw;
@@ -227,10 +211,15 @@ void TTranscoder::PlanForLimit() {
     if (!plan.Fits)
         throw SourceError(DoesNotFitMessage(Parameters.SizeLimitBytes, plan.FittingSeconds) + "\n",
                           0, "Even the lowest bitrates need more room for the clip's length");
+    // A limit only lowers: where the chosen level's rates fit, they stay.
     if (plan.VideoBitRate > 0) {
-        Current.VideoBitRate = static_cast<int32_t>(plan.VideoBitRate * kAimedShare);
+        Current.VideoBitRate = std::min(
+            static_cast<int32_t>(plan.VideoBitRate * transcode::kAimedShare),
+            Parameters.VideoBitRate);
     }
-    if (plan.AudioBitRate > 0) Current.AudioBitRate = plan.AudioBitRate;
+    if (plan.AudioBitRate > 0 && plan.AudioBitRate < AmrModes.front().BitRate) {
+        Current.AudioBitRate = std::min(plan.AudioBitRate, Parameters.AudioBitRate);
+    }
 }
 
 void TTranscoder::SeekToStart() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the step 3 run and close tests with a sanitizer in a build folder of
-# their own and runs them there through ctest. The address build (which checks
+# Builds the step 3 run and close tests and the encoder thread's tests with a
+# sanitizer in a build folder of their own and runs them there through ctest. The address build (which checks
 # for undefined behaviour too) also runs the engine's, the worker's and the
 # command-line program's tests and the mutation test of damaged clips.
 #   run-sanitized.sh address|thread SOURCE_DIR BUILD_DIR
@@ -9,8 +9,8 @@ kind="$1" source_dir="$2" build_dir="$3"
 
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTOVAR_SANITIZE="$kind" -DKESTOVAR_SANITIZER_TESTS=OFF >/dev/null
-targets=(convert_ConvertCloseTest convert_ConvertRunTest)
-tests='convert\.Convert(Close|Run)Test'
+targets=(convert_ConvertCloseTest convert_ConvertRunTest engine_unit_tests)
+tests='convert\.Convert(Close|Run)Test|^engine_unit_tests$'
 if [ "$kind" = address ]; then
     targets+=(transcoder_tests worker_tests cli_tests fuzz_tests)
     tests="$tests|^transcoder_tests\$|^worker_tests\$|^cli_tests\$|^fuzz\."

@@ -64,4 +64,25 @@ std::optional<H263Declaration> H263SampleEntry(const QString& path) {
     return std::nullopt;
 }
 
+bool ScaleMovieDuration(const QString& path, double factor) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    QByteArray data = file.readAll();
+    const std::optional<Span> moov = Find(data, 0, data.size(), "moov");
+    const std::optional<Span> mvhd = moov ? Find(data, moov->Begin, moov->End, "mvhd") : std::nullopt;
+    if (!mvhd || mvhd->End - mvhd->Begin < 32) return false;
+    // Version 0: 32-bit creation and modification times, time scale, duration;
+    // version 1: 64-bit times and duration.
+    char* fields = data.data() + mvhd->Begin;
+    if (fields[0] == 0) {
+        const quint32 duration = qFromBigEndian<quint32>(fields + 16);
+        qToBigEndian<quint32>(static_cast<quint32>(duration * factor), fields + 16);
+    } else {
+        const quint64 duration = qFromBigEndian<quint64>(fields + 24);
+        qToBigEndian<quint64>(static_cast<quint64>(static_cast<double>(duration) * factor),
+                              fields + 24);
+    }
+    return file.seek(0) && file.write(data) == data.size();
+}
+
 }  // namespace test_support

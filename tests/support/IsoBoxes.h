@@ -16,4 +16,9 @@ struct H263Declaration {
 // (moov/trak/mdia/minf/stbl/stsd/s263/d263); none when there is none.
 std::optional<H263Declaration> H263SampleEntry(const QString& path);
 
+// Makes the movie header (moov/mvhd) of the file claim the length `factor`
+// times its own, the tracks left as they are: a container that tells a wrong
+// length. False when the file has no such header.
+bool ScaleMovieDuration(const QString& path, double factor);
+
 }  // namespace test_support

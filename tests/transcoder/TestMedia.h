@@ -37,11 +37,13 @@ QString MakeClip(const QString& fileName, const QStringList& arguments);
 class RecordingObserver : public TranscodeObserver {
 public:
     void FilePercent(int32_t percent) override { Percents.push_back(percent); }
+    void FileRestarted() override { ++Restarts; }
     bool IsStopRequested() const override {
         return StopAtPercent >= 0 && !Percents.empty() && Percents.back() >= StopAtPercent;
     }
     std::vector<int32_t> Percents;
     int32_t StopAtPercent = -1;
+    int Restarts = 0;  // passes after the first (FileRestarted)
 };
 
 // Converts; the EngineError's message, or nothing when it succeeded.

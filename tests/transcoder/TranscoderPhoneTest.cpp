@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include "IsoBoxes.h"
 #include "RunProgram.h"
 #include "TestMedia.h"
 
@@ -36,6 +38,9 @@ TEST(SizeLimit, FillsTheMmsLimitOrFailsWithTheLengthThatFits) {
     const qint64 size = QFileInfo(output).size();
     EXPECT_LE(size, 307200);
     EXPECT_GE(size, 307200 * 85 / 100);
+    // The planned rate lands within 85-100 % of the limit at once: that first
+    // pass is kept, never encoded again.
+    EXPECT_EQ(observer.Restarts, 0);
     EXPECT_EQ(DecodeErrors(output), QString());
     EXPECT_NEAR(StreamEnd(output, 0), 30.0, 0.1);
     EXPECT_EQ(observer.Percents.back(), 100);
@@ -53,6 +58,58 @@ TEST(SizeLimit, FillsTheMmsLimitOrFailsWithTheLengthThatFits) {
                   "Even the lowest bitrates need more room for the clip's length: " +
                   tenMinutes.toStdString() + "\n"));
     EXPECT_TRUE(FilesIn(empty).isEmpty());
+}
+
+// A container that claims twice its real length: the planned rate fills only
+// about half the limit, so the file is encoded again, higher, and ends within
+// 85-100 % of the limit.
+TEST(SizeLimit, FarBelowTheLimitIsEncodedAgainHigher) {
+    const QString source = MakeClip(
+        "busy12.mp4", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=12", "-f",
+                       "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=12", "-c:v", "mpeg4",
+                       "-q:v", "3", "-c:a", "aac"});
+    const QString lying = NewFolder("size-limit-lying") + "/busy24.mp4";
+    QFile::remove(lying);
+    ASSERT_TRUE(QFile::copy(source, lying));
+    ASSERT_TRUE(test_support::ScaleMovieDuration(lying, 2.0));
+    ConversionParameters p = Nokia6630();
+    p.SizeLimitBytes = 150 * 1024;
+    const QString output = NewFolder("size-limit-again") + "/busy24.3gp";
+    RecordingObserver observer;
+    EXPECT_EQ(Convert(lying, output, p, &observer), std::nullopt);
+    const qint64 size = QFileInfo(output).size();
+    EXPECT_GE(observer.Restarts, 1);
+    EXPECT_LE(size, p.SizeLimitBytes);
+    EXPECT_GE(size, p.SizeLimitBytes * 85 / 100);
+    EXPECT_NEAR(StreamEnd(output, 0), 12.0, 0.2);
+    EXPECT_TRUE(FilesIn(QFileInfo(output).path()) == QStringList{"busy24.3gp"})
+        << FilesIn(QFileInfo(output).path()).join(u' ').toStdString();
+}
+
+// A limit only ever lowers the bitrate: a short clip whose chosen quality
+// fits comes out exactly as without a limit, in one pass.
+TEST(SizeLimit, AGenerousLimitChangesNothing) {
+    const QString source =
+        MakeClip("busy2.avi", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=2",
+                               "-f", "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=2",
+                               "-c:v", "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"});
+    const QString folder = NewFolder("size-limit-generous");
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ConversionParameters p = Nokia6630();
+    ASSERT_EQ(Convert(source, folder + "/none.3gp", p), std::nullopt);
+    const QByteArray unlimited = contents(folder + "/none.3gp");
+    ASSERT_FALSE(unlimited.isEmpty());
+    for (const int64_t limit : {int64_t{1024 * 1024}, int64_t{16 * 1024 * 1024}}) {
+        p.SizeLimitBytes = limit;
+        const QString output = folder + QStringLiteral("/limit%1.3gp").arg(limit);
+        RecordingObserver observer;
+        ASSERT_EQ(Convert(source, output, p, &observer), std::nullopt) << limit;
+        EXPECT_EQ(observer.Restarts, 0) << limit;
+        EXPECT_TRUE(contents(output) == unlimited) << limit;
+    }
 }
 
 TEST(ClipRange, MiddleOfThreeColoursOnlyWithSoundInStep) {
