@@ -15,11 +15,10 @@ void TDtsGuard::Check(AVPacket& packet, const char* writeError) {
         const int64_t next = last + 1;
         // A packet is never decoded after it is shown.
         if (packet.pts != AV_NOPTS_VALUE && packet.pts < next) {
-            throw DestinationError(writeError, 0,
-                                   "Time stamps out of order in stream " +
-                                       std::to_string(packet.stream_index) + ": " +
-                                       std::to_string(packet.dts) + " after " +
-                                       std::to_string(last));
+            throw DestinationError(
+                writeError, 0,
+                "Time stamps out of order in stream " + std::to_string(packet.stream_index) + ": " +
+                    std::to_string(packet.dts) + " after " + std::to_string(last));
         }
         packet.dts = next;
     }

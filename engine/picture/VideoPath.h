@@ -99,7 +99,7 @@ private:
     const ConversionParameters& Parameters;
     const AVStream& Source;
     OutputFile& Output;  // for setting up the stream
-    TPacketSink& Sink;    // where the packets go, from the converting thread only
+    TPacketSink& Sink;   // where the packets go, from the converting thread only
 
     av::CodecContextPtr VideoDecoder;
     Deinterlacer Fields;

@@ -65,7 +65,7 @@ private:
     const ConversionParameters& Parameters;
     const AVStream& Source;
     OutputFile& Output;  // for setting up the stream
-    TPacketSink& Sink;    // where the packets go
+    TPacketSink& Sink;   // where the packets go
     av::PacketPtr Packet;
 
     av::CodecContextPtr AudioDecoder;

@@ -13,8 +13,8 @@ int32_t CorrectedRate(const TSizeLimitRun& run, const TSizePass& pass) {
     const double others = static_cast<double>(pass.Size - pass.VideoBytes);
     const double wanted = kAimedShare * static_cast<double>(run.Limit) - others;
     const double scale = std::max(wanted, 1.0) / static_cast<double>(pass.VideoBytes);
-    const auto rate = static_cast<int32_t>(
-        std::clamp(run.VideoBitRate * scale, 1000.0, double{INT32_MAX / 2}));
+    const auto rate =
+        static_cast<int32_t>(std::clamp(run.VideoBitRate * scale, 1000.0, double{INT32_MAX / 2}));
     return run.HighestVideoBitRate > 0 ? std::min(rate, run.HighestVideoBitRate) : rate;
 }
 

@@ -33,7 +33,7 @@ struct TSizePass {
 
 // What the decision knows besides the pass.
 struct TSizeLimitRun {
-    int64_t Limit = 0;                // bytes; 0: no limit
+    int64_t Limit = 0;  // bytes; 0: no limit
     bool HasVideo = false;
     bool HasKept = false;             // an earlier pass within the limit is kept
     int32_t VideoBitRate = 0;         // the pass's, bit/s

@@ -213,9 +213,9 @@ void TTranscoder::PlanForLimit() {
                           0, "Even the lowest bitrates need more room for the clip's length");
     // A limit only lowers: where the chosen level's rates fit, they stay.
     if (plan.VideoBitRate > 0) {
-        Current.VideoBitRate = std::min(
-            static_cast<int32_t>(plan.VideoBitRate * transcode::kAimedShare),
-            Parameters.VideoBitRate);
+        Current.VideoBitRate =
+            std::min(static_cast<int32_t>(plan.VideoBitRate * transcode::kAimedShare),
+                     Parameters.VideoBitRate);
     }
     if (plan.AudioBitRate > 0 && plan.AudioBitRate < AmrModes.front().BitRate) {
         Current.AudioBitRate = std::min(plan.AudioBitRate, Parameters.AudioBitRate);

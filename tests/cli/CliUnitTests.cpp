@@ -42,10 +42,13 @@ TEST(CommandLine, SizeLimitTrimTimesAndEvenLoudness) {
     EXPECT_TRUE(Parse({"a.avi"}).Request.SizeLimitBytes == 0);
     // The help's --max-size text, word for word (Qt wraps it: spaces compared
     // as one).
-    EXPECT_TRUE(Parse({"--help"}).Request.HelpText.simplified().contains(
-        "Make every output at most SIZE bytes (suffix K or M, 1 K = 1024 bytes), such as 300K "
-        "for a video message: the video bitrate is lowered to fit, never raised. A clip too "
-        "long for SIZE fails."));
+    EXPECT_TRUE(Parse({"--help"})
+                    .Request.HelpText.simplified()
+                    .contains("Make every output at most SIZE bytes (suffix K or M, 1 K = 1024 "
+                              "bytes), such as 300K "
+                              "for a video message: the video bitrate is lowered to fit, never "
+                              "raised. A clip too "
+                              "long for SIZE fails."));
     EXPECT_FALSE(Parse({"--help"}).Request.HelpText.contains("wins over"));
 
     for (const QStringList& bad :

@@ -69,7 +69,8 @@ bool ScaleMovieDuration(const QString& path, double factor) {
     if (!file.open(QIODevice::ReadWrite)) return false;
     QByteArray data = file.readAll();
     const std::optional<Span> moov = Find(data, 0, data.size(), "moov");
-    const std::optional<Span> mvhd = moov ? Find(data, moov->Begin, moov->End, "mvhd") : std::nullopt;
+    const std::optional<Span> mvhd =
+        moov ? Find(data, moov->Begin, moov->End, "mvhd") : std::nullopt;
     if (!mvhd || mvhd->End - mvhd->Begin < 32) return false;
     // Version 0: 32-bit creation and modification times, time scale, duration;
     // version 1: 64-bit times and duration.

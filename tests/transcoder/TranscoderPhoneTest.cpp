@@ -64,10 +64,10 @@ TEST(SizeLimit, FillsTheMmsLimitOrFailsWithTheLengthThatFits) {
 // about half the limit, so the file is encoded again, higher, and ends within
 // 85-100 % of the limit.
 TEST(SizeLimit, FarBelowTheLimitIsEncodedAgainHigher) {
-    const QString source = MakeClip(
-        "busy12.mp4", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=12", "-f",
-                       "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=12", "-c:v", "mpeg4",
-                       "-q:v", "3", "-c:a", "aac"});
+    const QString source =
+        MakeClip("busy12.mp4", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=12",
+                                "-f", "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=12",
+                                "-c:v", "mpeg4", "-q:v", "3", "-c:a", "aac"});
     const QString lying = NewFolder("size-limit-lying") + "/busy24.mp4";
     QFile::remove(lying);
     ASSERT_TRUE(QFile::copy(source, lying));
@@ -90,9 +90,9 @@ TEST(SizeLimit, FarBelowTheLimitIsEncodedAgainHigher) {
 // fits comes out exactly as without a limit, in one pass.
 TEST(SizeLimit, AGenerousLimitChangesNothing) {
     const QString source =
-        MakeClip("busy2.avi", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=2",
-                               "-f", "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=2",
-                               "-c:v", "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"});
+        MakeClip("busy2.avi", {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=15:duration=2", "-f",
+                               "lavfi", "-i", "sine=f=440:sample_rate=8000:duration=2", "-c:v",
+                               "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"});
     const QString folder = NewFolder("size-limit-generous");
     const auto contents = [](const QString& path) {
         QFile file(path);

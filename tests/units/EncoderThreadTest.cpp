@@ -101,8 +101,8 @@ TEST(EncoderThread, AbandonEndsWithAFullQueue) {
     bool started = false;
     bool release = false;
     std::atomic<int> calls{0};
-    auto thread = std::make_unique<EncoderThread>(
-        [&](AVFrame& picture, EncoderThread::Packets& made) {
+    auto thread =
+        std::make_unique<EncoderThread>([&](AVFrame& picture, EncoderThread::Packets& made) {
             ++calls;
             std::unique_lock<std::mutex> held(lock);
             started = true;

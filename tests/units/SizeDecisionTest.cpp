@@ -41,8 +41,7 @@ TEST(TSizeDecision, OvershootThenRetryLowerThenCommit) {
     EXPECT_EQ(DecideAfterPass(Run(first.NextVideoBitRate), Pass(2, 0.93)).Verdict,
               TSizeVerdict::Commit);
     // Too large at the last pass, nothing kept: it cannot fit.
-    EXPECT_EQ(DecideAfterPass(Run(20000), Pass(kMaxSizePasses, 1.02)).Verdict,
-              TSizeVerdict::Fail);
+    EXPECT_EQ(DecideAfterPass(Run(20000), Pass(kMaxSizePasses, 1.02)).Verdict, TSizeVerdict::Fail);
 }
 
 TEST(TSizeDecision, UndershootKeptThenOvershootCommitsTheKeptPass) {
