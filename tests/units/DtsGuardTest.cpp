@@ -21,7 +21,7 @@ av::PacketPtr Packet(int stream, int64_t pts, int64_t dts) {
 
 }  // namespace
 
-TEST(TDtsGuard, CorrectsWhereItCanAndFailsWhereItCannot) {
+TEST(DtsGuard, CorrectsWhereItCanAndFailsWhereItCannot) {
     TDtsGuard guard;
     // Increasing times, two streams apart: untouched.
     for (int64_t t = 0; t < 5; ++t) {
