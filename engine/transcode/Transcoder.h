@@ -51,9 +51,6 @@ struct ClipRange {
 
 class TTranscoder {
 public:
-    // Algorithm flags of the picture scaler: bicubic (SWS_BICUBIC).
-    static constexpr int32_t ScaleFlags = 4;
-
     // Keeps a copy of the parameters and a reference to the observer, which
     // must outlive the transcoder.
     TTranscoder(const ConversionParameters& parameters, TranscodeObserver& observer);

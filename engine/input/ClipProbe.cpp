@@ -3,7 +3,7 @@
 #include "Dynamicavimport.h"
 #include "LocalMedia.h"
 #include "NativePath.h"
-#include "OutputNames.h"
+#include "PathNames.h"
 #include "TimestampJumps.h"
 
 namespace {

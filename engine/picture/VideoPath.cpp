@@ -14,11 +14,13 @@
 #include "OutputFile.h"
 #include "TranscodeRateControl.h"
 #include "TranscodeRotation.h"
-#include "Transcoder.h"
 
 namespace transcode {
 
 namespace {
+
+// The picture scaler's algorithm: bicubic.
+constexpr int kScaleFlags = SWS_BICUBIC;
 
 // The length of one source picture in its stream's time base: what the
 // container says, else one frame of the stream's nominal rate.
@@ -253,7 +255,7 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     const int32_t format = Colours ? ScalerSourceFormat(source.format) : source.format;
     Scaler.reset(AV.sws_getContext(
         Fit.Shown.Width, Fit.Shown.Height, static_cast<AVPixelFormat>(format), Fit.Placed.Width,
-        Fit.Placed.Height, AV_PIX_FMT_YUV420P, TTranscoder::ScaleFlags, nullptr, nullptr, nullptr));
+        Fit.Placed.Height, AV_PIX_FMT_YUV420P, kScaleFlags, nullptr, nullptr, nullptr));
     if (!Scaler) {
         throw SourceError("Cannot initialize the video conversion context\n", 0,
                           "The picture's size or pixel format cannot be scaled");

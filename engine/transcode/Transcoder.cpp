@@ -18,8 +18,6 @@
 #include "TranscodeState.h"
 #include "VideoPath.h"
 
-static_assert(TTranscoder::ScaleFlags == SWS_BICUBIC);
-
 namespace {
 
 // True when both names lead to one existing file (also through links).

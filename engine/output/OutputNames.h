@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include "PathNames.h"
+
 // The output folder, a path separator unless the folder already ends in one,
 // then the source's file name with its extension replaced by "3gp" ("a.b.mpg"
 // gives "a.b.3gp"; a name without a dot gets ".3gp" appended). The separator is
@@ -13,9 +15,3 @@ QString BuildOutputPath(const QString& outputFolder, const QString& sourcePath);
 // path itself when taken(path) is false; else the first of "name (2).3gp",
 // "name (3).3gp", ... (the number before the extension) that is not taken.
 QString UnusedOutputPath(const QString& path, const std::function<bool(const QString&)>& taken);
-
-// The platform's path separator; on Windows both "\\" and "/".
-bool IsPathSeparator(QChar c);
-
-// The text after the last path separator of path; the whole path without one.
-QString FileNameOfPath(const QString& path);
