@@ -28,7 +28,7 @@ NICE=(nice -n 15)
 PACKAGES=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     libz-mingw-w64-dev wine64 nsis nasm zip icoutils dpkg-dev autoconf automake libtool
-    xvfb xdotool x11-apps
+    xvfb xdotool x11-apps imagemagick
     cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev ffmpeg
 )
 
@@ -125,10 +125,21 @@ build_x264() {
     rm -rf "$WORK/x264" && mkdir -p "$WORK/x264"
     (cd "$WORK/x264" &&
         "$s/configure" --host=$HOST --cross-prefix=$HOST- --prefix="$PREFIX" --enable-static \
-            --disable-cli --disable-opencl --enable-win32thread --enable-strip &&
+            --disable-cli --disable-opencl --bit-depth=8 --enable-win32thread --enable-strip &&
         "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/x264.log" 2>&1
     stamp x264
 }
+
+FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
+wmv2,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis
+FFMPEG_MUXERS=3gp,3g2,mp4,mov,ipod,avi,mpeg,vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
+framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc
+FFMPEG_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\
+yadif,bwdif,loudnorm,zscale,tonemap,colorspace,pad,crop,setsar,setdar,setpts,asetpts,fps,trim,atrim,\
+transpose,hflip,vflip,rotate,idet,interlace,tinterlace,fieldorder,setfield,volume,pan,aevalsrc,\
+anullsrc,sine,testsrc,testsrc2,color,smptebars,smptehdbars,rgbtestsrc,nullsrc,split,asplit,concat,\
+overlay,drawbox,noise,showinfo,copy,acopy,apad,atempo,asetnsamples,aselect,select,amerge,amix,\
+channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract
 
 build_ffmpeg() {
     stamp_done ffmpeg && return
@@ -136,10 +147,13 @@ build_ffmpeg() {
     local s; s="$(srcdir ffmpeg)"
     cross_env
     rm -rf "$WORK/ffmpeg" && mkdir -p "$WORK/ffmpeg"
-    # Every default decoder, demuxer, parser and filter, as the Linux build
-    # accepts them; the AMR-NB encoder from opencore-amr; zscale from zimg;
-    # zlib. Nothing else is autodetected from the build machine. ffmpeg.exe
-    # and ffprobe.exe are built for the tests only.
+    # Every default decoder, demuxer and parser, as the Linux build accepts
+    # them; the encoders, muxers and filters the program uses (the AMR-NB
+    # encoder from opencore-amr, zscale from zimg), and those the test
+    # programs make their clips with through ffmpeg.exe and read back through
+    # ffprobe.exe (built for the tests only); zlib. Nothing else is
+    # autodetected from the build machine. Leaving out the other encoders,
+    # muxers and filters halves the build.
     (cd "$WORK/ffmpeg" &&
         "$s/configure" --prefix="$PREFIX" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
             --cross-prefix=$HOST- --cc=$HOST-gcc-posix --cxx=$HOST-g++-posix \
@@ -148,6 +162,11 @@ build_ffmpeg() {
             --disable-ffplay --disable-doc --disable-debug --disable-autodetect \
             --enable-w32threads --disable-network --enable-zlib \
             --enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame \
+            --disable-encoders --enable-encoder="$FFMPEG_ENCODERS" \
+            --disable-muxers --enable-muxer="$FFMPEG_MUXERS" \
+            --disable-filters --enable-filter="$FFMPEG_FILTERS" \
+            --disable-devices --enable-indev=lavfi \
+            --disable-protocols --enable-protocol=file,pipe \
             --extra-cflags="-I$PREFIX/include" --extra-ldflags="-L$PREFIX/lib -static-libgcc -static-libstdc++" \
             --extra-libs="-lstdc++" &&
         "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/ffmpeg.log" 2>&1
@@ -158,8 +177,10 @@ build_qt() {
     stamp_done qtbase && return
     log "qtbase"
     local s; s="$(srcdir qt6-base)"
-    rm -rf "$WORK/qtbase" && mkdir -p "$WORK/qtbase"
-    (cd "$WORK/qtbase" &&
+    mkdir -p "$WORK/qtbase"
+    # A build that was stopped goes on where it was; QtCore comes first, as
+    # the command-line program needs nothing else.
+    (cd "$WORK/qtbase" && { [ -f build.ninja ] ||
         cmake -S "$s" -B . -G Ninja \
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX/qt" \
@@ -171,8 +192,9 @@ build_qt() {
             -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
             -DFEATURE_system_jpeg=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \
             -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF -DFEATURE_zstd=OFF \
-            -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_sql_odbc=OFF &&
-        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install .) >"$LOGS/qtbase.log" 2>&1
+            -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_sql_odbc=OFF; } &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" --target Core &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install .) >>"$LOGS/qtbase.log" 2>&1
     stamp qtbase
 }
 
