@@ -41,11 +41,17 @@ TTrimClipForm::TTrimClipForm(SourceClipItem& clip, QWidget* owner)
 
 QString TTrimClipForm::CheckTimes(const QString& startText, const QString& endText, double length,
                                   double& start, double& end) {
-    const std::optional<double> startTime =
-        startText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(startText);
+    bool startBeyond = false;
+    const std::optional<double> startTime = startText.trimmed().isEmpty()
+                                                ? std::optional<double>(0)
+                                                : ParseClipTime(startText, &startBeyond);
+    if (startBeyond) return QStringLiteral("The start time lies past 100 hours.");
     if (!startTime) return QStringLiteral("The start time is not a time: use hh:mm:ss.s");
-    std::optional<double> endTime =
-        endText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(endText);
+    bool endBeyond = false;
+    std::optional<double> endTime = endText.trimmed().isEmpty()
+                                        ? std::optional<double>(0)
+                                        : ParseClipTime(endText, &endBeyond);
+    if (endBeyond) return QStringLiteral("The end time lies past 100 hours.");
     if (!endTime) return QStringLiteral("The end time is not a time: use hh:mm:ss.s");
     if (length > 0 && *startTime >= length) {
         return QStringLiteral("The start lies past the clip's end (%1).")

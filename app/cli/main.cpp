@@ -26,6 +26,7 @@
 #include "ModelListing.h"
 #include "NativePath.h"
 #include "OutputFolder.h"
+#include "PathNames.h"
 #include "StartupCheck.h"
 
 namespace {
@@ -138,7 +139,19 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     // Let the finished worker's deferred deletion run before the clip list goes.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    if (host.ErrorShown()) return kExitFailed;
+    if (host.ErrorShown()) {
+        // The run stops at the first failure: what came after it is named, so
+        // that a script's log tells what is still to do.
+        QStringList undone;
+        for (qsizetype i = host.LastClip(); i < request.Files.size(); ++i) {
+            undone << ShownName(request.Files[i]);
+        }
+        if (!undone.isEmpty()) {
+            Print(stderr, QStringLiteral("Not converted: ") + undone.join(QStringLiteral(", ")) +
+                              u'\n');
+        }
+        return kExitFailed;
+    }
     if (firstSignal == SIGINT) return kExitInterrupted;
     return firstSignal != 0 ? 128 + firstSignal : kExitConverted;
 }

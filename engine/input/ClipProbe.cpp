@@ -20,7 +20,7 @@ constexpr double kBytesPerMb = 1048576.0;
 std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
     auto item = std::make_unique<SourceClipItem>();
     item->SourcePath = path;
-    item->DisplayName = FileNameOfPath(path);
+    item->DisplayName = ShownName(FileNameOfPath(path));
 
     // A pipe or a device is never opened: the open could wait for good.
     const std::string nativePath = NativePathString(path);
@@ -68,5 +68,5 @@ QString SourceRefusal(const QString& path) {
     const std::string problem = SourceFileProblem(NativePathString(path));
     if (problem.empty()) return {};
     return QStringLiteral("Could not open source file\n%1: %2\n")
-        .arg(QString::fromStdString(problem), path);
+        .arg(QString::fromStdString(problem), ShownName(path));
 }

@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 #include <QSet>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <utility>
 
@@ -106,9 +108,17 @@ void TCompressThread::run() {
             [&outputsTaken](const QString& path) { return outputsTaken.contains(path); });
         outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
+        CurrentIndex = i;
         ShowStatus();
         CurrentDamaged = false;
+        CurrentEndedEarly.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
+        if (result && !CurrentEndedEarly.isEmpty()) {
+            // Damage where the source stops is the cut's own, told by this line.
+            if (CurrentDamaged && CurrentDamageAt >= CurrentEndSeconds - 2) CurrentDamaged = false;
+            EndedEarly << CurrentEndedEarly;
+            RunOnHost([this] { Host.ShowWarning(CurrentEndedEarly + u'\n'); });
+        }
         if (result && CurrentDamaged) {
             DamagedClips << clip.DisplayName;
             RunOnHost([this, &clip] {
@@ -180,19 +190,60 @@ bool TCompressThread::IsStopRequested() const {
     return StopRequested;
 }
 
-void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
+void TCompressThread::DamagePassedOver(double secondsIntoClip) {
     CurrentDamaged = true;
+    CurrentDamageAt = secondsIntoClip;
+}
+
+namespace {
+
+// "0:01:05": whole seconds, rounded.
+QString ClockTime(double seconds) {
+    const auto whole = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
+    return QStringLiteral("%1:%2:%3")
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
+    CurrentEndSeconds = endSeconds;
+    CurrentEndedEarly = QStringLiteral("%1 ends at %2 of %3: the output is shorter")
+                            .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds),
+                                 ClockTime(lengthSeconds));
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
     const std::lock_guard lock(TemporaryFileMutex);
-    TemporaryFile = path;
+    if (path.empty()) {
+        TemporaryFiles.clear();
+    } else if (OutputAbandoned) {
+        unlink(path.c_str());
+    } else {
+        TemporaryFiles.push_back(path);
+    }
+}
+
+void TCompressThread::CreateTemporaryFile(const std::function<std::string()>& create) {
+    // Held while the file is made: an abandonment waits until the file has a
+    // name it can remove.
+    const std::lock_guard lock(TemporaryFileMutex);
+    const std::string path = create();
+    if (path.empty()) return;
+    if (OutputAbandoned) {
+        unlink(path.c_str());
+    } else {
+        TemporaryFiles.push_back(path);
+    }
 }
 
 void TCompressThread::AbandonOutput() {
     const std::lock_guard lock(TemporaryFileMutex);
-    if (!TemporaryFile.empty()) unlink(TemporaryFile.c_str());
-    TemporaryFile.clear();
+    OutputAbandoned = true;
+    for (const std::string& path : TemporaryFiles) unlink(path.c_str());
+    TemporaryFiles.clear();
 }
 
 int64_t TCompressThread::ElapsedSeconds() const {
@@ -217,6 +268,7 @@ void TCompressThread::ShowStatus() {
     report.ElapsedSeconds = ElapsedSeconds();
     report.TimeLeftSeconds = EstimateTimeLeft(report.ElapsedSeconds, TotalPercent);
     report.TotalPercent = TotalPercent;
+    report.ClipNumber = StatusText.isEmpty() ? 0 : static_cast<int32_t>(CurrentIndex + 1);
     RunOnHost([this, &report] { Host.ShowStatus(report); });
 }
 
@@ -237,6 +289,7 @@ void TCompressThread::ShowCompletion() {
         message += QStringLiteral("\nDamaged parts were passed over in: ") +
                    DamagedClips.join(QStringLiteral(", "));
     }
+    for (const QString& line : EndedEarly) message += u'\n' + line;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 #include <string>
 
 #include "ConversionParameters.h"
@@ -89,7 +90,9 @@ private:
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
     void DamagePassedOver(double secondsIntoClip) override;
+    void SourceEndsEarly(double endSeconds, double lengthSeconds) override;
     void TemporaryFileChanged(const std::string& path) override;
+    void CreateTemporaryFile(const std::function<std::string()>& create) override;
     void FileRestarted() override;
 
     // The host's procedures, each run on the host object's thread.
@@ -112,8 +115,16 @@ private:
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;  // damage of the current file was passed over
+    double CurrentDamageAt = 0;   // where, in seconds
+    double CurrentEndSeconds = 0;  // where a source cut short ends
+    QString CurrentEndedEarly;    // "X ends at ...", for a source cut short
     QStringList DamagedClips;     // display names of the converted clips with damage
+    QStringList EndedEarly;       // a line for each converted clip cut short
 
+    // The temporary files of the current clip (a size limit's passes may keep
+    // an earlier one beside the one being written). Once the output is
+    // abandoned, any file still made is removed at once.
     std::mutex TemporaryFileMutex;
-    std::string TemporaryFile;  // the current clip's, or empty
+    std::vector<std::string> TemporaryFiles;
+    bool OutputAbandoned = false;
 };

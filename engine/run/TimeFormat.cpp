@@ -64,7 +64,8 @@ QString FormatClipTime(double seconds) {
         .arg(tenths % 10);
 }
 
-std::optional<double> ParseClipTime(const QString& text) {
+std::optional<double> ParseClipTime(const QString& text, bool* beyondLimit) {
+    if (beyondLimit) *beyondLimit = false;
     static const QRegularExpression pattern(
         QStringLiteral("^\\s*(?:(?:(\\d+):)?(\\d+):)?(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -80,6 +81,9 @@ std::optional<double> ParseClipTime(const QString& text) {
         total += minutes * 60;
     }
     if (hasHours) total += match.captured(1).toDouble() * 3600;
-    if (!std::isfinite(total)) return std::nullopt;
+    if (!std::isfinite(total) || total > kLongestClipTime) {
+        if (beyondLimit) *beyondLimit = true;
+        return std::nullopt;
+    }
     return total;
 }

@@ -16,5 +16,10 @@ QString FormatClipTime(double seconds);
 
 // A time within a clip as typed: seconds ("75", "75.5") or hh:mm:ss.s
 // ("1:15", "00:01:15.5"; minutes and seconds below 60 after the first
-// field). Nothing for anything else or a negative time.
-std::optional<double> ParseClipTime(const QString& text);
+// field). Nothing for anything else, a negative time or one beyond
+// kLongestClipTime; beyondLimit, when given, tells the last apart.
+std::optional<double> ParseClipTime(const QString& text, bool* beyondLimit = nullptr);
+
+// The latest time a clip's part may start or end at, in seconds (100 hours):
+// no recording lasts longer, and every sum of such times stays exact.
+inline constexpr double kLongestClipTime = 100.0 * 3600;

@@ -10,6 +10,7 @@
 
 #include "AudioPath.h"
 #include "EngineError.h"
+#include "LocalMedia.h"
 #include "OutputFile.h"
 #include "TranscodeState.h"
 #include "Transcoder.h"
@@ -81,10 +82,14 @@ bool TTranscoder::ReadPacket() {
         if (read < 0) {
             // The library reports most read errors as an end of file and keeps
             // the cause in the I/O context: a shortened source is no conversion.
+            // A demuxer's own input/output error without a failed read is its
+            // word for data it cannot follow.
             const AVIOContext* pb = s.Input->pb;
-            if (read == AVERROR(EIO) || (pb && pb->error < 0)) {
-                throw SourceError("Error while reading source file\n",
-                                  read == AVERROR(EIO) || !pb || pb->error >= 0 ? read : pb->error);
+            if (pb && pb->error < 0) {
+                throw SourceError("Error while reading source file\n", pb->error);
+            }
+            if (read == AVERROR(EIO)) {
+                throw SourceError("Error while reading source file\n", 0, kInvalidSourceData);
             }
             s.InputEnded = true;
             if (Video && !s.VideoFinished) Video->SendEnd();
@@ -97,7 +102,9 @@ bool TTranscoder::ReadPacket() {
         const bool audio = s.InputAudio && index == s.InputAudio->index;
         if (video || audio) {
             const AVStream& stream = *s.Input->streams[index];
-            s.Jumps->Follow(*packet, stream);
+            if (s.Jumps->Follow(*packet, stream) && audio && Audio) {
+                Audio->PlaceAgainFrom(packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts);
+            }
             if (s.Jumps->Followed() && Duration >= 0 && Range.End <= 0) {
                 // The container's duration measured across the jump: no limit.
                 Duration = -1;
@@ -113,6 +120,15 @@ bool TTranscoder::ReadPacket() {
             const int64_t start = s.Input->start_time;
             if (SaneMicroseconds(time)) {
                 s.PacketTime = time - (SaneMicroseconds(start) ? start : 0);
+                const int64_t shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : stamp;
+                const int64_t end =
+                    AV.av_rescale_q(shown + std::max<int64_t>(packet->duration, 0),
+                                    stream.time_base, AVRational{1, AV_TIME_BASE}) -
+                    (SaneMicroseconds(start) ? start : 0);
+                if (SaneMicroseconds(end) &&
+                    (s.FurthestEnd == AV_NOPTS_VALUE || end > s.FurthestEnd)) {
+                    s.FurthestEnd = end;
+                }
             }
         }
         if (video) {
@@ -250,6 +266,22 @@ void TTranscoder::ReportProgress() {
         s.LastPercent = static_cast<int32_t>(percent);
         Observer.FilePercent(s.LastPercent);
     }
+}
+
+void TTranscoder::CheckSourceEnd() {
+    TranscodeState& s = *State;
+    EndedEarlyAt = -1;
+    // Only a length the container states: one guessed from the bitrate, or
+    // one measured across jumping time stamps, says nothing of the file's end.
+    if (!s.InputEnded || s.Stopped || Duration <= 0 || s.FurthestEnd == AV_NOPTS_VALUE ||
+        s.Jumps->Followed() || s.Input->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        return;
+    }
+    const double wanted = Range.End > 0 ? std::min(Range.End, Duration) : Duration;
+    const double reached = static_cast<double>(s.FurthestEnd) / AV_TIME_BASE;
+    // A second, or a fiftieth of the length, is left to the containers'
+    // rounding and to sound that stops a little before the pictures.
+    if (wanted - reached > std::max(1.0, wanted / 50)) EndedEarlyAt = std::max(reached, 0.0);
 }
 
 bool TTranscoder::StopSeen() {

@@ -48,7 +48,10 @@ EngineError Completed(const EngineError& error, const std::string& sourcePath,
     if (!error.Path().empty()) return error;
     std::string reason = error.Reason();
     if (reason.empty()) {
-        reason = error.Code() < 0 ? LibraryErrorText(error.Code()) : "Unknown cause";
+        const bool source = error.Concern() == EngineError::Concerns::Source;
+        reason = error.Code() >= 0 ? "Unknown cause"
+                 : source         ? SourceErrorText(error.Code())
+                                  : LibraryErrorText(error.Code());
     }
     const bool output = error.Concern() == EngineError::Concerns::Destination;
     return EngineError(error.FirstLine(), error.Code(), reason, output ? outputPath : sourcePath);
@@ -106,6 +109,7 @@ std::string TimeText(double seconds) {
 void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8,
                               const ClipRange& range) {
     Range = range;
+    EndedEarlyAt = -1;
     Current = Parameters;
     Planned = false;
     const int64_t limit = Parameters.SizeLimitBytes;
@@ -171,6 +175,9 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
     }
     Observer.TemporaryFileChanged({});
     ReleaseState();
+    if (EndedEarlyAt >= 0 && !Observer.IsStopRequested()) {
+        Observer.SourceEndsEarly(EndedEarlyAt, Duration);
+    }
 }
 
 int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
@@ -185,10 +192,13 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         StartDecoders();
         SeekToStart();
         CreateOutput(outputPathUtf8);
-        Output->Open(outputPathUtf8);
-        Observer.TemporaryFileChanged(Output->TemporaryFilePath());
+        Observer.CreateTemporaryFile([&] {
+            Output->Open(outputPathUtf8);
+            return Output->TemporaryFilePath();
+        });
         RunLoop();
         FinishStreams();
+        CheckSourceEnd();
         // Nothing came after the start: the source ends before it.
         if (Range.Start > 0 && !Observer.IsStopRequested() &&
             (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
@@ -250,6 +260,11 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
     }
     AVFormatContext* input = nullptr;
     if (const int code = OpenLocalInput(&input, sourcePath); code != 0) {
+        // The demuxers also report a file cut short in its headers as an
+        // input/output error; only a failing read is one.
+        if (code == AVERROR(EIO) && ReadsToItsEnd(sourcePath)) {
+            throw SourceError("Could not open source file\n", 0, kInvalidSourceData);
+        }
         throw SourceError("Could not open source file\n", code);
     }
     State->Input.reset(input);
@@ -297,6 +312,13 @@ void TTranscoder::StartDecoders() {
     if (s.InputVideo) {
         Video = std::make_unique<transcode::VideoPath>(Current, *s.InputVideo, *Output);
         Video->StartDecoder();
+        // A transport stream that began just before its clock wrapped starts
+        // at a negative time once the library has unwrapped it: its first
+        // pictures are shown like any others.
+        const int64_t videoStart = s.InputVideo->start_time;
+        if (s.Jumps->Possible() && videoStart != AV_NOPTS_VALUE && videoStart < 0) {
+            Video->StartFrom(videoStart);
+        }
         Video->StartFrom(AV.av_rescale_q(startMicroseconds, AVRational{1, AV_TIME_BASE},
                                          s.InputVideo->time_base));
         if (PartLength > 0) {
@@ -352,4 +374,7 @@ void TTranscoder::DiscardDestination() noexcept {
     if (Output) Output->Discard();
     Observer.TemporaryFileChanged({});
     ReleaseState();
+    if (EndedEarlyAt >= 0 && !Observer.IsStopRequested()) {
+        Observer.SourceEndsEarly(EndedEarlyAt, Duration);
+    }
 }
