@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "PathNames.h"
+#include "ShownName.h"
 
 class EngineError : public std::runtime_error {
 public:

@@ -257,4 +257,47 @@ TEST_F(CliInputs, FailuresSayWhyAndName) {
         << denied.Err.toStdString();
 }
 
+// After a failure the run stops and one line names the files left undone;
+// two sources of one name are each announced in a log; a name with a line
+// feed stays on its line; a name that looks like options hints at "--"; a
+// time beyond 100 hours is refused before anything runs.
+TEST_F(CliInputs, RunsTellWhatTheyLeftAndNamesKeepTheirLines) {
+    const QString bad = Out.filePath("../bad.ogg");
+    QFile garbage(bad);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    const ProcessResult failed =
+        Cli({"-o", Out.path(), bad, Source("short.mpg"), Source("long.avi")});
+    QFile::remove(bad);
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_TRUE(failed.Err.endsWith("Not converted: " + Source("short.mpg").toUtf8() + ", " +
+                                    Source("long.avi").toUtf8() + "\n"))
+        << failed.Err.toStdString();
+    EXPECT_EQ(OutputFiles(), QStringList());
+
+    QTemporaryDir other;
+    const QString twin = QDir(other.path()).filePath("short.mpg");
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), twin));
+    const QString odd = QDir(other.path()).filePath("two\nlines.mpg");
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), odd));
+    const ProcessResult twins = Cli({"-o", Out.path(), Source("short.mpg"), twin, odd});
+    EXPECT_EQ(twins.ExitCode, 0) << twins.Err.toStdString();
+    EXPECT_EQ(twins.Err.count("Converting - short.mpg\n"), 2) << twins.Err.toStdString();
+    EXPECT_TRUE(twins.Err.contains("Converting - two\\nlines.mpg\n")) << twins.Err.toStdString();
+
+    const ProcessResult dashed = Cli({"-o", Out.path(), "-dash.mp4"});
+    EXPECT_EQ(dashed.ExitCode, 2);
+    EXPECT_TRUE(dashed.Err.contains("\"--\"")) << dashed.Err.toStdString();
+
+    for (const QString& time : {QStringLiteral("99999999999999999999"), QStringLiteral("360001"),
+                                QStringLiteral("100:00:00.5")}) {
+        const ProcessResult late = Cli({"-o", Out.path(), "--start", time, Source("short.mpg")});
+        EXPECT_EQ(late.ExitCode, 2) << time.toStdString();
+        EXPECT_TRUE(late.Err.contains("Time " + time.toUtf8() + " lies past 100 hours"))
+            << late.Err.toStdString();
+    }
+    EXPECT_EQ(Cli({"-o", Out.path(), "--end", "100:00:00", Source("short.mpg")}).ExitCode, 0);
+}
+
 }  // namespace

@@ -104,17 +104,24 @@ TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
     const QString starred = Out.filePath("out*x");
     const ProcessResult star = Cli({"-o", starred, Source("one.mpg")});
     EXPECT_EQ(star.ExitCode, 2);
-    EXPECT_EQ(QString(star.Err), "Invalid name of output folder:\n" + starred + "\n");
+    EXPECT_EQ(QString(star.Err),
+              "Invalid name of output folder:\n" + starred + "\nInvalid argument\n");
     EXPECT_FALSE(QFileInfo::exists(starred));
     // A lone separator would be the root: refused, named as given.
     const ProcessResult root = Cli({"-o", "/", Source("one.mpg")});
     EXPECT_EQ(root.ExitCode, 2);
-    EXPECT_EQ(QString(root.Err), "Invalid name of output folder:\n/\n");
+    EXPECT_EQ(QString(root.Err), "Invalid name of output folder:\n/\nInvalid argument\n");
+    // An empty name is shown as such, with the system's reason.
+    const ProcessResult empty = Cli({"-o", "", Source("one.mpg")});
+    EXPECT_EQ(empty.ExitCode, 2);
+    EXPECT_EQ(QString(empty.Err),
+              "Invalid name of output folder:\n(empty)\nNo such file or directory\n");
 
     const QString deep = Out.filePath("missing/deeper");
     const ProcessResult create = Cli({"-o", deep + "/", Source("one.mpg")});
     EXPECT_EQ(create.ExitCode, 1);
-    EXPECT_EQ(QString(create.Err), "Cannot create output folder:\n" + deep + "\n");
+    EXPECT_EQ(QString(create.Err),
+              "Cannot create output folder:\n" + deep + "\nNo such file or directory\n");
 }
 
 TEST_F(CliProgram, ConvertsTwoClipsWithTheChosenProfile) {

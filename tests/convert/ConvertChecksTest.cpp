@@ -146,7 +146,7 @@ private slots:
             auto form = WindowWithClip(text);
             Control<QPushButton>(form, "btnStartStop")->click();
             QTRY_COMPARE(person.Messages.size(), 1);
-            QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text);
+            QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text + "\nInvalid argument");
             QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), text);
             QVERIFY(QDir(out.path()).isEmpty());
             QVERIFY(IsIdle(*form));
@@ -159,7 +159,7 @@ private slots:
         auto form = WindowWithClip(root);
         Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root);
+        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root + "\nInvalid argument");
         QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), root);
         QVERIFY(IsIdle(*form));
     }
@@ -171,7 +171,8 @@ private slots:
         auto form = WindowWithClip(text);
         Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0], "Cannot create output folder:\n" + text);
+        QCOMPARE(person.Messages[0],
+                 "Cannot create output folder:\n" + text + "\nNo such file or directory");
         QVERIFY(QDir(out.path()).isEmpty());
         QVERIFY(IsIdle(*form));
     }

@@ -80,6 +80,18 @@ private slots:
         QCOMPARE(end, 0.0);
     }
 
+    // Times beyond 100 hours are refused as the command line refuses them,
+    // whatever the clip's length: no such time is read as a number at all.
+    void timesPastAHundredHoursAreRefused() {
+        double start = -1;
+        double end = -1;
+        QCOMPARE(TTrimClipForm::CheckTimes("99999999999999999999", "", 0, start, end),
+                 QStringLiteral("The start time lies past 100 hours."));
+        QCOMPARE(TTrimClipForm::CheckTimes("1", "100:00:01", 0, start, end),
+                 QStringLiteral("The end time lies past 100 hours."));
+        QVERIFY(TTrimClipForm::CheckTimes("99:59:59", "100:00:00", 0, start, end).isEmpty());
+    }
+
     void theButtonSitsBetweenDeleteAndPreview() {
         TMainForm window;
         auto* trim = Control<QPushButton>(window, "btnTrim");

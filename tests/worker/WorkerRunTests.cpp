@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -317,4 +318,22 @@ TEST_F(WorkerRun, DamagePassedOverIsNamedUnderTheCompletion) {
     EXPECT_TRUE(QFileInfo::exists(Output("scratched.3gp")));
     EXPECT_TRUE(QFileInfo::exists(Output("c.3gp")));
     ExpectClosingSteps();
+}
+
+// A source that ends before the length its container gives converts as far as
+// it goes; the completion message says where it ends, in a line of its own.
+TEST_F(WorkerRun, SourceCutShortIsNamedUnderTheCompletion) {
+    const QString cut = test_support::MakeCutShortMp4(Sources->path(), 6);
+    ASSERT_FALSE(cut.isEmpty());
+    AddClip(cut);
+    MakeWorker();
+    ASSERT_TRUE(RunToEnd());
+    ASSERT_EQ(Host.Of(HostCall::Completion).size(), 1u);
+    const QString completion = Host.Of(HostCall::Completion)[0].Text;
+    EXPECT_TRUE(completion.contains(QRegularExpression(
+        "^All tasks has been completed!\ncut-short.mp4 ends at 0:00:0[2-4] of 0:00:06: the "
+        "output is shorter$")))
+        << completion.toStdString();
+    ASSERT_EQ(Host.Of(HostCall::Warning).size(), 1u);
+    EXPECT_TRUE(QFileInfo::exists(Output("cut-short.3gp")));
 }
