@@ -1,7 +1,5 @@
 #include "CompressThread.h"
 
-#include <unistd.h>
-
 #include <QMetaObject>
 #include <QSet>
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "EngineError.h"
+#include "LockedFile.h"
 #include "NativePath.h"
 #include "OutputNames.h"
 #include "Progress.h"
@@ -220,7 +219,7 @@ void TCompressThread::TemporaryFileChanged(const std::string& path) {
     if (path.empty()) {
         TemporaryFiles.clear();
     } else if (OutputAbandoned) {
-        unlink(path.c_str());
+        platform::RemoveFile(path);
     } else {
         TemporaryFiles.push_back(path);
     }
@@ -233,7 +232,7 @@ void TCompressThread::CreateTemporaryFile(const std::function<std::string()>& cr
     const std::string path = create();
     if (path.empty()) return;
     if (OutputAbandoned) {
-        unlink(path.c_str());
+        platform::RemoveFile(path);
     } else {
         TemporaryFiles.push_back(path);
     }
@@ -242,7 +241,7 @@ void TCompressThread::CreateTemporaryFile(const std::function<std::string()>& cr
 void TCompressThread::AbandonOutput() {
     const std::lock_guard lock(TemporaryFileMutex);
     OutputAbandoned = true;
-    for (const std::string& path : TemporaryFiles) unlink(path.c_str());
+    for (const std::string& path : TemporaryFiles) platform::RemoveFile(path);
     TemporaryFiles.clear();
 }
 
