@@ -48,9 +48,8 @@ QString TTrimClipForm::CheckTimes(const QString& startText, const QString& endTe
     if (startBeyond) return QStringLiteral("The start time lies past 100 hours.");
     if (!startTime) return QStringLiteral("The start time is not a time: use hh:mm:ss.s");
     bool endBeyond = false;
-    std::optional<double> endTime = endText.trimmed().isEmpty()
-                                        ? std::optional<double>(0)
-                                        : ParseClipTime(endText, &endBeyond);
+    std::optional<double> endTime =
+        endText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(endText, &endBeyond);
     if (endBeyond) return QStringLiteral("The end time lies past 100 hours.");
     if (!endTime) return QStringLiteral("The end time is not a time: use hh:mm:ss.s");
     if (length > 0 && *startTime >= length) {

@@ -15,6 +15,7 @@
 #include "Dynamicavimport.h"
 #include "InterruptWatcher.h"
 #include "KestovarVersion.h"
+#include "LockedFile.h"
 #include "ModelListing.h"
 #include "NativePath.h"
 #include "OutputFolder.h"
@@ -119,8 +120,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
             undone << ShownName(request.Files[i]);
         }
         if (!undone.isEmpty()) {
-            Print(stderr, QStringLiteral("Not converted: ") + undone.join(QStringLiteral(", ")) +
-                              u'\n');
+            Print(stderr,
+                  QStringLiteral("Not converted: ") + undone.join(QStringLiteral(", ")) + u'\n');
         }
         return kExitFailed;
     }
@@ -132,6 +133,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    // A file size limit (ulimit -f) makes a write fail like a full disk.
+    platform::IgnoreFileSizeLimitSignal();
     QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(KestovarVersion));
 

@@ -103,8 +103,10 @@ void TCompressThread::run() {
     for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
         const SourceClipItem& clip = *Clips[i];
         const QString outputPath = UnusedOutputPath(
-            BuildOutputPath(OutputFolder, clip.SourcePath),
-            [&outputsTaken](const QString& path) { return outputsTaken.contains(path); });
+            BuildOutputPath(OutputFolder, clip.SourcePath), [&outputsTaken](const QString& path) {
+                // Also a name another live process is writing into this folder.
+                return outputsTaken.contains(path) || IsBeingWritten(NativePathString(path));
+            });
         outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         CurrentIndex = i;
@@ -209,9 +211,9 @@ QString ClockTime(double seconds) {
 
 void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
     CurrentEndSeconds = endSeconds;
-    CurrentEndedEarly = QStringLiteral("%1 ends at %2 of %3: the output is shorter")
-                            .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds),
-                                 ClockTime(lengthSeconds));
+    CurrentEndedEarly =
+        QStringLiteral("%1 ends at %2 of %3: the output is shorter")
+            .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds), ClockTime(lengthSeconds));
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {

@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "ConversionParameters.h"
 #include "SourceClip.h"
@@ -114,12 +114,12 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
-    bool CurrentDamaged = false;  // damage of the current file was passed over
-    double CurrentDamageAt = 0;   // where, in seconds
+    bool CurrentDamaged = false;   // damage of the current file was passed over
+    double CurrentDamageAt = 0;    // where, in seconds
     double CurrentEndSeconds = 0;  // where a source cut short ends
-    QString CurrentEndedEarly;    // "X ends at ...", for a source cut short
-    QStringList DamagedClips;     // display names of the converted clips with damage
-    QStringList EndedEarly;       // a line for each converted clip cut short
+    QString CurrentEndedEarly;     // "X ends at ...", for a source cut short
+    QStringList DamagedClips;      // display names of the converted clips with damage
+    QStringList EndedEarly;        // a line for each converted clip cut short
 
     // The temporary files of the current clip (a size limit's passes may keep
     // an earlier one beside the one being written). Once the output is

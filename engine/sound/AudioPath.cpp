@@ -180,8 +180,8 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
         PlaceAgainAt = AV_NOPTS_VALUE;
         // Where this sound's first sample would land, the resampler's delay
         // and the samples still to drop counted, against where its time says.
-        const int64_t landing = SamplesQueued - AudioSkip +
-                                AV.swr_get_delay(Resampler.get(), Parameters.SampleRate);
+        const int64_t landing =
+            SamplesQueued - AudioSkip + AV.swr_get_delay(Resampler.get(), Parameters.SampleRate);
         const int64_t wanted =
             AV.av_rescale_q(decoded.best_effort_timestamp, Source.time_base, sampleBase) -
             VideoStartSamples;

@@ -87,12 +87,12 @@ private:
     int32_t BytesPerSample = 2;     // one sample of all channels, interleaved
     bool SoundDecoded = false;
     bool PlacedAgainstVideo = false;
-    int64_t VideoStartSamples = 0;  // start of the pictures, in output samples
-    bool AudioStartSeen = false;    // the first decoded sound placed against the video
+    int64_t VideoStartSamples = 0;          // start of the pictures, in output samples
+    bool AudioStartSeen = false;            // the first decoded sound placed against the video
     int64_t PlaceAgainAt = AV_NOPTS_VALUE;  // see PlaceAgainFrom
-    int64_t AudioSkip = 0;          // output samples still to drop (sound before the video)
-    int64_t SamplesQueued = 0;      // output samples queued so far, silence included
-    int64_t SamplesEncoded = 0;     // output samples passed to the encoder
+    int64_t AudioSkip = 0;                  // output samples still to drop (sound before the video)
+    int64_t SamplesQueued = 0;              // output samples queued so far, silence included
+    int64_t SamplesEncoded = 0;             // output samples passed to the encoder
     // Even loudness: the queued sound passes the filter before the FIFO,
     // which then lags the queue by the filter's look-ahead.
     std::unique_ptr<LoudnessFilter> Loudness;

@@ -121,10 +121,9 @@ bool TTranscoder::ReadPacket() {
             if (SaneMicroseconds(time)) {
                 s.PacketTime = time - (SaneMicroseconds(start) ? start : 0);
                 const int64_t shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : stamp;
-                const int64_t end =
-                    AV.av_rescale_q(shown + std::max<int64_t>(packet->duration, 0),
-                                    stream.time_base, AVRational{1, AV_TIME_BASE}) -
-                    (SaneMicroseconds(start) ? start : 0);
+                const int64_t end = AV.av_rescale_q(shown + std::max<int64_t>(packet->duration, 0),
+                                                    stream.time_base, AVRational{1, AV_TIME_BASE}) -
+                                    (SaneMicroseconds(start) ? start : 0);
                 if (SaneMicroseconds(end) &&
                     (s.FurthestEnd == AV_NOPTS_VALUE || end > s.FurthestEnd)) {
                     s.FurthestEnd = end;

@@ -50,8 +50,8 @@ EngineError Completed(const EngineError& error, const std::string& sourcePath,
     if (reason.empty()) {
         const bool source = error.Concern() == EngineError::Concerns::Source;
         reason = error.Code() >= 0 ? "Unknown cause"
-                 : source         ? SourceErrorText(error.Code())
-                                  : LibraryErrorText(error.Code());
+                 : source          ? SourceErrorText(error.Code())
+                                   : LibraryErrorText(error.Code());
     }
     const bool output = error.Concern() == EngineError::Concerns::Destination;
     return EngineError(error.FirstLine(), error.Code(), reason, output ? outputPath : sourcePath);

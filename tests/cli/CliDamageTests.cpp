@@ -69,8 +69,10 @@ TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
         "Warning: cut-short.mp4 ends at 0:00:0[4-6] of 0:00:10: the output is shorter\n");
     EXPECT_TRUE(QString(shorter.Err).contains(warning)) << shorter.Err.toStdString();
     EXPECT_FALSE(shorter.Err.contains("Damaged")) << shorter.Err.toStdString();
-    EXPECT_TRUE(QString(shorter.Err).contains(QRegularExpression(
-        "All tasks has been completed!\ncut-short.mp4 ends at 0:00:0[4-6] of 0:00:10")))
+    EXPECT_TRUE(
+        QString(shorter.Err)
+            .contains(QRegularExpression(
+                "All tasks has been completed!\ncut-short.mp4 ends at 0:00:0[4-6] of 0:00:10")))
         << shorter.Err.toStdString();
     EXPECT_EQ(Outputs(), QStringList{"cut-short.3gp"});
 
@@ -79,8 +81,8 @@ TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
         ASSERT_FALSE(source.isEmpty());
         const ProcessResult failed = Cli({source});
         EXPECT_EQ(failed.ExitCode, 1);
-        EXPECT_TRUE(failed.Err.endsWith("Could not open source file\nInvalid data in the source: " +
-                                        source.toUtf8() + "\n"))
+        EXPECT_TRUE(failed.Err.endsWith(
+            "Could not open source file\nInvalid data in the source: " + source.toUtf8() + "\n"))
             << failed.Err.toStdString();
     }
 }

@@ -146,7 +146,8 @@ private slots:
             auto form = WindowWithClip(text);
             Control<QPushButton>(form, "btnStartStop")->click();
             QTRY_COMPARE(person.Messages.size(), 1);
-            QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text + "\nInvalid argument");
+            QCOMPARE(person.Messages[0],
+                     "Invalid name of output folder:\n" + text + "\nInvalid argument");
             QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), text);
             QVERIFY(QDir(out.path()).isEmpty());
             QVERIFY(IsIdle(*form));
@@ -159,7 +160,8 @@ private slots:
         auto form = WindowWithClip(root);
         Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root + "\nInvalid argument");
+        QCOMPARE(person.Messages[0],
+                 "Invalid name of output folder:\n" + root + "\nInvalid argument");
         QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), root);
         QVERIFY(IsIdle(*form));
     }

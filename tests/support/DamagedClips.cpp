@@ -137,7 +137,9 @@ QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
                 .arg(seconds);
         QStringList arguments{"-f", "lavfi", "-i", flash, "-f", "lavfi", "-i", tone};
         arguments << "-c:v" << videoCodec << "-c:a" << audioCodec << "-f" << format;
-        if (videoCodec == "libx265") arguments << "-x265-params" << "log-level=error";
+        if (videoCodec == "libx265")
+            arguments << "-x265-params"
+                      << "log-level=error";
         if (clockOffset != 0) arguments << "-output_ts_offset" << QString::number(clockOffset);
         const QString piece =
             Made(arguments, folder + QStringLiteral("/%1.part%2").arg(name).arg(part));
@@ -152,8 +154,7 @@ QString MakeCutShortMp4(const QString& folder, int seconds) {
     QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, seconds);
     arguments << SineToneInput(44100, seconds)
               << QStringList{"-c:v", "mpeg4", "-c:a", "aac", "-movflags", "+faststart"};
-    const QString whole =
-        Made(arguments, folder + QStringLiteral("/whole-%1s.mp4").arg(seconds));
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole-%1s.mp4").arg(seconds));
     if (whole.isEmpty()) return {};
     const QString path = folder + QStringLiteral("/cut-short.mp4");
     return CopyCut(whole, path, QFile(whole).size() / 2) ? path : QString();

@@ -184,9 +184,9 @@ std::vector<double> Onsets(const std::vector<double>& times) {
 
 std::vector<double> FlashTimes(const QString& path) {
     const ProcessResult result =
-        Run(KESTOVAR_FFMPEG, {"-nostdin", "-v", "error", "-i", path, "-an", "-vf",
-                              "signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=-",
-                              "-f", "null", "-"});
+        Run(KESTOVAR_FFMPEG,
+            {"-nostdin", "-v", "error", "-i", path, "-an", "-vf",
+             "signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=-", "-f", "null", "-"});
     std::vector<double> bright;
     double time = 0;
     for (const QString& line : result.Out.split('\n')) {
@@ -201,8 +201,8 @@ std::vector<double> FlashTimes(const QString& path) {
 std::vector<double> ToneTimes(const QString& path) {
     // The sound as 8 kHz mono 16-bit samples, looked at in 5 ms steps.
     QProcess process;
-    process.start(KESTOVAR_FFMPEG, {"-nostdin", "-v", "error", "-i", path, "-vn", "-ac", "1",
-                                    "-ar", "8000", "-f", "s16le", "-"});
+    process.start(KESTOVAR_FFMPEG, {"-nostdin", "-v", "error", "-i", path, "-vn", "-ac", "1", "-ar",
+                                    "8000", "-f", "s16le", "-"});
     process.waitForFinished(60000);
     const QByteArray samples = process.readAllStandardOutput();
     const auto* data = reinterpret_cast<const int16_t*>(samples.constData());
@@ -210,7 +210,8 @@ std::vector<double> ToneTimes(const QString& path) {
     std::vector<double> loud;
     for (qsizetype i = 0; i < count; i += 40) {
         int peak = 0;
-        for (qsizetype j = i; j < std::min(count, i + 40); ++j) peak = std::max(peak, std::abs(int{data[j]}));
+        for (qsizetype j = i; j < std::min(count, i + 40); ++j)
+            peak = std::max(peak, std::abs(int{data[j]}));
         if (peak > 3000) loud.push_back(static_cast<double>(i) / 8000);
     }
     return Onsets(loud);

@@ -158,20 +158,19 @@ TEST(PictureFit, EveryRectangleIsEvenForEveryShape) {
         int Width, Height;
         AVRational Aspect;
     };
-    const Shape sources[] = {{470, 200, {1, 1}},    {320, 180, {1, 1}},    {360, 288, {64, 45}},
-                             {200, 470, {1, 1}},    {640, 480, {1, 1}},    {720, 576, {16, 15}},
-                             {1920, 1080, {1, 1}},  {1440, 1080, {4, 3}},  {352, 240, {10, 11}},
-                             {100, 30, {1, 1}},     {30, 100, {1, 1}},     {720, 480, {32, 27}},
-                             {1280, 536, {1, 1}},   {400, 300, {0, 1}},    {176, 144, {12, 11}}};
+    const Shape sources[] = {{470, 200, {1, 1}},   {320, 180, {1, 1}},   {360, 288, {64, 45}},
+                             {200, 470, {1, 1}},   {640, 480, {1, 1}},   {720, 576, {16, 15}},
+                             {1920, 1080, {1, 1}}, {1440, 1080, {4, 3}}, {352, 240, {10, 11}},
+                             {100, 30, {1, 1}},    {30, 100, {1, 1}},    {720, 480, {32, 27}},
+                             {1280, 536, {1, 1}},  {400, 300, {0, 1}},   {176, 144, {12, 11}}};
     const Shape targets[] = {{176, 144, {1, 1}}, {128, 96, {1, 1}},  {320, 240, {1, 1}},
                              {352, 288, {1, 1}}, {240, 320, {1, 1}}, {176, 220, {1, 1}}};
     int odd = 0;
     for (const Shape& source : sources) {
         for (const Shape& target : targets) {
             for (const PictureFitMode mode : {PictureFitMode::BlackBars, PictureFitMode::Crop}) {
-                const transcode::FitGeometry fit =
-                    transcode::FitPicture(mode, source.Width, source.Height, source.Aspect,
-                                          target.Width, target.Height);
+                const transcode::FitGeometry fit = transcode::FitPicture(
+                    mode, source.Width, source.Height, source.Aspect, target.Width, target.Height);
                 for (const transcode::PictureRect& r : {fit.Shown, fit.Placed}) {
                     for (const int value : {r.Left, r.Top, r.Width, r.Height}) {
                         if (value % 2 != 0) ++odd;
@@ -198,10 +197,12 @@ TEST(PictureFit, EveryRectangleIsEvenForEveryShape) {
 // decoded output the red rows and columns start on even lines, and the
 // colour planes turn red exactly where the brightness does.
 TEST(PictureFit, ColourLinesUpWithTheBrightness) {
-    const QString wide = MakeClip("red-235.mp4", {"-f", "lavfi", "-i", "color=red:s=470x200:r=25:d=1",
-                                                  "-c:v", "mpeg4", "-q:v", "2"});
-    const QString tall = MakeClip("red-tall.mp4", {"-f", "lavfi", "-i", "color=red:s=200x470:r=25:d=1",
-                                                   "-c:v", "mpeg4", "-q:v", "2"});
+    const QString wide = MakeClip(
+        "red-235.mp4",
+        {"-f", "lavfi", "-i", "color=red:s=470x200:r=25:d=1", "-c:v", "mpeg4", "-q:v", "2"});
+    const QString tall = MakeClip(
+        "red-tall.mp4",
+        {"-f", "lavfi", "-i", "color=red:s=200x470:r=25:d=1", "-c:v", "mpeg4", "-q:v", "2"});
     for (const QString& source : {wide, tall}) {
         SCOPED_TRACE(source.toStdString());
         ConversionParameters p = H263Qcif();
