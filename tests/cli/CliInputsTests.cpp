@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <filesystem>
@@ -307,5 +308,65 @@ TEST_F(CliInputs, RunsTellWhatTheyLeftAndNamesKeepTheirLines) {
     }
     EXPECT_EQ(Cli({"-o", Out.path(), "--end", "100:00:00", Source("short.mpg")}).ExitCode, 0);
 }
+
+#ifndef _WIN32  // ulimit, a preloaded library and flock
+// Writing an output: a file size limit fails the clip like a full disk and
+// leaves nothing; a finished file reaches the disk before its final name, and
+// the folder after it; a name that another running program writes counts as
+// taken, so two programs never write one output.
+TEST_F(CliInputs, OutputsAreDurableAndNeverShared) {
+    const ProcessResult limited = test_support::RunProgram(
+        "bash", {"-c", "ulimit -f 100; exec \"$0\" -o \"$1\" \"$2\"", Program, Out.path(),
+                 Source("long.avi")},
+        Environment());
+    EXPECT_EQ(limited.ExitCode, 1) << limited.Err.toStdString();
+    EXPECT_TRUE(limited.Err.contains("File too large: ")) << limited.Err.toStdString();
+    EXPECT_EQ(OutputFiles(), QStringList());
+
+    const QString log = Home.filePath("sync.log");
+    QProcessEnvironment logged = Environment();
+    logged.insert("LD_PRELOAD", KESTOVAR_SYNC_LOG_LIBRARY);
+    logged.insert("KESTOVAR_SYNC_LOG", log);
+    logged.insert("ASAN_OPTIONS",
+                  logged.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
+    const ProcessResult synced =
+        test_support::RunProgram(Program, {"-o", Out.path(), Source("short.mpg")}, logged);
+    EXPECT_EQ(synced.ExitCode, 0) << synced.Err.toStdString();
+    QFile calls(log);
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(calls.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QString folder = QFileInfo(Out.path()).canonicalFilePath();
+    const qsizetype renamed = lines.indexOf(QRegularExpression("^rename .*\\.part .*short\\.3gp$"));
+    ASSERT_GE(renamed, 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[renamed - 1].startsWith("fsync " + folder + "/.k3gp-"))
+        << lines.join('\n').toStdString();
+    ASSERT_GT(lines.size(), renamed + 1);
+    EXPECT_EQ(lines[renamed + 1], "fsync " + folder) << lines.join('\n').toStdString();
+    QFile::remove(Out.filePath("short.3gp"));
+
+    // Two programs at once, clip.avi from one folder and clip.mpg from another.
+    QTemporaryDir first;
+    QTemporaryDir second;
+    ASSERT_TRUE(QFile::copy(Source("long.avi"), QDir(first.path()).filePath("clip.avi")));
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), QDir(second.path()).filePath("clip.mpg")));
+    QProcess running;
+    running.setProcessEnvironment(Environment());
+    running.setProcessChannelMode(QProcess::MergedChannels);
+    running.start(Program, {"-o", Out.path(), QDir(first.path()).filePath("clip.avi")});
+    ASSERT_TRUE(running.waitForStarted());
+    QByteArray out;
+    while (!out.contains("Converting - clip.avi") && running.state() == QProcess::Running) {
+        running.waitForReadyRead(1000);
+        out += running.readAll();
+    }
+    const ProcessResult beside = Cli({"-o", Out.path(), QDir(second.path()).filePath("clip.mpg")});
+    EXPECT_EQ(beside.ExitCode, 0) << beside.Err.toStdString();
+    ASSERT_TRUE(running.waitForFinished(120000));
+    EXPECT_EQ(running.exitCode(), 0);
+    EXPECT_EQ(OutputFiles(), (QStringList{"clip (2).3gp", "clip.3gp"}));
+    EXPECT_LT(testmedia::DurationOf(testmedia::Probe(Out.filePath("clip (2).3gp"))), 2);
+    EXPECT_GT(testmedia::DurationOf(testmedia::Probe(Out.filePath("clip.3gp"))), 25);
+}
+#endif
 
 }  // namespace
