@@ -159,7 +159,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         TTranscoder transcoder(Parameters_, *this);
         const SourceClipItem& clip = *Clips[index];
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
-                               ClipRange{clip.TrimStart, clip.TrimEnd});
+                               ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -221,6 +221,19 @@ void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
     CurrentEndedEarly =
         QStringLiteral("%1 ends at %2 of %3: the output is shorter")
             .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds), ClockTime(lengthSeconds));
+}
+
+void TCompressThread::Remark(const std::string& text) {
+    const QString line = QString::fromStdString(text) + u'\n';
+    RunOnHost([this, &line] { Host.ShowRemark(line); });
+}
+
+void TCompressThread::Warning(const std::string& text) {
+    const QString line =
+        Clips[CurrentIndex]->DisplayName + QStringLiteral(": ") + QString::fromStdString(text);
+    Warnings << line;
+    const QString shown = line + u'\n';
+    RunOnHost([this, &shown] { Host.ShowWarning(shown); });
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
@@ -298,6 +311,7 @@ void TCompressThread::ShowCompletion() {
                    DamagedClips.join(QStringLiteral(", "));
     }
     for (const QString& line : EndedEarly) message += u'\n' + line;
+    for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 

@@ -94,6 +94,8 @@ private:
     void TemporaryFileChanged(const std::string& path) override;
     void CreateTemporaryFile(const std::function<std::string()>& create) override;
     void FileRestarted() override;
+    void Remark(const std::string& text) override;
+    void Warning(const std::string& text) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -120,6 +122,7 @@ private:
     QString CurrentEndedEarly;     // "X ends at ...", for a source cut short
     QStringList DamagedClips;      // display names of the converted clips with damage
     QStringList EndedEarly;        // a line for each converted clip cut short
+    QStringList Warnings;          // "NAME: why it will not look right", per clip
 
     // The temporary files of the current clip (a size limit's passes may keep
     // an earlier one beside the one being written). Once the output is
