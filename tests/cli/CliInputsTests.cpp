@@ -315,10 +315,11 @@ TEST_F(CliInputs, RunsTellWhatTheyLeftAndNamesKeepTheirLines) {
 // the folder after it; a name that another running program writes counts as
 // taken, so two programs never write one output.
 TEST_F(CliInputs, OutputsAreDurableAndNeverShared) {
-    const ProcessResult limited = test_support::RunProgram(
-        "bash", {"-c", "ulimit -f 100; exec \"$0\" -o \"$1\" \"$2\"", Program, Out.path(),
-                 Source("long.avi")},
-        Environment());
+    const ProcessResult limited =
+        test_support::RunProgram("bash",
+                                 {"-c", "ulimit -f 100; exec \"$0\" -o \"$1\" \"$2\"", Program,
+                                  Out.path(), Source("long.avi")},
+                                 Environment());
     EXPECT_EQ(limited.ExitCode, 1) << limited.Err.toStdString();
     EXPECT_TRUE(limited.Err.contains("File too large: ")) << limited.Err.toStdString();
     EXPECT_EQ(OutputFiles(), QStringList());

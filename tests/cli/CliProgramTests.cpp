@@ -205,7 +205,9 @@ TEST_F(CliProgram, FailingClipEndsTheRunWithStatus1) {
     EXPECT_TRUE(err.contains("Converting - absent.mpg\nCould not open source file\n"))
         << err.toStdString();
     EXPECT_FALSE(err.contains("All tasks has been completed!"));
-    EXPECT_FALSE(err.contains("one.mpg"));
+    // The clip after the failure is not converted, and named as such.
+    EXPECT_TRUE(err.endsWith("Not converted: " + Source("one.mpg") + "\n")) << err.toStdString();
+    EXPECT_EQ(err.count("one.mpg"), 1) << err.toStdString();
     EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
