@@ -65,7 +65,7 @@ platform_check() {
 
 units() {
     local t
-    for t in profiles_tests transcoder_tests worker_tests cli_tests; do
+    for t in profiles_test transcoder_tests worker_tests cli_tests; do
         local exe
         exe="$(find "$BIN" -maxdepth 1 -name "$t*.exe" | head -1)"
         [ -n "$exe" ] || { fail "$t: not built"; continue; }
@@ -143,7 +143,7 @@ cli() {
     done
     [ -f "$out/windows/Müller – Ünïcode.3gp" ] && pass "the non-ASCII name converted to 'Müller – Ünïcode.3gp'" ||
         fail "no 'Müller – Ünïcode.3gp'"
-    ls "$out/windows" | grep -q '^\.k3gp-' && fail "temporary files left in $out/windows"
+    ls -A "$out/windows" | grep -q '^\.k3gp-' && fail "temporary files left in $out/windows"
 
     interrupt
 }
