@@ -7,14 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 #include "CliOptions.h"
 #include "ClipProbe.h"
 #include "CompressThread.h"
@@ -27,6 +19,7 @@
 #include "NativePath.h"
 #include "OutputFolder.h"
 #include "StartupCheck.h"
+#include "Terminal.h"
 
 namespace {
 
@@ -49,27 +42,6 @@ bool BindingUsable() {
         return false;
     }
     return true;
-}
-
-bool ErrorsGoToTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-int TerminalWidth() {
-#ifdef Q_OS_WIN
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) {
-        return info.srWindow.Right - info.srWindow.Left + 1;
-    }
-#else
-    winsize size = {};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-#endif
-    return 80;
 }
 
 int Convert(QCoreApplication& app, CliRequest& request) {
@@ -97,12 +69,27 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         clips.push_back(ProbeClip(file));
         clips.back()->TrimStart = request.TrimStart;
         clips.back()->TrimEnd = request.TrimEnd;
+        clips.back()->AudioTrack = request.AudioTrack;
     }
+    // A sound track the file does not have is bad usage, told before anything
+    // is converted. A file whose tracks could not be read fails in its turn.
+    bool tracksUsable = true;
+    for (const auto& clip : clips) {
+        const bool read = clip->SizeMb > 0 || clip->SoundTracks > 0 || clip->SourceWidth > 0;
+        if (request.AudioTrack <= clip->SoundTracks || !read) continue;
+        Print(stderr, QStringLiteral("There is no sound track %1 in %2: it has %3\n")
+                          .arg(request.AudioTrack)
+                          .arg(clip->SourcePath)
+                          .arg(clip->SoundTracks));
+        tracksUsable = false;
+    }
+    if (!tracksUsable) return kExitUsage;
 
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const bool terminal = ErrorsGoToTerminal();
-    ConsoleHost host(errorOut, terminal, terminal ? TerminalWidth() : 80);
+    const bool terminal = platform::ErrorsGoToTerminal();
+    ConsoleHost host(errorOut, terminal, terminal ? platform::ErrorTerminalWidth() : 80);
+    host.SetVerbose(request.Verbose);
 
     // The worker frees itself after its run (deleteLater on finished), so it is
     // only held through a guarded pointer.
@@ -123,7 +110,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     int firstSignal = 0;
     InterruptWatcher watcher([&](int signalNumber) {
         TCompressThread* active = host.Active();
-        if (firstSignal != 0 && signalNumber != SIGPIPE) {
+        if (firstSignal != 0 && !InterruptWatcher::IsClosedPipe(signalNumber)) {
             if (active) active->AbandonOutput();
             Print(stderr, QStringLiteral("\n"));
             std::_Exit(128 + firstSignal);
@@ -152,13 +139,7 @@ int main(int argc, char* argv[]) {
 
     // The arguments with their own bytes kept: a file name that is no valid
     // UTF-8 still reaches the open call as the file system spells it.
-#ifdef Q_OS_WIN
-    const QStringList arguments = QCoreApplication::arguments();
-#else
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments.append(PathFromNative(QByteArray(argv[i])));
-#endif
-    CliParseResult parsed = ParseCommandLine(arguments);
+    CliParseResult parsed = ParseCommandLine(CommandLineArguments(argc, argv));
     if (!parsed.Error.isEmpty()) {
         Print(stderr, QStringLiteral("kestovar3gp-cli: ") + parsed.Error + u'\n');
         return kExitUsage;

@@ -24,6 +24,14 @@ struct SourceClipItem {
     // neither are these.
     double TrimStart = 0;
     double TrimEnd = 0;
+    // The sound track to convert, 1-based among the clip's sound tracks; 0
+    // lets the conversion choose (the one flagged default, else the best for
+    // the picture).
+    int32_t AudioTrack = 0;
+    // What the probe found: the number of sound tracks, and which of them
+    // (1-based) the conversion takes when AudioTrack is 0; 0 for none.
+    int32_t SoundTracks = 0;
+    int32_t ChosenSoundTrack = 0;
     // Why the media library cannot read the file ("Invalid data found when
     // processing input"); empty for a clip that can be converted.
     QString UnreadableReason;

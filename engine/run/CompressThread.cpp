@@ -1,15 +1,15 @@
 #include "CompressThread.h"
 
-#include <unistd.h>
-
 #include <QMetaObject>
 #include <QSet>
 #include <exception>
 #include <utility>
 
 #include "EngineError.h"
+#include "LockedFile.h"
 #include "NativePath.h"
 #include "OutputNames.h"
+#include "Process.h"
 #include "Progress.h"
 #include "QualityTables.h"
 #include "TemporaryOutput.h"
@@ -63,7 +63,12 @@ bool TCompressThread::SetPictureFit(int32_t fit) {
 }
 
 void TCompressThread::run() {
-    if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
+    const bool idle = WorkPriority == QThread::IdlePriority;
+    if (idle) {
+        platform::UseIdlePriority(true);
+    } else if (WorkPriority != QThread::InheritPriority) {
+        setPriority(WorkPriority);
+    }
 
     StartTime = std::chrono::steady_clock::now();
     CurrentPercent = 0;
@@ -108,6 +113,7 @@ void TCompressThread::run() {
     CurrentPercent = 0;
     ShowProgress();
     EnterIdleState();
+    if (idle) platform::UseIdlePriority(false);
     // The deletion follows from finished() (see the constructor).
 }
 
@@ -120,7 +126,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         TTranscoder transcoder(Parameters_, *this);
         const SourceClipItem& clip = *Clips[index];
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
-                               ClipRange{clip.TrimStart, clip.TrimEnd});
+                               ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -163,6 +169,19 @@ void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
     CurrentDamaged = true;
 }
 
+void TCompressThread::Remark(const std::string& text) {
+    const QString line = QString::fromStdString(text) + u'\n';
+    RunOnHost([this, &line] { Host.ShowRemark(line); });
+}
+
+void TCompressThread::Warning(const std::string& text) {
+    const QString line =
+        Clips[CurrentIndex]->DisplayName + QStringLiteral(": ") + QString::fromStdString(text);
+    Warnings << line;
+    const QString shown = line + u'\n';
+    RunOnHost([this, &shown] { Host.ShowWarning(shown); });
+}
+
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
     const std::lock_guard lock(TemporaryFileMutex);
     TemporaryFile = path;
@@ -170,7 +189,7 @@ void TCompressThread::TemporaryFileChanged(const std::string& path) {
 
 void TCompressThread::AbandonOutput() {
     const std::lock_guard lock(TemporaryFileMutex);
-    if (!TemporaryFile.empty()) unlink(TemporaryFile.c_str());
+    if (!TemporaryFile.empty()) platform::RemoveFile(TemporaryFile);
     TemporaryFile.clear();
 }
 
@@ -216,6 +235,7 @@ void TCompressThread::ShowCompletion() {
         message += QStringLiteral("\nDamaged parts were passed over in: ") +
                    DamagedClips.join(QStringLiteral(", "));
     }
+    for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 
