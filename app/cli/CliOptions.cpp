@@ -24,7 +24,7 @@ QString JoinNumbers(const List& list) {
 
 QString FrameRateChoices() {
     QStringList items;
-    for (const NamedEntry& entry : FrameRateTable) {
+    for (const FrameRateEntry& entry : FrameRateTable) {
         items << Text(entry.Name).remove(QStringLiteral(" fps"));
     }
     return items.join(QStringLiteral(", "));

@@ -13,32 +13,8 @@
 #include "OutputNames.h"
 #include "Process.h"
 #include "Progress.h"
+#include "QualityTables.h"
 #include "TemporaryOutput.h"
-
-namespace {
-
-struct FrameRate {
-    int32_t Numerator;
-    int32_t Denominator;
-};
-
-// frameRateIndex 0 to 3; any other index gives 25 fps.
-FrameRate FrameRateForIndex(int32_t index) {
-    switch (index) {
-        case 0:
-            return {14985, 1000};
-        case 1:
-            return {23975, 1000};
-        case 2:
-            return {25, 1};
-        case 3:
-            return {2997, 100};
-        default:
-            return {25, 1};
-    }
-}
-
-}  // namespace
 
 TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
                                  QObject* parent)
@@ -52,13 +28,16 @@ TCompressThread::~TCompressThread() = default;
 
 bool TCompressThread::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
                                          int32_t bitRate, int32_t codecChoice) {
+    // A choice outside the table is refused and changes nothing: no rate is
+    // made up for it.
+    const FrameRateEntry* rate = FindFrameRate(frameRateIndex);
+    if (rate == nullptr) return false;
     Parameters_.Width = width;
     Parameters_.Height = height;
     Parameters_.VideoBitRate = bitRate;
     Parameters_.VideoCodecId = codecChoice == 1 ? AV_CODEC_ID_MPEG4 : AV_CODEC_ID_H263;
-    const FrameRate rate = FrameRateForIndex(frameRateIndex);
-    Parameters_.FrameRateNumerator = rate.Numerator;
-    Parameters_.FrameRateDenominator = rate.Denominator;
+    Parameters_.FrameRateNumerator = rate->Numerator;
+    Parameters_.FrameRateDenominator = rate->Denominator;
     return true;
 }
 

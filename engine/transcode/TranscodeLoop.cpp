@@ -12,6 +12,7 @@
 #include "EngineError.h"
 #include "LocalMedia.h"
 #include "OutputFile.h"
+#include "TimeText.h"
 #include "TranscodeState.h"
 #include "Transcoder.h"
 #include "VideoPath.h"
@@ -28,10 +29,8 @@ constexpr int32_t kDamagedPacketsInARow = 500;
 // clip the decoding gave up.
 EngineError DecodingFailure(bool video, int64_t from) {
     const int64_t seconds = std::max<int64_t>(from, 0) / AV_TIME_BASE;
-    char where[96];
-    std::snprintf(where, sizeof where, "No %s could be decoded from %lld:%02lld:%02lld on",
-                  video ? "picture" : "sound", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    const std::string where = std::string("No ") + (video ? "picture" : "sound") +
+                              " could be decoded from " + ClockText(seconds) + " on";
     return SourceError("Error while decoding frame \n", 0, where);
 }
 

@@ -16,6 +16,7 @@
 #include "OutputFile.h"
 #include "SizeLimit.h"
 #include "StreamChoice.h"
+#include "TimeText.h"
 #include "ToneMapping.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
@@ -77,18 +78,9 @@ constexpr double kAimedShare = 0.95;
 // The encoders' finest quantiser (qmin); at it the pictures take no more bits.
 constexpr double kFinestQuantiser = 2.5;
 
-// "00:01:05.5", as the trim times are shown.
-std::string TimeText(double seconds) {
-    const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
-    char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60,
-                  tenths / 10 % 60, tenths % 10);
-    return text;
-}
-
 [[noreturn]] void StartPastEnd(double start, double length) {
-    std::string message = "The clip is shorter than the start time " + TimeText(start);
-    if (length > 0) message += ": it lasts " + TimeText(length);
+    std::string message = "The clip is shorter than the start time " + ClipTimeText(start);
+    if (length > 0) message += ": it lasts " + ClipTimeText(length);
     throw SourceError(message + "\n", 0, "The start time lies past the clip's end");
 }
 

@@ -29,7 +29,7 @@ namespace {
 bool IsIdle(const TMainForm& form) {
     return form.ConvertPage()->CurrentWorker() == nullptr &&
            form.ConvertPage()->RunWorker() == nullptr &&
-           Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Start") &&
+           Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("&Start") &&
            Control<QPushButton>(form, "btnStartStop")->isEnabled() &&
            Control<QLineEdit>(form, "ebOutFolder")->isEnabled() &&
            Control<QPushButton>(form, "btnBrowseOutput")->isEnabled() &&
@@ -129,7 +129,7 @@ private slots:
             // The folder was created and the run started.
             QVERIFY(QFileInfo(c.Kept).isDir());
             QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
-            QCOMPARE(Control<QPushButton>(form, "btnStartStop")->text(), QStringLiteral("Stop"));
+            QCOMPARE(Control<QPushButton>(form, "btnStartStop")->text(), QStringLiteral("St&op"));
             QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
             QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
             QVERIFY(QFileInfo::exists(QDir(c.Kept).filePath("clip.3gp")));

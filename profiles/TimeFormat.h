@@ -1,9 +1,13 @@
-// Durations as the windows and the command-line program show them.
+// Times as text for the windows and the command-line program (the plain
+// texts that the engine's messages use too are in TimeText.h). The engine
+// reports times as numbers (seconds); only these functions turn them into text.
 #pragma once
 
 #include <QString>
 #include <cstdint>
 #include <optional>
+
+#include "TimeText.h"
 
 // A duration in whole seconds as a time of day in the system locale's long
 // time format, without a time zone ("1:02:05" or "01:02:05 AM" style, as the
