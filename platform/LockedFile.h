@@ -27,6 +27,9 @@ public:
     // its lock was taken (the caller then tries another name).
     int CreateNew(const std::string& path);
     bool IsOpen() const { return Handle != kNoHandle; }
+    // Writes what the system still holds of the file's data (written through
+    // any handle) to the disk. Returns 0 or the errno number of the failure.
+    int Sync();
     // Closes the file, which releases the lock. Nothing happens when not open.
     void Close();
 
@@ -44,6 +47,19 @@ int RemoveUnheldFiles(const std::string& folder,
 // Gives the file at from the name to, replacing a file of that name. Returns
 // 0 or the errno number of the failure.
 int ReplacingRename(const std::string& from, const std::string& to);
+
+// True when a file exists at path whose lock another holder has (a live
+// process writing it; this process too, through another of its handles).
+bool IsHeld(const std::string& path);
+
+// Writes the folder's entries (a rename into it) to the disk. Returns 0 or the
+// errno number of the failure; file systems that cannot do so count as done.
+int SyncFolder(const std::string& folder);
+
+// A write past the process's file size limit (ulimit -f) fails with EFBIG
+// instead of ending the process with SIGXFSZ, so that it is reported like a
+// full disk. Nothing to do where the system has no such signal.
+void IgnoreFileSizeLimitSignal();
 
 // Removes a file. Returns 0 or the errno number of the failure.
 int RemoveFile(const std::string& path);

@@ -11,14 +11,29 @@ struct NamedEntry {
     int32_t Id;
 };
 
-// Id is the frame-rate choice handed to the worker, which turns it into
-// 14985/1000, 23975/1000, 25/1 or 2997/100 frames per second.
-inline constexpr std::array<NamedEntry, 4> FrameRateTable{{
-    {"14.985 fps", 0},
-    {"23.975 fps", 1},
-    {"25 fps", 2},
-    {"29.97 fps", 3},
+// A frame rate: its name, the choice handed to the worker (Id), and the
+// rate itself as the fraction Numerator / Denominator frames per second.
+struct FrameRateEntry {
+    std::string_view Name;
+    int32_t Id;
+    int32_t Numerator;
+    int32_t Denominator;
+};
+
+inline constexpr std::array<FrameRateEntry, 4> FrameRateTable{{
+    {"14.985 fps", 0, 14985, 1000},
+    {"23.975 fps", 1, 23975, 1000},
+    {"25 fps", 2, 25, 1},
+    {"29.97 fps", 3, 2997, 100},
 }};
+
+// The row whose Id is frameRateId; none for an Id that no row has.
+constexpr const FrameRateEntry* FindFrameRate(int32_t frameRateId) {
+    for (const FrameRateEntry& entry : FrameRateTable) {
+        if (entry.Id == frameRateId) return &entry;
+    }
+    return nullptr;
+}
 
 // Video bitrates offered in the Quality Settings dialog, in kbit/s.
 inline constexpr std::array<int32_t, 14> VideoBitrateList{32,  48,  56,  64,  80,  96,  112,
@@ -72,6 +87,8 @@ static_assert(
     [] {
         for (std::size_t i = 0; i < FrameRateTable.size(); ++i) {
             if (FrameRateTable[i].Id != static_cast<int32_t>(i)) return false;
+            if (FrameRateTable[i].Numerator <= 0 || FrameRateTable[i].Denominator <= 0)
+                return false;
         }
         for (std::size_t i = 0; i < QualityPresetTable.size(); ++i) {
             const QualityPreset& p = QualityPresetTable[i];

@@ -1,5 +1,7 @@
 #include "SizeLimit.h"
 
+#include "TimeText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -93,13 +95,8 @@ std::string SizeLimitText(int64_t bytes) {
 }
 
 std::string DoesNotFitMessage(int64_t limitBytes, int64_t fittingSeconds) {
-    fittingSeconds = std::max<int64_t>(0, fittingSeconds);
-    char length[32];
-    std::snprintf(length, sizeof length, "%02lld:%02lld:%02lld",
-                  static_cast<long long>(fittingSeconds / 3600),
-                  static_cast<long long>(fittingSeconds / 60 % 60),
-                  static_cast<long long>(fittingSeconds % 60));
-    return "The clip does not fit in " + SizeLimitText(limitBytes) + ": at most " + length;
+    return "The clip does not fit in " + SizeLimitText(limitBytes) + ": at most " +
+           PaddedClockText(fittingSeconds);
 }
 
 std::optional<int64_t> ParseSizeText(std::string_view text) {

@@ -7,8 +7,9 @@
 class TWorkerSetup {
 public:
     virtual ~TWorkerSetup() = default;
-    // bitRate in bit/s; frameRateIndex 0 to 3 (FrameRateTable's Id);
-    // codecChoice 1 asks for MPEG-4 Part 2, anything else for H.263.
+    // bitRate in bit/s; frameRateIndex 0 to 3 (FrameRateTable's Id), false
+    // and nothing changed for any other; codecChoice 1 asks for MPEG-4 Part 2,
+    // anything else for H.263.
     virtual bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
                                     int32_t bitRate, int32_t codecChoice) = 0;
     // bitRateKbps in kbit/s; sampleRate in Hz; channels 1 or 2; codecChoice is

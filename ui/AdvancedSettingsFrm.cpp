@@ -11,17 +11,9 @@
 #include "ControlFactory.h"
 #include "MainFrm.h"
 #include "PopupSelector.h"
-#include "SelPhoneModelPage.h"
+#include "SelectionChoices.h"
 
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
-
-namespace {
-
-// The picture fits, in the order of their stored numbers.
-const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
-                                              QStringLiteral("Black bars"), QStringLiteral("Crop")};
-
-}  // namespace
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
     : TBaseSkinForm(owner, QSize(183, 289), FixedDialogFlags()), mainForm_(mainForm) {
@@ -61,15 +53,6 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     ebPictureFit = fit.Field;
     btnSelectPictureFit = fit.Button;
     PictureFitPopupActionBar = fit.Menu;
-    for (int fitNumber = 0; fitNumber < static_cast<int>(kPictureFitNames.size()); ++fitNumber) {
-        QAction* item = PictureFitPopupActionBar->addAction(kPictureFitNames[fitNumber]);
-        item->setData(fitNumber);
-        connect(item, &QAction::triggered, this, [this, fitNumber] {
-            if (mainForm_ && mainForm_->Selection().SelectPictureFit(fitNumber)) {
-                ShowPictureFit();
-            }
-        });
-    }
 
     lbSizeLimit = MakeLabel(gbSettings, nullptr, QStringLiteral("Size limit:"), {9, 149});
     TPopupSelector sizeLimit = MakePopupSelector(gbSettings, this, QStringLiteral("SizeLimit"),
@@ -104,8 +87,19 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectSoundClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
-    if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
-    ShowPictureFit();
+    if (mainForm_) {
+        QualityMenus menus{};
+        menus[QualityMenuIndex(QualityChoice::FrameRate)] = FrameratePopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::VideoQuality)] = VideoQualityPopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::AudioQuality)] = AudioQualityPopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::PictureFit)] = PictureFitPopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::SizeLimit)] = SizeLimitPopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::Sound)] = SoundPopupActionBar;
+        mainForm_->BuildQualityMenus(menus);
+        connect(mainForm_->Choices(), &TSelectionChoices::Changed, this,
+                &TAdvancedSettingsForm::ShowSelection);
+    }
+    ShowSelection();
     FormCreate();
     FitToFont();
 }
@@ -115,15 +109,15 @@ TAdvancedSettingsForm::~TAdvancedSettingsForm() {
 }
 
 void TAdvancedSettingsForm::btnSelectFramerateClick() {
-    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectFramerateClick();
+    PopupButtonMenu(btnSelectFramerate);
 }
 
 void TAdvancedSettingsForm::btnSelectVideoQualityClick() {
-    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectVideoQualityClick();
+    PopupButtonMenu(btnSelectVideoQuality);
 }
 
 void TAdvancedSettingsForm::btnSelectAudioQualityClick() {
-    if (mainForm_) mainForm_->SelPhoneModelPage()->btnSelectAudioQualityClick();
+    PopupButtonMenu(btnSelectAudioQuality);
 }
 
 void TAdvancedSettingsForm::btnSelectSizeLimitClick() {
@@ -135,13 +129,21 @@ void TAdvancedSettingsForm::btnSelectSoundClick() {
 }
 
 void TAdvancedSettingsForm::btnSelectPictureFitClick() {
-    ::PopupButtonMenu(btnSelectPictureFit);
+    PopupButtonMenu(btnSelectPictureFit);
 }
 
-void TAdvancedSettingsForm::ShowPictureFit() {
-    const int fit = mainForm_ ? mainForm_->Selection().PictureFit : 0;
-    ShowSelectorText(ebPictureFit,
-                     kPictureFitNames[static_cast<size_t>(fit >= 0 && fit < 3 ? fit : 0)]);
+void TAdvancedSettingsForm::ShowSelection() {
+    if (!mainForm_) return;
+    const TSelectionChoices& choices = *mainForm_->Choices();
+    for (auto [choice, field] : {std::pair{QualityChoice::FrameRate, ebFramerate},
+                                 std::pair{QualityChoice::VideoQuality, ebVideoQuality},
+                                 std::pair{QualityChoice::AudioQuality, ebAudioQuality},
+                                 std::pair{QualityChoice::PictureFit, ebPictureFit},
+                                 std::pair{QualityChoice::SizeLimit, ebSizeLimit},
+                                 std::pair{QualityChoice::Sound, ebSound}}) {
+        ShowSelectorText(field, choices.ChoiceText(choice));
+    }
+    btnSelectVideoQuality->setEnabled(choices.IsChoosable(QualityChoice::VideoQuality));
 }
 
 void TAdvancedSettingsForm::FitToFont() {

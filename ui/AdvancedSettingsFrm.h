@@ -1,11 +1,11 @@
 // The "Quality Settings" dialog: frame rate, video bitrate and audio bitrate
 // chosen by hand, how the picture fits the phone's screen, the size limit
 // and the sound's loudness. It only shows the values: they live in the main
-// window's selection, the main window writes the quality values, the size
-// limit and the sound into their fields and fills their menus, and every
-// choice in a menu takes effect at once. The picture row is the dialog's own:
-// the fit is no quality value, and no level changes it. "Close" (or the
-// title bar's close box) only hides the dialog again.
+// window's selection, whose interface (TSelectionChoices) tells the dialog of
+// every change, so the dialog writes its own fields. The main window fills
+// the six menus (BuildQualityMenus), and every choice in a menu takes effect
+// at once. No level changes the picture fit. "Close" (or the title bar's
+// close box) only hides the dialog again.
 #pragma once
 
 #include "BaseSkinFrm.h"
@@ -21,10 +21,9 @@ class TPopupButton;
 class TAdvancedSettingsForm : public TBaseSkinForm {
     Q_OBJECT
 public:
-    // Builds the controls and asks the main window to fill the fields and the
-    // menus. The global AdvancedSettingsForm points to the dialog from the
-    // start of its construction on, so the main window's helpers can write
-    // into it while the menus are being filled.
+    // Builds the controls, asks the main window to fill the menus and shows
+    // the selection's values. The global AdvancedSettingsForm points to the
+    // dialog from the start of its construction on.
     // owner: the window the dialog is shown over (the main window).
     explicit TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner = nullptr);
     ~TAdvancedSettingsForm() override;
@@ -55,10 +54,12 @@ public:
     QMenu* AudioQualityPopupActionBar = nullptr;
     QMenu* PictureFitPopupActionBar = nullptr;
 
-    // Writes the selection's picture fit into its field.
-    void ShowPictureFit();
     QMenu* SizeLimitPopupActionBar = nullptr;
     QMenu* SoundPopupActionBar = nullptr;
+
+    // Writes the selection's values into the six fields; the video bitrate's
+    // button is disabled while a size limit sets the bitrate.
+    void ShowSelection();
 
 private slots:
     void btnSelectFramerateClick();

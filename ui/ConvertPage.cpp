@@ -16,14 +16,10 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "CompressThread.h"
-#include "ConfigureWorker.h"
 #include "ControlFactory.h"
-#include "MainFrm.h"
-#include "MessageBoxFrm.h"
 #include "OutputFolder.h"
+#include "RunController.h"
 #include "TimeFormat.h"
-#include "WorkerShutdown.h"
 
 namespace {
 
@@ -47,9 +43,9 @@ QProgressBar* MakeProgressBar(QWidget* parent, const char* name, QRect geometry)
 
 }  // namespace
 
-TConvertPage::TConvertPage(QWidget* parent, TMainForm& window, const ::ClipList& clips,
+TConvertPage::TConvertPage(QWidget* parent, TRunController& run, const ::ClipList& clips,
                            QAction* fileOpenClip)
-    : QWidget(parent), Window(window), ClipList(clips), FileOpenClip(fileOpenClip) {
+    : QWidget(parent), Run(run), ClipList(clips), FileOpenClip(fileOpenClip) {
     setObjectName(QStringLiteral("ConvertPage"));
     gbConvertVideo = new QGroupBox(tr("Convert video file(s)"), this);
     gbConvertVideo->setObjectName(QStringLiteral("gbConvertVideo"));
@@ -76,10 +72,10 @@ TConvertPage::TConvertPage(QWidget* parent, TMainForm& window, const ::ClipList&
     ebOutFolder->setGeometry(92, 27, 237, 23);
 
     btnBrowseOutput =
-        MakeButton(gbConvertVideo, "btnBrowseOutput", tr("Browse"), {335, 26, 60, 23});
+        MakeButton(gbConvertVideo, "btnBrowseOutput", tr("B&rowse"), {335, 26, 60, 23});
     connect(btnBrowseOutput, &QPushButton::clicked, FileBrowseOutFolder, &QAction::trigger);
     btnOpenOutFolder =
-        MakeButton(gbConvertVideo, "btnOpenOutFolder", tr("Open"), {335, 55, 60, 23});
+        MakeButton(gbConvertVideo, "btnOpenOutFolder", tr("Op&en"), {335, 55, 60, 23});
     connect(btnOpenOutFolder, &QPushButton::clicked, this, &TConvertPage::btnOpenOutFolderClick);
 
     lbStatusCaption = MakeLabel(gbConvertVideo, "lbStatusCaption", tr("Status:"), {14, 66}, true);
@@ -101,11 +97,34 @@ TConvertPage::TConvertPage(QWidget* parent, TMainForm& window, const ::ClipList&
     if (timeLeftLeft < 281) lbTimeLeftCaption->move(timeLeftLeft - 62, 114);
     TotalProgress = MakeProgressBar(gbConvertVideo, "TotalProgress", {14, 134, 315, 16});
 
-    btnStartStop = MakeButton(gbConvertVideo, "btnStartStop", tr("Start"), {335, 129, 60, 23});
+    btnStartStop = MakeButton(gbConvertVideo, "btnStartStop", tr("&Start"), {335, 129, 60, 23});
     connect(btnStartStop, &QPushButton::clicked, this, &TConvertPage::btnStartStopClick);
 
     lbElapsedTime->setText(FormatTimeOfDay(0));
     lbTimeLeft->setText(FormatTimeOfDay(0));
+
+    // The run's reports; each arrives while the worker waits.
+    connect(&Run, &TRunController::StatusChanged, this, &TConvertPage::ShowStatus);
+    connect(&Run, &TRunController::ProgressChanged, this, &TConvertPage::ShowProgress);
+    connect(&Run, &TRunController::WorkerDetached, this, &TConvertPage::RunWorkerDetached);
+    connect(&Run, &TRunController::IdleEntered, this, [this] { SetBusyState(false); });
+    connect(&Run, &TRunController::WorkerEnded, this, &TConvertPage::RunWorkerFinished);
+}
+
+QThread::Priority TConvertPage::RunPriority() const {
+    return Run.Priority();
+}
+
+void TConvertPage::SetRunPriority(QThread::Priority priority) {
+    Run.SetPriority(priority);
+}
+
+TCompressThread* TConvertPage::CurrentWorker() const {
+    return Run.CurrentWorker();
+}
+
+void TConvertPage::SetCurrentWorker(TCompressThread* worker) {
+    Run.SetCurrentWorker(worker);
 }
 
 QString TConvertPage::OutputFolderText() const {
@@ -117,12 +136,11 @@ void TConvertPage::SetOutputFolderText(const QString& text) {
 }
 
 void TConvertPage::ShowMessage(const QString& text) {
-    ShowMessageBox(1, text, &Window);
-    Window.RefreshSkin();
+    Run.ShowMessage(text);
 }
 
 void TConvertPage::btnStartStopClick() {
-    if (ActiveWorker) {
+    if (CurrentWorker()) {
         AbortConvert->trigger();
     } else {
         StartConvert->trigger();
@@ -136,10 +154,21 @@ void TConvertPage::StartConvertExecute() {
         FileOpenClip->trigger();
         return;
     }
-    if (ActiveWorker) return;
+    if (CurrentWorker()) return;
     // The worker of the last run is still ending (Start is greyed until then):
     // two workers never write into the same folder at once.
-    if (LastWorker) return;
+    if (RunWorker()) return;
+
+    // A clip that the media library cannot read would end the run only after
+    // the clips before it: each is named now, one per message, and nothing
+    // is converted.
+    bool readable = true;
+    for (const auto& clip : ClipList) {
+        if (clip->UnreadableReason.isEmpty()) continue;
+        ShowMessage(tr("%1 cannot be read:\n%2").arg(clip->DisplayName, clip->UnreadableReason));
+        readable = false;
+    }
+    if (!readable) return;
 
     QString folder = ebOutFolder->text();
     if (folder.isEmpty()) {
@@ -157,45 +186,29 @@ void TConvertPage::StartConvertExecute() {
         return;
     }
 
-    // The worker reads its own copy of the list, which lives until its thread
-    // has ended; the window's list may change once the run is stopped.
-    RunClips.clear();
-    RunClips.reserve(ClipList.size());
-    for (const auto& clip : ClipList) RunClips.push_back(std::make_unique<SourceClipItem>(*clip));
-
-    auto* worker = new TCompressThread(RunClips, folder, Window);
-    if (!ConfigureWorker(Window.Selection(), *worker)) {
-        delete worker;
-        RunClips.clear();
-        ShowMessage(tr("The selected phone and quality settings cannot be used."));
-        return;
-    }
-    ActiveWorker = worker;
-    LastWorker = worker;
-    connect(worker, &QThread::finished, this, &TConvertPage::RunWorkerFinished);
-    worker->WorkPriority = ConversionPriority;
-    worker->start(ConversionPriority);
+    // A selection that cannot be used is told by the controller.
+    if (!Run.Start(ClipList, folder)) return;
     // The worker's first report is delivered only once this handler has
     // returned, so the window is busy before any report arrives.
     SetBusyState(true);
 }
 
 void TConvertPage::AbortConvertExecute() {
-    if (ActiveWorker) {
-        ActiveWorker->StopRequested = true;
+    if (CurrentWorker()) {
+        Run.Stop();
         SetBusyState(false);
         // The stopped worker still ends its current file and reports
         // "Process stopped."; until then no new run is accepted.
         HoldStartUntilWorkerEnds();
     }
-    ActiveWorker = nullptr;
+    Run.SetCurrentWorker(nullptr);
 }
 
 void TConvertPage::SetBusyState(bool busy) {
     if (busy) {
-        btnStartStop->setText(tr("Stop"));
+        btnStartStop->setText(tr("St&op"));
     } else {
-        btnStartStop->setText(tr("Start"));
+        btnStartStop->setText(tr("&Start"));
         lbStatus->clear();
         lbStatus->setToolTip(QString());
         lbElapsedTime->setText(FormatTimeOfDay(0));
@@ -208,21 +221,18 @@ void TConvertPage::SetBusyState(bool busy) {
 }
 
 TCompressThread* TConvertPage::RunWorker() const {
-    return ActiveWorker ? ActiveWorker : LastWorker.data();
+    return Run.RunWorker();
 }
 
 void TConvertPage::HoldStartUntilWorkerEnds() {
-    if (!LastWorker) return;
+    if (!RunWorker()) return;
     StartConvert->setEnabled(false);
     btnStartStop->setEnabled(false);
     btnStartStop->setToolTip(tr("The stopped conversion is finishing its current file."));
 }
 
 void TConvertPage::RunWorkerFinished() {
-    // The thread has returned from its body: nothing reads the run's clips
-    // any more, and the worker deletes itself next.
-    LastWorker = nullptr;
-    RunClips.clear();
+    // The thread has returned from its body; a new run may start.
     StartConvert->setEnabled(true);
     btnStartStop->setEnabled(true);
     btnStartStop->setToolTip(QString());
@@ -267,24 +277,9 @@ void TConvertPage::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
     TotalProgress->setValue(std::clamp(totalPercent, 0, 100));
 }
 
-void TConvertPage::DetachFromWindow(TCompressThread* worker) {
-    if (ActiveWorker != worker) return;
-    ActiveWorker = nullptr;
+void TConvertPage::RunWorkerDetached() {
     // The worker ends its run now; "Stop" would find nothing to stop and
     // "Start" must wait until the worker's thread has ended.
     HoldStartUntilWorkerEnds();
     btnStartStop->setToolTip(QString());
-}
-
-void TConvertPage::StopRunAndWait() {
-    // A worker that "Stop" has already stopped may still be ending its file:
-    // it is waited for as well (RunWorker is the worker of the latest run
-    // until its thread has ended).
-    QPointer<QThread> ending = RunWorker();
-    if (ActiveWorker) {
-        ActiveWorker->ReportCompletion = false;
-        ActiveWorker->StopRequested = true;
-    }
-    ActiveWorker = nullptr;
-    WaitForWorkerEnd(ending);
 }

@@ -1,10 +1,11 @@
 // Step 3 of the wizard, the page "ConvertPage": the output folder, the
 // Start/Stop button and the progress display, and the state of a run.
 //
-// A run: "Start" checks the output folder, creates one worker over a copy of
-// the clip list, configures it from the selection, starts it at idle priority
-// and turns the window busy. The worker reports to the window (its host),
-// which hands the display to this page. "Stop" asks the worker to stop and
+// A run: "Start" checks the output folder and has the run controller start
+// one worker over a copy of the clip list, configured from the selection, at
+// idle priority, and turns the window busy. The worker reports to the
+// controller (its host), whose signals this page shows. "Stop" asks the
+// worker to stop and
 // turns the window idle at once; the stopped worker still ends its current
 // file, and no new run is accepted until its thread has ended ("Start" is
 // greyed meanwhile).
@@ -25,17 +26,16 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class TCompressThread;
-class TMainForm;
+class TRunController;
 struct StatusReport;
 
 class TConvertPage : public QWidget {
     Q_OBJECT
 public:
-    // window: the frame, which hosts the worker, owns the message boxes and
-    // holds the selection. clips: step 1's list, copied at each start.
-    // fileOpenClip: the window's open action, which "Start" runs when no clip
-    // is listed.
-    TConvertPage(QWidget* parent, TMainForm& window, const ::ClipList& clips,
+    // run: the controller that runs the worker and shows the messages.
+    // clips: step 1's list, copied at each start. fileOpenClip: the window's
+    // open action, which "Start" runs when no clip is listed.
+    TConvertPage(QWidget* parent, TRunController& run, const ::ClipList& clips,
                  QAction* fileOpenClip);
 
     // The text of the output folder box, as the settings store keeps it.
@@ -50,15 +50,15 @@ public:
     }
     // The priority a run's worker is started at: idle by default, so that a
     // conversion only takes processor time that nothing else wants.
-    QThread::Priority RunPriority() const { return ConversionPriority; }
-    void SetRunPriority(QThread::Priority priority) { ConversionPriority = priority; }
+    QThread::Priority RunPriority() const;
+    void SetRunPriority(QThread::Priority priority);
 
     // The worker of the current run, none when no conversion runs. The page
     // does not own it: it frees itself when it has finished.
-    TCompressThread* CurrentWorker() const { return ActiveWorker; }
+    TCompressThread* CurrentWorker() const;
     // Makes worker the current run's worker (or none), as "Start" does with
     // the worker it creates; tests attach a worker of their own this way.
-    void SetCurrentWorker(TCompressThread* worker) { ActiveWorker = worker; }
+    void SetCurrentWorker(TCompressThread* worker);
     // The worker of the latest run until its thread has ended, also after
     // "Stop" or its detaching (CurrentWorker is none then); none otherwise. No
     // new run starts while it exists, and the window's destruction waits for
@@ -74,14 +74,9 @@ public:
     void FileBrowseOutFolderExecute();
     void btnOpenOutFolderClick();
 
-    // The window's WorkerHost procedures for this page, on the window's thread.
+    // The run's reports, on the window's thread while the worker waits.
     void ShowStatus(const StatusReport& report);
     void ShowProgress(int32_t currentPercent, int32_t totalPercent);
-    void DetachFromWindow(TCompressThread* worker);
-    // The window's shutdown: the stop request, as "Stop" does it but without
-    // a completion message, then the wait for the worker of the latest run to
-    // end (serving its calls to the window).
-    void StopRunAndWait();
 
 signals:
     void BusyChanged(bool busy);
@@ -91,21 +86,15 @@ private:
     void RunWorkerFinished();
     // Keeps Start from being pressed while the worker of the last run ends.
     void HoldStartUntilWorkerEnds();
+    // The worker let go of its run by itself: Start waits for its end.
+    void RunWorkerDetached();
     // A message box over the window, then the window drawn anew.
     void ShowMessage(const QString& text);
 
-    TMainForm& Window;
+    TRunController& Run;
     const ::ClipList& ClipList;
     QAction* FileOpenClip = nullptr;
-
-    TCompressThread* ActiveWorker = nullptr;
-    // The clips of the latest run: a copy of ClipList that its worker reads,
-    // so that the list may change once the run is stopped while the stopped
-    // worker still finishes its file. Kept until that worker has ended.
-    ::ClipList RunClips;
-    QPointer<TCompressThread> LastWorker;
     OutputFolderChooser ChooseOutputFolder;
-    QThread::Priority ConversionPriority = QThread::IdlePriority;
 
     QGroupBox* gbConvertVideo = nullptr;  // "Convert video file(s)"
     QLabel* lbOutFolder = nullptr;        // "Output Folder:"

@@ -7,6 +7,10 @@
 
 TKestovarApplication::TKestovarApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromUtf8(ApplicationTitle));
+    // The menu entry's name, without ".desktop": the desktop matches the
+    // windows to their entry by it (the Wayland app id is this name; on X11
+    // the entry's StartupWMClass names the windows' class).
+    setDesktopFileName(QStringLiteral("example.brenholt_soft.Kestovar3GP"));
 }
 
 bool TKestovarApplication::notify(QObject* receiver, QEvent* event) {

@@ -24,6 +24,7 @@
 #include "ConvertPage.h"
 #include "MessageBoxFrm.h"
 #include "OpenClipPage.h"
+#include "RunController.h"
 #include "SelPhoneModelPage.h"
 
 TMainForm* MainForm = nullptr;
@@ -135,6 +136,7 @@ void TMainForm::CreateActions() {
     FileExit->setToolTip(tr("Exit"));
     FileExit->setStatusTip(tr("Quits the application"));
     FileExit->setIcon(QIcon(QStringLiteral(":/skin/icon-exit.png")));
+    FileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(FileExit, &QAction::triggered, this, &QWidget::close);
 
     // The window's commands work without a menu being open (Ctrl+O).
@@ -218,16 +220,27 @@ void TMainForm::CreatePages() {
     openClipPage_ = new TOpenClipPage(Steps, FileOpenClip);
     Steps->addWidget(openClipPage_);
     connect(openClipPage_, &TOpenClipPage::ClipAccepted, OpenClipStep, &QAction::trigger);
-    selPhoneModelPage_ = new TSelPhoneModelPage(Steps, ProfileSelection);
+    choices_ = new TSelectionChoices(ProfileSelection, this);
+    selPhoneModelPage_ = new TSelPhoneModelPage(Steps, *choices_);
     Steps->addWidget(selPhoneModelPage_);
-    convertPage_ = new TConvertPage(Steps, *this, openClipPage_->Clips(), FileOpenClip);
+    // The run's messages: a box over the window, none once it closes (the
+    // worker is then ending and nobody is there to read them).
+    runController_ = new TRunController(
+        ProfileSelection,
+        [this](const QString& text) {
+            if (IsClosing()) return;
+            ShowMessageBox(1, text, this);
+            RefreshSkin();
+        },
+        this);
+    convertPage_ = new TConvertPage(Steps, *runController_, openClipPage_->Clips(), FileOpenClip);
     Steps->addWidget(convertPage_);
     connect(convertPage_, &TConvertPage::BusyChanged, this,
             [this](bool busy) { EnableNavigation(!busy); });
 
-    btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<Back"), {289, 171, 60, 23});
+    btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<&Back"), {289, 171, 60, 23});
     btnBack->setEnabled(false);
-    btnNext = MakeButton(MainFormSkinImage, "btnNext", tr("Next>>"), {355, 171, 60, 23});
+    btnNext = MakeButton(MainFormSkinImage, "btnNext", tr("&Next>>"), {355, 171, 60, 23});
     connect(btnBack, &QPushButton::clicked, this, &TMainForm::btnBackClick);
     connect(btnNext, &QPushButton::clicked, this, &TMainForm::btnNextClick);
 }

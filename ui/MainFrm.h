@@ -3,7 +3,8 @@
 //
 // TMainForm is the frame: the menu, the step toolbar, the notebook of the
 // three pages, "<<Back" and "Next>>", the selection with the stored settings,
-// and the host of the conversion worker. Each step is a page class of its own
+// and the run controller (RunController.h), which hosts the conversion worker
+// and shows its messages over the window. Each step is a page class of its own
 // that owns its controls and handlers:
 //   OpenClipPage.h       step 1, TOpenClipPage: the source clip list
 //   SelPhoneModelPage.h  step 2, TSelPhoneModelPage: the phone and quality selectors
@@ -14,14 +15,14 @@
 //   MainFrmNavigation.cpp  step switching, "<<Back"/"Next>>", Home Page, About
 //   MainFrmSettings.cpp    the stored choices (LoadSettings, SaveSettings)
 //   MainFrmShutdown.cpp    FormDestroy: save, stop a running worker, wait, release
-//   MainFrmHost.cpp        the window as the host of the conversion worker
+//   MainFrmQuality.cpp     the Quality Settings dialog's menus and their handlers
 #pragma once
 
 #include <QStringList>
 
 #include "BaseSkinFrm.h"
 #include "ProfileSelection.h"
-#include "WorkerHost.h"
+#include "SelectionChoices.h"
 
 class QAction;
 class QDragEnterEvent;
@@ -37,6 +38,7 @@ class TAdvancedSettingsForm;
 class TConvertPage;
 class TMainForm;
 class TOpenClipPage;
+class TRunController;
 class TSelPhoneModelPage;
 
 // The two windows that live for the whole run. Each is set when its window's
@@ -46,11 +48,9 @@ class TSelPhoneModelPage;
 extern TMainForm* MainForm;
 extern TAdvancedSettingsForm* AdvancedSettingsForm;
 
-// The window is also the host of the conversion worker: the worker runs the
-// WorkerHost procedures on the window's thread while it waits (MainFrmHost.cpp).
 // Controls and actions are reached by their object names ("btnStartStop",
 // "FileOpenClip"), the pages through the accessors below.
-class TMainForm : public TBaseSkinForm, public WorkerHost {
+class TMainForm : public TBaseSkinForm {
     Q_OBJECT
 public:
     // Builds the window, restores the stored choices and settles them.
@@ -65,11 +65,28 @@ public:
     TOpenClipPage* OpenClipPage() const { return openClipPage_; }
     TSelPhoneModelPage* SelPhoneModelPage() const { return selPhoneModelPage_; }
     TConvertPage* ConvertPage() const { return convertPage_; }
+    // The conversion run: its worker, its host and its messages.
+    TRunController* RunController() const { return runController_; }
 
     // The current selection, which step 2, the Quality Settings dialog and a
     // run's start share, and which the settings store keeps.
     ::ProfileSelection& Selection() { return ProfileSelection; }
     const ::ProfileSelection& Selection() const { return ProfileSelection; }
+    // The selection's interface: every change of the pages and the dialog
+    // goes through it, and it tells whoever shows the selection.
+    TSelectionChoices* Choices() const { return choices_; }
+
+    // Called once by the Quality Settings dialog's constructor: fills its six
+    // menus (menus[QualityMenuIndex(choice)]) with the items of each choice,
+    // in table order, each item's data its row. Each item runs its handler
+    // below, which changes the selection through Choices().
+    void BuildQualityMenus(const QualityMenus& menus);
+    void OnFramerateClick(QAction* item);
+    void OnVideoQualityClick(QAction* item);
+    void OnAudioQualityClick(QAction* item);
+    void OnPictureFitClick(QAction* item);
+    void OnSizeLimitClick(QAction* item);
+    void OnSoundClick(QAction* item);
 
     void OpenClipStepExecute();
     void SelPhoneModelStepExecute();
@@ -82,8 +99,8 @@ public:
     // The current step, 1 to 3, as the notebook shows it.
     int CurrentStep() const;
 
-    // True from the moment the window starts to shut down: the procedures the
-    // worker calls on the window then show nothing (no message boxes).
+    // True from the moment the window starts to shut down: the run's
+    // messages are then no longer shown (no message boxes).
     bool IsClosing() const { return Closing; }
 
     // The files the program was started with, added in order as the open
@@ -93,15 +110,6 @@ public:
     // Read once during construction, written once by FormDestroy.
     void LoadSettings();
     void SaveSettings();
-
-    // WorkerHost: each runs on the window's thread while the worker waits.
-    QObject* HostObject() override;
-    void ShowStatus(const StatusReport& report) override;
-    void ShowProgress(int32_t currentPercent, int32_t totalPercent) override;
-    void ShowError(const QString& errorText) override;
-    void ShowCompletion(const QString& message) override;
-    void DetachFromWindow(TCompressThread* worker) override;
-    void EnterIdleState() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -124,6 +132,7 @@ private:
     void FormDestroy();
 
     ::ProfileSelection ProfileSelection;
+    TSelectionChoices* choices_ = nullptr;
 
     QMenuBar* ActionMainMenuBar = nullptr;  // one menu, "&Menu"
     QMenu* MainMenu = nullptr;
@@ -133,6 +142,7 @@ private:
     TOpenClipPage* openClipPage_ = nullptr;
     TSelPhoneModelPage* selPhoneModelPage_ = nullptr;
     TConvertPage* convertPage_ = nullptr;
+    TRunController* runController_ = nullptr;
     QPushButton* btnBack = nullptr;  // "<<Back"
     QPushButton* btnNext = nullptr;  // "Next>>"
 

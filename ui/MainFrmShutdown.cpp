@@ -1,10 +1,10 @@
 // The main window's destruction: the stored choices are written, a running
 // conversion is stopped without a completion message, and the clip list is
 // released only once the worker that reads it has ended.
-#include "ConvertPage.h"
 #include "ErrorDisplay.h"
 #include "MainFrm.h"
 #include "OpenClipPage.h"
+#include "RunController.h"
 
 void TMainForm::FormDestroy() {
     if (Destroyed) return;
@@ -22,7 +22,7 @@ void TMainForm::FormDestroy() {
 
     // The worker ends its current file properly and makes its last calls to
     // the window, which the wait serves; then it frees itself.
-    convertPage_->StopRunAndWait();
+    runController_->StopAndWait();
 
     // The clips and their grid rows.
     openClipPage_->ClearClipList();

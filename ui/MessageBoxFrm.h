@@ -19,6 +19,9 @@ public:
     explicit TMessageBoxForm(QWidget* owner);
 
     // Puts the message into lbMessage, centred; line breaks start new lines.
+    // A short message keeps the box at 248 x 131. A longer one widens the
+    // box up to 600 pixels and then makes it taller, so that every line
+    // shows whole; long paths wrap after their separators.
     void SetMessage(const QString& message);
 
     // 0 asks a question with Yes and No; any other value shows OK alone.
@@ -38,7 +41,8 @@ protected:
 
 private:
     void FormShow();
-    void CentreMessage();
+    // Sizes the message area, the buttons' row and the box to the text.
+    void FitToMessage();
 };
 
 // Shows message in a new modal box over owner and returns the modal result:

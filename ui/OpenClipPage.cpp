@@ -8,9 +8,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QToolButton>
 #include <QUrl>
 
 #include "ClipProbe.h"
@@ -96,12 +98,24 @@ TOpenClipPage::TOpenClipPage(QWidget* parent, QAction* fileOpenClip)
     connect(udSourceClips, &TUpDownArrows::Click, this, &TOpenClipPage::udSourceClipsClick);
 
     btnAddSource =
-        MakeStepButton(gpOpenVideo, "btnAddSource", tr("Add"), {11, 130, 60, 23}, FileOpenClip);
+        MakeStepButton(gpOpenVideo, "btnAddSource", tr("&Add"), {11, 130, 60, 23}, FileOpenClip);
     btnDelete =
-        MakeStepButton(gpOpenVideo, "btnDelete", tr("Delete"), {78, 130, 60, 23}, FileDeleteClip);
-    btnTrim = MakeStepButton(gpOpenVideo, "btnTrim", tr("Trim"), {145, 130, 60, 23}, FileTrimClip);
+        MakeStepButton(gpOpenVideo, "btnDelete", tr("&Delete"), {78, 130, 60, 23}, FileDeleteClip);
+    btnTrim = MakeStepButton(gpOpenVideo, "btnTrim", tr("&Trim"), {145, 130, 60, 23}, FileTrimClip);
     btnPreview =
-        MakeStepButton(gpOpenVideo, "btnPreview", tr("Preview"), {335, 130, 60, 23}, PreviewVideo);
+        MakeStepButton(gpOpenVideo, "btnPreview", tr("&Preview"), {335, 130, 60, 23}, PreviewVideo);
+
+    // The Delete key removes the selected clip while step 1 has the focus.
+    FileDeleteClip->setShortcut(QKeySequence::Delete);
+    FileDeleteClip->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(FileDeleteClip);
+    // Tab goes through the list, its arrows and the buttons as they stand.
+    setTabOrder(SourceClipsGrid, udSourceClips->UpButton());
+    setTabOrder(udSourceClips->UpButton(), udSourceClips->DownButton());
+    setTabOrder(udSourceClips->DownButton(), btnAddSource);
+    setTabOrder(btnAddSource, btnDelete);
+    setTabOrder(btnDelete, btnTrim);
+    setTabOrder(btnTrim, btnPreview);
 
     SourceClipsGrid->SetTitles({tr("File Name"), tr("Size"), tr("Duration"), tr("Resolution")});
 }
@@ -118,7 +132,10 @@ void TOpenClipPage::FileOpenClipExecute() {
         if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
         filters.append(QStringLiteral("%1 (%2)").arg(texts[i], patterns));
     }
-    const QString startPath = LastClipPath.isEmpty() ? QDir::homePath() : LastClipPath;
+    // A folder that has gone since is no place to start.
+    const QString startPath = !LastSourceFolder_.isEmpty() && QDir(LastSourceFolder_).exists()
+                                  ? LastSourceFolder_
+                                  : QDir::homePath();
 
     QStringList chosen;
     if (ChooseClipFile) {
@@ -129,8 +146,6 @@ void TOpenClipPage::FileOpenClipExecute() {
     }
     chosen.removeAll(QString());
     if (chosen.isEmpty()) return;
-    // The next dialog opens in the same folder, on the last file chosen.
-    LastClipPath = chosen.last();
     for (const QString& path : chosen) FileOpenClipAccept(QDir::toNativeSeparators(path));
 }
 
@@ -149,12 +164,14 @@ void TOpenClipPage::FileOpenClipAccept(const QString& path) {
         return;
     } else {
         ClipList.push_back(ProbeClip(path));
+        // The next open dialog starts in this clip's folder.
+        LastSourceFolder_ = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
         const int count = static_cast<int>(ClipList.size());
         // The first clip takes the empty row the grid starts with.
         if (SourceClipsGrid->GridRowCount() <= count) {
             SourceClipsGrid->SetGridRowCount(SourceClipsGrid->GridRowCount() + 1);
         }
-        SourceClipsGrid->SetRowTexts(count, TSourceClipsGrid::ClipRowTexts(*ClipList.back()));
+        SourceClipsGrid->SetClipRow(count, *ClipList.back());
         SourceClipsGrid->SelectRow(count);
         FileDeleteClip->setEnabled(true);
         FileTrimClip->setEnabled(true);
@@ -170,8 +187,9 @@ void TOpenClipPage::FileDeleteClipExecute() {
 
     ClipList.erase(ClipList.begin() + (row - 1));
     const int rows = SourceClipsGrid->GridRowCount();
+    // The rows below move up one, with their tooltips.
     for (int k = row; k < rows - 1; ++k) {
-        SourceClipsGrid->SetRowTexts(k, SourceClipsGrid->RowTexts(k + 1));
+        SourceClipsGrid->SetClipRow(k, *ClipList[static_cast<std::size_t>(k - 1)]);
     }
     if (rows > 2) {
         SourceClipsGrid->SetGridRowCount(rows - 1);
@@ -191,7 +209,7 @@ void TOpenClipPage::FileTrimClipExecute() {
     SourceClipItem& clip = *ClipList[static_cast<std::size_t>(row - 1)];
     TTrimClipForm dialog(clip, window());
     if (dialog.exec() == QDialog::Accepted) {
-        SourceClipsGrid->SetRowTexts(row, TSourceClipsGrid::ClipRowTexts(clip));
+        SourceClipsGrid->SetClipRow(row, clip);
     }
 }
 

@@ -28,14 +28,18 @@ public:
     // The listed clips, in order; the page owns the items.
     const ::ClipList& Clips() const { return ClipList; }
 
-    // Asks the user for clip files: the dialog starts at startPath (the last
-    // file chosen, or the home folder) and offers the filters in order, each
+    // Asks the user for clip files: the dialog starts at startPath (the
+    // folder of the last clip added, or the home folder) and offers the filters in order, each
     // as "text (patterns)". Returns the chosen paths in the dialog's order,
     // none when cancelled. Empty: the platform's open dialog. Tests put their
     // own.
     using ClipFileChooser = std::function<QStringList(QWidget* parent, const QString& startPath,
                                                       const QStringList& filters)>;
     void SetClipFileChooser(ClipFileChooser chooser) { ChooseClipFile = std::move(chooser); }
+    // The folder of the last clip added, where the open dialog starts; empty
+    // before the first (the home folder then). Kept as "LastSourceFolder".
+    QString LastSourceFolder() const { return LastSourceFolder_; }
+    void SetLastSourceFolder(const QString& folder) { LastSourceFolder_ = folder; }
     // The filter texts of the open dialog, in order, as the user reads them.
     static QStringList ClipFileFilters();
 
@@ -62,8 +66,7 @@ signals:
 private:
     ::ClipList ClipList;
     ClipFileChooser ChooseClipFile;
-    // The last clip file chosen; the next open dialog starts there.
-    QString LastClipPath;
+    QString LastSourceFolder_;
 
     QAction* FileOpenClip = nullptr;     // the window's; "Add" runs it
     QGroupBox* gpOpenVideo = nullptr;    // "Open video file(s)"

@@ -1,7 +1,6 @@
 // Step 2 of the wizard: the phone manufacturer, model and picture size
-// selectors, the quality level, and the main window's side of the Quality
-// Settings dialog. Every choice goes through the ProfileSelection operations;
-// the handlers here only refresh the texts and the menus after each one.
+// selectors and the quality level. Every choice goes through the selection's
+// interface; the handlers here only refresh the page's texts and menus.
 #include "SelPhoneModelPage.h"
 
 #include <QAction>
@@ -17,7 +16,7 @@
 #include "ControlFactory.h"
 #include "Formatparams.h"
 #include "PopupSelector.h"
-#include "SizeLimit.h"
+#include "SelectionChoices.h"
 
 namespace {
 
@@ -47,8 +46,8 @@ constexpr int kResolutionItemCount = static_cast<int>(ResolutionTable.size());
 
 }  // namespace
 
-TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& selection)
-    : QWidget(parent), ProfileSelection(selection) {
+TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, TSelectionChoices& choices)
+    : QWidget(parent), Choices(choices), ProfileSelection(choices.Current()) {
     setObjectName(QStringLiteral("SelPhoneModelPage"));
     gbSelPhoneModel = new QGroupBox(tr("Select phone model"), this);
     gbSelPhoneModel->setObjectName(QStringLiteral("gbSelPhoneModel"));
@@ -104,7 +103,7 @@ TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& sele
     connect(cbBest, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbBestChange);
     connect(cbCustom, &QRadioButton::toggled, this, &TSelPhoneModelPage::cbCustomChange);
 
-    btnAdvanced = new QPushButton(tr("Customize"), gbSelQuality);
+    btnAdvanced = new QPushButton(tr("&Customize"), gbSelQuality);
     btnAdvanced->setObjectName(QStringLiteral("btnAdvanced"));
     btnAdvanced->setGeometry(335, 33, 60, 23);
     btnAdvanced->setAutoDefault(false);
@@ -127,7 +126,11 @@ void TSelPhoneModelPage::ShowPhoneModel() {
 }
 
 void TSelPhoneModelPage::ShowResolution() {
-    ProfileSelection.ApplyResolution();
+    Choices.Change([](::ProfileSelection& s) {
+        const ::ProfileSelection before = s;
+        s.ApplyResolution();
+        return !(s == before);
+    });
     ShowSelectorText(ebResolution, QString::fromStdString(
                                        SizeText(ProfileSelection.Width, ProfileSelection.Height)));
 }
@@ -145,41 +148,6 @@ void TSelPhoneModelPage::FilterResolutionMenu() {
         SelectorMenuItems[i]->setVisible(
             IsResolutionAllowed(ProfileSelection.VideoCodec, ResolutionTable[i].Index));
     }
-}
-
-void TSelPhoneModelPage::ShowFrameRate() {
-    if (AdvancedSettingsForm == nullptr) return;
-    ShowSelectorText(AdvancedSettingsForm->ebFramerate,
-                     Text(FrameRateTable[ProfileSelection.FrameRate].Name));
-}
-
-void TSelPhoneModelPage::ShowVideoQuality() {
-    if (AdvancedSettingsForm == nullptr) return;
-    const bool limited = ProfileSelection.SizeLimitBytes() > 0;
-    ShowSelectorText(AdvancedSettingsForm->ebVideoQuality,
-                     limited ? QStringLiteral("Size limit")
-                             : QString::fromStdString(BitrateText(ProfileSelection.VideoQuality)));
-    AdvancedSettingsForm->btnSelectVideoQuality->setEnabled(!limited);
-}
-
-void TSelPhoneModelPage::ShowSizeLimit() {
-    if (AdvancedSettingsForm == nullptr) return;
-    ShowSelectorText(AdvancedSettingsForm->ebSizeLimit,
-                     Text(SizeLimitTable[ProfileSelection.SizeLimit].Name));
-    ShowVideoQuality();
-}
-
-void TSelPhoneModelPage::ShowSound() {
-    if (AdvancedSettingsForm == nullptr) return;
-    ShowSelectorText(AdvancedSettingsForm->ebSound,
-                     Text(SoundChoiceNames[ProfileSelection.EvenLoudness]));
-}
-
-void TSelPhoneModelPage::ShowAudioQuality() {
-    if (AdvancedSettingsForm == nullptr) return;
-    ShowSelectorText(
-        AdvancedSettingsForm->ebAudioQuality,
-        QString::fromStdString(BitrateText(AudioBitrateList[ProfileSelection.AudioQuality])));
 }
 
 QRadioButton* TSelPhoneModelPage::QualityButton(int level) const {
@@ -234,41 +202,6 @@ void TSelPhoneModelPage::BuildSelectorMenus() {
     FilterResolutionMenu();
 }
 
-void TSelPhoneModelPage::BuildQualityMenus() {
-    TAdvancedSettingsForm* dialog = AdvancedSettingsForm;
-    if (dialog == nullptr) return;
-
-    ShowFrameRate();
-    for (int row = 0; row < static_cast<int>(FrameRateTable.size()); ++row) {
-        QAction* item =
-            AddItem(dialog->FrameratePopupActionBar, Text(FrameRateTable[row].Name), row);
-        connect(item, &QAction::triggered, this, [this, item] { OnFramerateClick(item); });
-    }
-    ShowVideoQuality();
-    for (int row = 0; row < static_cast<int>(VideoBitrateList.size()); ++row) {
-        QAction* item = AddItem(dialog->VideoQualityPopupActionBar,
-                                QString::fromStdString(BitrateText(VideoBitrateList[row])), row);
-        connect(item, &QAction::triggered, this, [this, item] { OnVideoQualityClick(item); });
-    }
-    ShowAudioQuality();
-    for (int row = 0; row < static_cast<int>(AudioBitrateList.size()); ++row) {
-        QAction* item = AddItem(dialog->AudioQualityPopupActionBar,
-                                QString::fromStdString(BitrateText(AudioBitrateList[row])), row);
-        connect(item, &QAction::triggered, this, [this, item] { OnAudioQualityClick(item); });
-    }
-    ShowSizeLimit();
-    for (int row = 0; row < static_cast<int>(SizeLimitTable.size()); ++row) {
-        QAction* item =
-            AddItem(dialog->SizeLimitPopupActionBar, Text(SizeLimitTable[row].Name), row);
-        connect(item, &QAction::triggered, this, [this, item] { OnSizeLimitClick(item); });
-    }
-    ShowSound();
-    for (int row = 0; row < static_cast<int>(SoundChoiceNames.size()); ++row) {
-        QAction* item = AddItem(dialog->SoundPopupActionBar, Text(SoundChoiceNames[row]), row);
-        connect(item, &QAction::triggered, this, [this, item] { OnSoundClick(item); });
-    }
-}
-
 void TSelPhoneModelPage::btnSelectPhoneManufacturerClick() {
     PopupButtonMenu(btnSelectPhoneManufacturer);
 }
@@ -279,22 +212,12 @@ void TSelPhoneModelPage::btnSelectResolutionClick() {
     PopupButtonMenu(btnSelectResolution);
 }
 
-void TSelPhoneModelPage::btnSelectFramerateClick() {
-    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectFramerate);
-}
-
-void TSelPhoneModelPage::btnSelectVideoQualityClick() {
-    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectVideoQuality);
-}
-
-void TSelPhoneModelPage::btnSelectAudioQualityClick() {
-    if (AdvancedSettingsForm) PopupButtonMenu(AdvancedSettingsForm->btnSelectAudioQuality);
-}
-
 void TSelPhoneModelPage::OnPhoneManufacturerClick(QAction* item) {
     // The current manufacturer chosen again keeps its model and size (the
     // selection ignores it); the texts are simply written once more.
-    if (!ProfileSelection.SelectPhoneManufacturer(item->data().toInt())) return;
+    const int id = item->data().toInt();
+    if (!Choices.Change([id](::ProfileSelection& s) { return s.SelectPhoneManufacturer(id); }))
+        return;
     ShowPhoneManufacturer();
     FilterPhoneModelMenu();
     ShowPhoneModel();
@@ -304,50 +227,25 @@ void TSelPhoneModelPage::OnPhoneManufacturerClick(QAction* item) {
 
 void TSelPhoneModelPage::OnPhoneModelClick(QAction* item) {
     // Also for the current model: its default size comes back.
-    if (!ProfileSelection.SelectPhoneModel(item->data().toInt())) return;
+    const int row = item->data().toInt();
+    if (!Choices.Change([row](::ProfileSelection& s) { return s.SelectPhoneModel(row); })) return;
     ShowPhoneModel();
     ShowResolution();
     FilterResolutionMenu();
 }
 
 void TSelPhoneModelPage::OnResolutionClick(QAction* item) {
-    if (!ProfileSelection.SelectResolution(item->data().toInt())) return;
+    const int row = item->data().toInt();
+    if (!Choices.Change([row](::ProfileSelection& s) { return s.SelectResolution(row); })) return;
     ShowResolution();
-}
-
-void TSelPhoneModelPage::OnFramerateClick(QAction* item) {
-    if (!ProfileSelection.SelectFrameRate(item->data().toInt())) return;
-    ShowFrameRate();
-}
-
-void TSelPhoneModelPage::OnVideoQualityClick(QAction* item) {
-    if (!ProfileSelection.SelectVideoQuality(item->data().toInt())) return;
-    ShowVideoQuality();
-}
-
-void TSelPhoneModelPage::OnAudioQualityClick(QAction* item) {
-    if (!ProfileSelection.SelectAudioQuality(item->data().toInt())) return;
-    ShowAudioQuality();
-}
-
-void TSelPhoneModelPage::OnSizeLimitClick(QAction* item) {
-    if (!ProfileSelection.SelectSizeLimit(item->data().toInt())) return;
-    ShowSizeLimit();
-}
-
-void TSelPhoneModelPage::OnSoundClick(QAction* item) {
-    if (!ProfileSelection.SelectSoundChoice(item->data().toInt())) return;
-    ShowSound();
 }
 
 // A level's handler runs when its button becomes checked; the button that
 // loses the check reports nothing.
 void TSelPhoneModelPage::QualityLevelChange(int level, bool checked) {
     if (!checked) return;
-    ProfileSelection.ApplyQualityLevel(level);
-    ShowVideoQuality();
-    ShowFrameRate();
-    ShowAudioQuality();
+    // The Quality Settings dialog shows the level's values through Changed.
+    Choices.Change([level](::ProfileSelection& s) { return s.ApplyQualityLevel(level); });
 }
 
 void TSelPhoneModelPage::cbLowChange(bool checked) {
@@ -364,7 +262,8 @@ void TSelPhoneModelPage::cbBestChange(bool checked) {
 }
 
 void TSelPhoneModelPage::cbCustomChange(bool checked) {
-    if (checked) ProfileSelection.ApplyQualityLevel(QualityCustom);
+    if (checked)
+        Choices.Change([](::ProfileSelection& s) { return s.ApplyQualityLevel(QualityCustom); });
 }
 
 void TSelPhoneModelPage::btnAdvancedClick() {

@@ -1,14 +1,16 @@
 // Step 2 of the wizard, the page "SelPhoneModelPage": the phone manufacturer,
-// model and picture size selectors and the quality level, and the window's
-// side of the Quality Settings dialog (its three fields and menus). Every
-// choice changes the window's selection through the ProfileSelection
-// operations; the handlers here only refresh the texts and the menus.
+// model and picture size selectors and the quality level. Every choice
+// changes the window's selection through the selection's interface
+// (TSelectionChoices), which tells the Quality Settings dialog; the handlers
+// here only refresh the page's own texts and menus.
 #pragma once
 
 #include <QList>
 #include <QWidget>
 
 #include "ProfileSelection.h"
+
+class TSelectionChoices;
 
 class QAction;
 class QButtonGroup;
@@ -22,17 +24,14 @@ class TPopupButton;
 class TSelPhoneModelPage : public QWidget {
     Q_OBJECT
 public:
-    // selection: the window's, which the page shows and changes.
-    TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& selection);
+    // choices: the window's selection, which the page shows and changes.
+    TSelPhoneModelPage(QWidget* parent, TSelectionChoices& choices);
 
     // Checks the radio button of ProfileSelection.Quality (Medium for any
     // number outside 0 to 4).
     void RestoreQualityLevel();
     // Fills the three selector menus and shows the phone texts, once.
     void BuildSelectorMenus();
-    // Called once by the Quality Settings dialog's construction: its three
-    // fields and menus.
-    void BuildQualityMenus();
 
     // Opens the button's popup menu just below the button.
     void PopupButtonMenu(TPopupButton* button);
@@ -42,14 +41,6 @@ public:
     void ShowResolution();
     void FilterPhoneModelMenu();
     void FilterResolutionMenu();
-    // Write into the Quality Settings dialog; nothing while it does not exist.
-    void ShowFrameRate();
-    void ShowVideoQuality();
-    void ShowAudioQuality();
-    // While a size limit is set the video bitrate is computed per clip: the
-    // Video Quality field reads "Size limit" and its button is disabled.
-    void ShowSizeLimit();
-    void ShowSound();
     // The radio button of a level (Medium for any number outside 0 to 4).
     QRadioButton* QualityButton(int level) const;
     // The items the two menu filters walk: resolution items, then model items.
@@ -58,17 +49,9 @@ public:
     void btnSelectPhoneManufacturerClick();
     void btnSelectPhoneModelClick();
     void btnSelectResolutionClick();
-    void btnSelectFramerateClick();
-    void btnSelectVideoQualityClick();
-    void btnSelectAudioQualityClick();
     void OnPhoneManufacturerClick(QAction* item);
     void OnPhoneModelClick(QAction* item);
     void OnResolutionClick(QAction* item);
-    void OnFramerateClick(QAction* item);
-    void OnVideoQualityClick(QAction* item);
-    void OnAudioQualityClick(QAction* item);
-    void OnSizeLimitClick(QAction* item);
-    void OnSoundClick(QAction* item);
     void cbLowChange(bool checked);
     void cbMediumChange(bool checked);
     void cbHightChange(bool checked);
@@ -80,7 +63,8 @@ public:
 private:
     void QualityLevelChange(int level, bool checked);
 
-    ::ProfileSelection& ProfileSelection;
+    TSelectionChoices& Choices;
+    const ::ProfileSelection& ProfileSelection;  // what Choices holds
 
     QGroupBox* gbSelPhoneModel = nullptr;  // "Select phone model"
     QGroupBox* gbSelQuality = nullptr;     // "Select quality"

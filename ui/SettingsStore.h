@@ -43,6 +43,10 @@ inline constexpr const char* ValueNames[11] = {"PhoneManufacturer", "PhoneModel"
 // and the sound choice (0 as recorded, 1 even loudness).
 inline constexpr const char* PhoneValueNames[2] = {"SizeLimit", "EvenLoudness"};
 
+// The folder of the last clip added (a string), where the open dialog starts;
+// not stored until a clip has been added.
+inline constexpr const char* LastSourceFolderName = "LastSourceFolder";
+
 // Replaces each field of the selection, and the output folder, for which a
 // value is stored; the others keep what they hold. Numbers are taken as they
 // are stored (the caller settles them). The first failure ends the load.

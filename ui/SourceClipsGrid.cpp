@@ -47,6 +47,8 @@ TSourceClipsGrid::TSourceClipsGrid(QWidget* parent) : QTableWidget(1, kColumnCou
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
     setWordWrap(false);
+    // A name too long for its column ends in "…"; its tooltip has the path.
+    setTextElideMode(Qt::ElideRight);
     setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     setStyleSheet(
@@ -59,9 +61,25 @@ TSourceClipsGrid::TSourceClipsGrid(QWidget* parent) : QTableWidget(1, kColumnCou
 QStringList TSourceClipsGrid::ClipRowTexts(const SourceClipItem& item) {
     QLocale locale = QLocale::system();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString duration;
+    if (!item.UnreadableReason.isEmpty()) {
+        duration = tr("unreadable");
+    } else if (item.IsTrimmed()) {
+        const double seconds = static_cast<double>(item.ConvertedMilliseconds().count()) / 1000;
+        duration = FormatClipTime(seconds) + tr(" (trimmed)");
+    } else {
+        duration = FormatTimeOfDay(item.ConvertedDuration().count());
+    }
     return {item.DisplayName, locale.toString(item.SizeMb, 'f', 2) + QStringLiteral(" Mb"),
-            FormatTimeOfDay(item.ConvertedDuration().count()),
-            QStringLiteral("%1 X %2").arg(item.SourceWidth).arg(item.SourceHeight)};
+            duration, QStringLiteral("%1 X %2").arg(item.SourceWidth).arg(item.SourceHeight)};
+}
+
+void TSourceClipsGrid::SetClipRow(int row, const SourceClipItem& item) {
+    SetRowTexts(row, ClipRowTexts(item));
+    if (row < 1 || row >= GridRowCount()) return;
+    if (QTableWidgetItem* name = this->item(row - 1, 0)) name->setToolTip(item.SourcePath);
+    if (QTableWidgetItem* duration = this->item(row - 1, 2))
+        duration->setToolTip(item.UnreadableReason);
 }
 
 void TSourceClipsGrid::SetTitles(const QStringList& titles) {
@@ -104,6 +122,7 @@ void TSourceClipsGrid::SetRowTexts(int row, const QStringList& texts) {
         const QString text = texts.value(column);
         if (QTableWidgetItem* cell = item(row - 1, column)) {
             cell->setText(text);
+            cell->setToolTip(QString());
         } else {
             setItem(row - 1, column, new QTableWidgetItem(text));
         }
@@ -139,7 +158,10 @@ void TSourceClipsGrid::FitColumnsToFont() {
     sample.SourceDuration = std::chrono::seconds(23 * 3600 + 59 * 60 + 59);
     sample.SourceWidth = 1920;
     sample.SourceHeight = 1080;
-    const QStringList texts = ClipRowTexts(sample);
+    QStringList texts = ClipRowTexts(sample);
+    // A trimmed clip's duration is the widest text of its column.
+    sample.TrimStart = 0.5;
+    texts[2] = ClipRowTexts(sample)[2];
 
     int widths[kColumnCount];
     std::copy(std::begin(kColumnWidths), std::end(kColumnWidths), widths);

@@ -19,8 +19,14 @@ public:
 
     // The four texts of a clip's row: name, "1.50 Mb" (system decimal
     // separator, no group separator), duration in the long time format,
-    // "320 X 240".
+    // "320 X 240". A trimmed clip's duration is the part's length to a tenth
+    // of a second, "00:00:03.5 (trimmed)"; a clip that cannot be read reads
+    // "unreadable".
     static QStringList ClipRowTexts(const SourceClipItem& item);
+    // Row `row` (1 or more) shows the clip: its texts, the full path as the
+    // name's tooltip (a long name is cut short with "…"), and the reason as
+    // the duration's tooltip when the clip cannot be read.
+    void SetClipRow(int row, const SourceClipItem& item);
 
     // "File Name", "Size", ... for row 0.
     void SetTitles(const QStringList& titles);

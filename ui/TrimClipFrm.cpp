@@ -26,26 +26,64 @@ TTrimClipForm::TTrimClipForm(SourceClipItem& clip, QWidget* owner)
     ebEnd->setGeometry(70, 41, 80, 23);
     MakeLabel(this, nullptr, QStringLiteral("Length:"), {12, 74});
     lbLength = MakeLabel(this, "lbLength", FormatClipTime(clip.LengthSeconds), {70, 74});
+    lbEndNote = MakeLabel(this, "lbEndNote", QString(), {12, 96});
+    lbEndNote->hide();
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setGeometry(160, 12, 60, 23);
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setGeometry(160, 41, 60, 23);
     connect(btnOK, &QPushButton::clicked, this, &TTrimClipForm::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ebStart, &QLineEdit::textChanged, this, &TTrimClipForm::TimesEdited);
+    connect(ebEnd, &QLineEdit::textChanged, this, &TTrimClipForm::TimesEdited);
+    TimesEdited();
     FormCreate();
+}
+
+QString TTrimClipForm::TrimmedLengthText(const QString& startText, const QString& endText,
+                                         double length, bool* endPastLength) {
+    if (endPastLength) *endPastLength = false;
+    const std::optional<double> start =
+        startText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(startText);
+    std::optional<double> end =
+        endText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(endText);
+    if (!start || !end) return QStringLiteral("-");
+    if (length > 0 && (*end <= 0 || *end > length)) {
+        if (endPastLength && *end > length) *endPastLength = true;
+        end = length;
+    }
+    if (*end <= 0) return QStringLiteral("unknown");
+    if (*start >= *end) return QStringLiteral("-");
+    return FormatClipTime(*end - *start);
+}
+
+void TTrimClipForm::TimesEdited() {
+    bool pastEnd = false;
+    lbLength->setText(
+        TrimmedLengthText(ebStart->text(), ebEnd->text(), Clip.LengthSeconds, &pastEnd));
+    lbLength->adjustSize();
+    lbEndNote->setText(
+        QStringLiteral("The clip ends at %1.").arg(FormatClipTime(Clip.LengthSeconds)));
+    lbEndNote->adjustSize();
+    lbEndNote->setVisible(pastEnd);
 }
 
 QString TTrimClipForm::CheckTimes(const QString& startText, const QString& endText, double length,
                                   double& start, double& end) {
-    const std::optional<double> startTime =
-        startText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(startText);
+    bool startBeyond = false;
+    const std::optional<double> startTime = startText.trimmed().isEmpty()
+                                                ? std::optional<double>(0)
+                                                : ParseClipTime(startText, &startBeyond);
+    if (startBeyond) return QStringLiteral("The start time lies past 100 hours.");
     if (!startTime) return QStringLiteral("The start time is not a time: use hh:mm:ss.s");
+    bool endBeyond = false;
     std::optional<double> endTime =
-        endText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(endText);
+        endText.trimmed().isEmpty() ? std::optional<double>(0) : ParseClipTime(endText, &endBeyond);
+    if (endBeyond) return QStringLiteral("The end time lies past 100 hours.");
     if (!endTime) return QStringLiteral("The end time is not a time: use hh:mm:ss.s");
     if (length > 0 && *startTime >= length) {
         return QStringLiteral("The start lies past the clip's end (%1).")

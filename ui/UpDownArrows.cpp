@@ -19,7 +19,8 @@ QToolButton* MakeArrow(const char* name, const QString& picture, QWidget* parent
     button->setIconSize(QPixmap(stem + QStringLiteral(".png")).size());
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setAutoRepeat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; Space presses it.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -29,6 +30,8 @@ TUpDownArrows::TUpDownArrows(QWidget* parent)
     : QWidget(parent),
       up_(MakeArrow("UpArrow", QStringLiteral("arrow-up"), this)),
       down_(MakeArrow("DownArrow", QStringLiteral("arrow-down"), this)) {
+    up_->setToolTip(tr("Selects the clip above"));
+    down_->setToolTip(tr("Selects the clip below"));
     connect(up_, &QToolButton::clicked, this, [this] { emit Click(UpperArrow); });
     connect(down_, &QToolButton::clicked, this, [this] { emit Click(LowerArrow); });
 }

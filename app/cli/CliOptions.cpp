@@ -24,7 +24,7 @@ QString JoinNumbers(const List& list) {
 
 QString FrameRateChoices() {
     QStringList items;
-    for (const NamedEntry& entry : FrameRateTable) {
+    for (const FrameRateEntry& entry : FrameRateTable) {
         items << Text(entry.Name).remove(QStringLiteral(" fps"));
     }
     return items.join(QStringLiteral(", "));
@@ -191,6 +191,12 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
 
     if (!parser.parse(arguments)) {
         result.Error = parser.errorText();
+        // "-dash.mp4" reads as the options d, a, s and h: a file whose name
+        // starts with a dash comes after "--".
+        if (!parser.unknownOptionNames().isEmpty()) {
+            result.Error += QStringLiteral(
+                " A file whose name starts with \"-\" goes after \"--\": -- -name.mp4");
+        }
         return result;
     }
     if (parser.isSet(help)) {
@@ -242,10 +248,14 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     for (const auto& [option, field] :
          {std::pair{&start, &request.TrimStart}, std::pair{&end, &request.TrimEnd}}) {
         if (!parser.isSet(*option)) continue;
-        const auto time = ParseClipTime(parser.value(*option));
+        bool beyondLimit = false;
+        const auto time = ParseClipTime(parser.value(*option), &beyondLimit);
         if (!time) {
-            result.Error = QStringLiteral("Time %1 is not a time: give seconds or hh:mm:ss.s")
-                               .arg(parser.value(*option));
+            result.Error =
+                beyondLimit
+                    ? QStringLiteral("Time %1 lies past 100 hours, the latest time there is")
+                    : QStringLiteral("Time %1 is not a time: give seconds or hh:mm:ss.s");
+            result.Error = result.Error.arg(parser.value(*option));
             return result;
         }
         *field = *time;

@@ -20,14 +20,18 @@ ConsoleHost::ConsoleHost(QIODevice& out, bool terminal, int terminalWidth)
 
 void ConsoleHost::ShowStatus(const StatusReport& report) {
     // A new clip is announced before its bar is reset: it starts from 0.
-    if (report.StatusText != Status.StatusText) CurrentPercent = 0;
+    const bool newClip =
+        report.StatusText != Status.StatusText || report.ClipNumber != Status.ClipNumber;
+    if (newClip) CurrentPercent = 0;
+    if (report.ClipNumber > 0) LastClipNumber = report.ClipNumber;
     Status = report;
     if (Detached) return;
     if (Terminal) {
         Redraw();
-    } else if (Status.StatusText != LastPlainStatus) {
+    } else if (Status.StatusText != LastPlainStatus || Status.ClipNumber != LastPlainClip) {
         // A new clip: its name now, its progress from its first tenth on.
         LastPlainStatus = Status.StatusText;
+        LastPlainClip = Status.ClipNumber;
         LastPlainTenth = 0;
         if (!Status.StatusText.isEmpty()) Write(Status.StatusText + u'\n');
     } else {

@@ -35,6 +35,8 @@ public:
     TCompressThread* Active() const { return ActiveWorker; }
     bool ErrorShown() const { return ErrorSeen; }
     bool IsIdle() const { return Idle; }
+    // The last clip the run started on, counted from 1; 0 before any.
+    int32_t LastClip() const { return LastClipNumber; }
 
 private:
     void Redraw();
@@ -58,4 +60,6 @@ private:
     int32_t TotalPercent = 0;
     int32_t LastPlainTenth = -1;  // plain lines: the last tenth of the clip printed
     QString LastPlainStatus;
+    int32_t LastPlainClip = 0;
+    int32_t LastClipNumber = 0;
 };

@@ -15,9 +15,11 @@
 #include "Dynamicavimport.h"
 #include "InterruptWatcher.h"
 #include "KestovarVersion.h"
+#include "LockedFile.h"
 #include "ModelListing.h"
 #include "NativePath.h"
 #include "OutputFolder.h"
+#include "PathNames.h"
 #include "StartupCheck.h"
 #include "Terminal.h"
 
@@ -125,7 +127,19 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     // Let the finished worker's deferred deletion run before the clip list goes.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    if (host.ErrorShown()) return kExitFailed;
+    if (host.ErrorShown()) {
+        // The run stops at the first failure: what came after it is named, so
+        // that a script's log tells what is still to do.
+        QStringList undone;
+        for (qsizetype i = host.LastClip(); i < request.Files.size(); ++i) {
+            undone << ShownName(request.Files[i]);
+        }
+        if (!undone.isEmpty()) {
+            Print(stderr,
+                  QStringLiteral("Not converted: ") + undone.join(QStringLiteral(", ")) + u'\n');
+        }
+        return kExitFailed;
+    }
     if (firstSignal == SIGINT) return kExitInterrupted;
     return firstSignal != 0 ? 128 + firstSignal : kExitConverted;
 }
@@ -134,6 +148,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    // A file size limit (ulimit -f) makes a write fail like a full disk.
+    platform::IgnoreFileSizeLimitSignal();
     QCoreApplication::setApplicationName(QStringLiteral("kestovar3gp-cli"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(KestovarVersion));
 

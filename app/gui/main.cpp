@@ -8,6 +8,7 @@
 #include "Dynamicavimport.h"
 #include "KestovarApplication.h"
 #include "KestovarVersion.h"
+#include "LockedFile.h"
 #include "Startup.h"
 
 namespace {
@@ -23,6 +24,8 @@ void Print(FILE* stream, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit (ulimit -f) makes a write fail like a full disk.
+    platform::IgnoreFileSizeLimitSignal();
     // The command line is read before the application object exists, so that
     // --help and --version work where no display is available.
     QStringList arguments;

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "ShownName.h"
+
 class EngineError : public std::runtime_error {
 public:
     // Which of the conversion's two files a failure concerns.
@@ -48,7 +50,7 @@ private:
                                const std::string& path) {
         std::string text = firstLine;
         if (text.empty() || text.back() != '\n') text += '\n';
-        return text + reason + ": " + path + '\n';
+        return text + reason + ": " + ShownName(path) + '\n';
     }
 
     std::string FirstLine_;

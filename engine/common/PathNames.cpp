@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "ShownName.h"
+
 bool IsPathSeparator(QChar c) {
 #ifdef Q_OS_WIN
     return c == u'\\' || c == u'/';
@@ -15,4 +17,13 @@ QString FileNameOfPath(const QString& path) {
         if (IsPathSeparator(path.at(i))) return path.mid(i + 1);
     }
     return path;
+}
+
+QString ShownName(const QString& name) {
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            return QString::fromStdString(ShownName(name.toStdString()));
+        }
+    }
+    return name;
 }

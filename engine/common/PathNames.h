@@ -9,3 +9,6 @@ bool IsPathSeparator(QChar c);
 
 // The text after the last path separator of path; the whole path without one.
 QString FileNameOfPath(const QString& path);
+
+// A name as a message shows it, on one line (see ShownName.h).
+QString ShownName(const QString& name);

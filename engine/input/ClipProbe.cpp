@@ -21,16 +21,24 @@ constexpr double kBytesPerMb = 1048576.0;
 std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
     auto item = std::make_unique<SourceClipItem>();
     item->SourcePath = path;
-    item->DisplayName = FileNameOfPath(path);
+    item->DisplayName = ShownName(FileNameOfPath(path));
 
     // A pipe or a device is never opened: the open could wait for good.
     const std::string nativePath = NativePathString(path);
-    if (!SourceFileProblem(nativePath).empty()) return item;
+    if (const std::string problem = SourceFileProblem(nativePath); !problem.empty()) {
+        item->UnreadableReason = QString::fromStdString(problem);
+        return item;
+    }
     AVFormatContext* raw = nullptr;
-    if (OpenLocalInput(&raw, nativePath) != 0) return item;
+    if (const int code = OpenLocalInput(&raw, nativePath); code != 0) {
+        item->UnreadableReason = QString::fromStdString(LibraryErrorText(code));
+        return item;
+    }
     InputContext input(raw);
 
-    if (AV.avformat_find_stream_info(input.get(), nullptr) >= 0) {
+    if (const int code = AV.avformat_find_stream_info(input.get(), nullptr); code < 0) {
+        item->UnreadableReason = QString::fromStdString(LibraryErrorText(code));
+    } else {
         // An unknown duration (AV_NOPTS_VALUE, a negative number) shows as 0;
         // the worker then measures the file itself.
         int64_t duration = input->duration;
@@ -68,5 +76,5 @@ QString SourceRefusal(const QString& path) {
     const std::string problem = SourceFileProblem(NativePathString(path));
     if (problem.empty()) return {};
     return QStringLiteral("Could not open source file\n%1: %2\n")
-        .arg(QString::fromStdString(problem), path);
+        .arg(QString::fromStdString(problem), ShownName(path));
 }

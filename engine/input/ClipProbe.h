@@ -11,10 +11,11 @@
 // always comes back: a file the library cannot open, and anything that is not
 // a regular file, keeps size 0, duration 0 and picture size 0 x 0, and one
 // whose stream information cannot be read keeps its size but a zero duration
-// and picture size. The duration is in whole seconds (0 when unknown); the
-// picture size is that of the first video stream (of the cover picture, for a
-// sound file with one). The sound tracks are counted, and the one a
-// conversion would choose is noted. path may carry a name's
+// and picture size; both carry the library's reason in UnreadableReason. The
+// duration is in whole seconds (0 when unknown); the picture size is that of
+// the first video stream (of the cover picture, for a sound file with one).
+// The sound tracks are counted, and the one a conversion would choose is
+// noted. path may carry a name's
 // own bytes (NativePath.h). Call only once the binding has been checked.
 std::unique_ptr<SourceClipItem> ProbeClip(const QString& path);
 

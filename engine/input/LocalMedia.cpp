@@ -1,7 +1,10 @@
 #include "LocalMedia.h"
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
 #include <system_error>
+#include <vector>
 
 #include "Dynamicavimport.h"
 #include "FileKind.h"
@@ -52,6 +55,24 @@ std::string LibraryErrorText(int code) {
         return "Error " + std::to_string(code);
     }
     return text.data();
+}
+
+const char kInvalidSourceData[] = "Invalid data in the source";
+
+std::string SourceErrorText(int code) {
+    if (code == AVERROR(EPERM)) return kInvalidSourceData;
+    return LibraryErrorText(code);
+}
+
+bool ReadsToItsEnd(const std::string& nativePath) {
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (!file) return false;
+    std::vector<char> buffer(1 << 20);
+    while (std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size()) {
+    }
+    const bool clean = std::ferror(file) == 0;
+    std::fclose(file);
+    return clean;
 }
 
 std::string SystemErrorText(int errorNumber) {

@@ -33,5 +33,14 @@ std::string SourceFileProblem(const std::string& nativePath);
 
 // The library's text for its error code (av_strerror).
 std::string LibraryErrorText(int code);
+// The reason to show for a library code that concerns the source: its text
+// where the text is true of the file, "Invalid data in the source" for the
+// generic codes a decoder or demuxer gives for data it cannot use (-1,
+// "Operation not permitted", says nothing of permissions there).
+std::string SourceErrorText(int code);
+extern const char kInvalidSourceData[];
+// True when the file reads from its start to its end without a read error:
+// an input/output error the library reports for it then came from its data.
+bool ReadsToItsEnd(const std::string& nativePath);
 // The system's text for an errno value (strerror).
 std::string SystemErrorText(int errorNumber);

@@ -32,12 +32,18 @@ struct SourceClipItem {
     // (1-based) the conversion takes when AudioTrack is 0; 0 for none.
     int32_t SoundTracks = 0;
     int32_t ChosenSoundTrack = 0;
+    // Why the media library cannot read the file ("Invalid data found when
+    // processing input"); empty for a clip that can be converted.
+    QString UnreadableReason;
 
     bool IsTrimmed() const { return TrimStart > 0 || TrimEnd > 0; }
     // The whole seconds that will be converted: the length less what the
     // trim times leave out. With an unknown length and no end, 0 like the
     // length itself.
     std::chrono::seconds ConvertedDuration() const;
+    // The same in milliseconds, from the exact length where it is known, for
+    // the total progress of a run: a short clip moves the bar smoothly.
+    std::chrono::milliseconds ConvertedMilliseconds() const;
 };
 
 using ClipList = std::vector<std::unique_ptr<SourceClipItem>>;

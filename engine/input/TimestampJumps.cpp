@@ -19,43 +19,64 @@ TimestampJumps::TimestampJumps(const AVFormatContext& input)
     : Enabled(input.iformat && (input.iformat->flags & AVFMT_TS_DISCONT)),
       Clocks(input.nb_streams) {}
 
-void TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
-    if (!Enabled || !PicturesOrSound(stream) || packet.dts == AV_NOPTS_VALUE) return;
+bool TimestampJumps::Breaks(int64_t dts, int64_t expected, int64_t last) {
+    const int64_t delta = dts - expected;
+    const bool back = last != AV_NOPTS_VALUE && dts + AV_TIME_BASE / 10 < last;
+    return delta < -kThreshold || delta > kThreshold || back;
+}
+
+bool TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
+    if (!Enabled || !PicturesOrSound(stream) || packet.dts == AV_NOPTS_VALUE) return false;
     const AVRational base = stream.time_base;
     // Time stamps beyond all reason are left alone (and every sum below fits).
-    if (!SaneMicroseconds(AV.av_rescale_q(packet.dts, base, kMicroseconds)) ||
+    const int64_t raw = AV.av_rescale_q(packet.dts, base, kMicroseconds);
+    if (!SaneMicroseconds(raw) ||
         (packet.pts != AV_NOPTS_VALUE &&
          !SaneMicroseconds(AV.av_rescale_q(packet.pts, base, kMicroseconds)))) {
-        return;
+        return false;
     }
     if (static_cast<std::size_t>(stream.index) >= Clocks.size()) Clocks.resize(stream.index + 1);
     StreamClock& clock = Clocks[stream.index];
 
-    const auto shift = [&](int64_t microseconds) {
-        const int64_t step = AV.av_rescale_q(microseconds, kMicroseconds, base);
-        packet.dts += step;
-        if (packet.pts != AV_NOPTS_VALUE) packet.pts += step;
-    };
-    shift(Offset);
-    int64_t dts = AV.av_rescale_q(packet.dts, base, kMicroseconds);
+    bool jumped = false;
     // A stream's first packet is measured against the file's latest one.
     const int64_t expected = clock.NextDts != AV_NOPTS_VALUE ? clock.NextDts : LastDts;
-    if (expected != AV_NOPTS_VALUE) {
-        const int64_t delta = dts - expected;
-        const bool back =
-            clock.LastDts != AV_NOPTS_VALUE && dts + AV_TIME_BASE / 10 < clock.LastDts;
-        if (delta < -kThreshold || delta > kThreshold || back) {
-            Offset -= delta;
-            shift(-delta);
-            dts -= delta;
+    if (expected != AV_NOPTS_VALUE && Breaks(raw + Offsets[clock.Span], expected, clock.LastDts)) {
+        // The offset another stream already found for a later jump, where it
+        // lets this stream go on; otherwise this packet shows a new jump.
+        std::size_t span = clock.Span + 1;
+        while (span < Offsets.size() && Breaks(raw + Offsets[span], expected, clock.LastDts)) {
+            ++span;
+        }
+        if (span == Offsets.size()) {
+            if (!SaneMicroseconds(expected - raw)) return false;
+            Offsets.push_back(expected - raw);
             ++Jumps;
         }
+        clock.Span = span;
+        jumped = true;
     }
+    const int64_t offset = Offsets[clock.Span];
+    if (offset != 0) {
+        const int64_t step = AV.av_rescale_q(offset, kMicroseconds, base);
+        packet.dts += step;
+        if (packet.pts != AV_NOPTS_VALUE) packet.pts += step;
+    }
+    const int64_t dts = raw + offset;
     clock.LastDts = dts;
-    const int64_t duration =
+    // Where the container gives no packet length, a picture lasts one frame of
+    // the stream's rate, so that the next recording's first picture follows
+    // the last one instead of replacing it.
+    int64_t duration =
         packet.duration > 0 ? AV.av_rescale_q(packet.duration, base, kMicroseconds) : 0;
+    const AVRational rate = stream.avg_frame_rate;
+    if (duration <= 0 && stream.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && rate.num > 0 &&
+        rate.den > 0) {
+        duration = AV.av_rescale_q(1, av_inv_q(rate), kMicroseconds);
+    }
     clock.NextDts = dts + (SaneMicroseconds(duration) ? duration : 0);
     LastDts = dts;
+    return jumped;
 }
 
 int64_t MeasureContentDuration(AVFormatContext& input) {

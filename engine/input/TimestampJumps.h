@@ -22,10 +22,12 @@ public:
     // True when the input's format allows discontinuities: its duration and
     // its time stamps are then not to be trusted as they stand.
     bool Possible() const { return Enabled; }
-    // Moves the packet's time stamps by the offset found so far and, where it
-    // jumps, by a new one. Packets of streams other than pictures and sound,
-    // and every packet of a format without discontinuities, stay as they are.
-    void Follow(AVPacket& packet, const AVStream& stream);
+    // Moves the packet's time stamps by its stream's offset and, where they
+    // jump, by the offset another stream found for that jump or else by a new
+    // one. Packets of streams other than pictures and sound, and every packet
+    // of a format without discontinuities, stay as they are. True when the
+    // stream's time goes on from a jump at this packet.
+    bool Follow(AVPacket& packet, const AVStream& stream);
     // True once a jump has been followed.
     bool Followed() const { return Jumps > 0; }
 
@@ -33,9 +35,16 @@ private:
     struct StreamClock {
         int64_t NextDts = AV_NOPTS_VALUE;  // where its next packet should start, microseconds
         int64_t LastDts = AV_NOPTS_VALUE;
+        std::size_t Span = 0;  // the offset its packets take, an index into Offsets
     };
+    // True when a packet at dts breaks from a stream expected at expected
+    // whose latest packet was at last (microseconds, moved).
+    static bool Breaks(int64_t dts, int64_t expected, int64_t last);
+
     bool Enabled = false;
-    int64_t Offset = 0;                // added to every packet, microseconds
+    // The offset of each stretch of the file between jumps, in the order the
+    // jumps were found, microseconds; the first stretch keeps its times.
+    std::vector<int64_t> Offsets{0};
     int64_t LastDts = AV_NOPTS_VALUE;  // the latest packet of any stream
     int32_t Jumps = 0;
     std::vector<StreamClock> Clocks;  // by stream index

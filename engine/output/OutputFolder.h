@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <system_error>
 
 // The folder a run writes to when none is chosen: 3gpVideo in the user's home
 // folder (C:\3gpVideo on Windows), with the platform's separators.
@@ -12,11 +13,15 @@ QString DefaultOutputFolder();
 // A folder name holding "*" or "?", which no folder may carry.
 bool HasInvalidFolderCharacters(const QString& folder);
 // Something of that name exists (folder or not: it is taken as it is), or the
-// folder was created, one level deep; a missing parent is not created.
-bool EnsureFolderExists(const QString& folder);
+// folder was created, one level deep; a missing parent is not created. When
+// neither holds, error (if given) receives the system's reason.
+bool EnsureFolderExists(const QString& folder, std::error_code* error = nullptr);
 
-QString InvalidFolderMessage(const QString& folder);       // "Invalid name of output folder:\n..."
-QString CannotCreateFolderMessage(const QString& folder);  // "Cannot create output folder:\n..."
+// "Invalid name of output folder:\n" and "Cannot create output folder:\n",
+// each with the folder ("(empty)" for an empty name) and, when given, a line
+// with the reason.
+QString InvalidFolderMessage(const QString& folder, const QString& reason = {});
+QString CannotCreateFolderMessage(const QString& folder, const QString& reason = {});
 
 struct OutputFolderProblem {
     enum class Kind { InvalidName, CannotCreate };

@@ -1,8 +1,8 @@
 #include "TemporaryOutput.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdint>
 
 #include "EngineError.h"
 #include "LocalMedia.h"
@@ -49,13 +49,23 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + QDir::separator().toLatin1() + name;
 }
 
-std::string RandomName() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name(kPrefix);
-    for (std::size_t i = 0; i < kRandomLength; ++i) {
-        name +=
-            kLetters[QRandomGenerator::global()->bounded(static_cast<int>(sizeof kLetters - 1))];
+constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kLetterCount = sizeof kLetters - 1;
+
+// The temporary names for a final name: five letters from the final file
+// name's hash, so that another process can tell the name is being written,
+// and one more for each file of that name at the same time (a size limit's
+// passes keep an earlier result beside the next one).
+std::string TemporaryName(const std::string& finalName, std::size_t sequence) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : finalName) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
+    std::string name(kPrefix);
+    for (std::size_t i = 0; i + 1 < kRandomLength; ++i, hash /= kLetterCount) {
+        name += kLetters[hash % kLetterCount];
+    }
+    name += kLetters[sequence % kLetterCount];
     name += kSuffix;
     return name;
 }
@@ -79,8 +89,8 @@ void CheckDestination(const std::string& finalPath) {
 TemporaryOutputFile::TemporaryOutputFile(const std::string& finalPath) : FinalPath(finalPath) {
     CheckDestination(finalPath);
     const std::string folder = FolderOf(finalPath);
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        const std::string path = JoinPath(folder, RandomName());
+    for (std::size_t sequence = 0; sequence < kLetterCount; ++sequence) {
+        const std::string path = JoinPath(folder, TemporaryName(NameOf(finalPath), sequence));
         const int error = File.CreateNew(path);
         if (error == 0) {
             TemporaryPath = path;
@@ -100,9 +110,15 @@ void TemporaryOutputFile::Commit() {
     if (platform::IsWriteProtected(FinalPath)) {
         throw EngineError(kReplaceError, 0, "The existing file is write-protected", FinalPath);
     }
+    // The data reaches the disk before the name does, and the name after the
+    // rename: after a power cut the final name holds the whole output or
+    // the earlier file, never an empty one.
+    if (const int error = File.Sync(); error != 0)
+        ThrowSystemError(kReplaceError, error, FinalPath);
     if (const int error = platform::ReplacingRename(TemporaryPath, FinalPath); error != 0) {
         ThrowSystemError(kReplaceError, error, FinalPath);
     }
+    platform::SyncFolder(FolderOf(FinalPath));
     TemporaryPath.clear();
     File.Close();
 }
@@ -115,6 +131,16 @@ bool IsTemporaryFileName(std::string_view name) {
         if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
     }
     return true;
+}
+
+bool IsBeingWritten(const std::string& finalPath) {
+    const std::string folder = FolderOf(finalPath);
+    for (std::size_t sequence = 0; sequence < kLetterCount; ++sequence) {
+        if (platform::IsHeld(JoinPath(folder, TemporaryName(NameOf(finalPath), sequence)))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int RemoveStaleTemporaryFiles(const std::string& folder) {

@@ -44,6 +44,10 @@ private:
 // nobody write to it (it is kept even when the program runs as root).
 void CheckDestination(const std::string& finalPath);
 
+// True while a live process (this one included) writes an output of that
+// final name: another output then takes the next free name.
+bool IsBeingWritten(const std::string& finalPath);
+
 // True for a name of the temporary files' form.
 bool IsTemporaryFileName(std::string_view name);
 

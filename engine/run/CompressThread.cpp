@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 #include <QSet>
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <utility>
 
@@ -11,32 +13,8 @@
 #include "OutputNames.h"
 #include "Process.h"
 #include "Progress.h"
+#include "QualityTables.h"
 #include "TemporaryOutput.h"
-
-namespace {
-
-struct FrameRate {
-    int32_t Numerator;
-    int32_t Denominator;
-};
-
-// frameRateIndex 0 to 3; any other index gives 25 fps.
-FrameRate FrameRateForIndex(int32_t index) {
-    switch (index) {
-        case 0:
-            return {14985, 1000};
-        case 1:
-            return {23975, 1000};
-        case 2:
-            return {25, 1};
-        case 3:
-            return {2997, 100};
-        default:
-            return {25, 1};
-    }
-}
-
-}  // namespace
 
 TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
                                  QObject* parent)
@@ -50,13 +28,16 @@ TCompressThread::~TCompressThread() = default;
 
 bool TCompressThread::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
                                          int32_t bitRate, int32_t codecChoice) {
+    // A choice outside the table is refused and changes nothing: no rate is
+    // made up for it.
+    const FrameRateEntry* rate = FindFrameRate(frameRateIndex);
+    if (rate == nullptr) return false;
     Parameters_.Width = width;
     Parameters_.Height = height;
     Parameters_.VideoBitRate = bitRate;
     Parameters_.VideoCodecId = codecChoice == 1 ? AV_CODEC_ID_MPEG4 : AV_CODEC_ID_H263;
-    const FrameRate rate = FrameRateForIndex(frameRateIndex);
-    Parameters_.FrameRateNumerator = rate.Numerator;
-    Parameters_.FrameRateDenominator = rate.Denominator;
+    Parameters_.FrameRateNumerator = rate->Numerator;
+    Parameters_.FrameRateDenominator = rate->Denominator;
     return true;
 }
 
@@ -107,13 +88,23 @@ void TCompressThread::run() {
     for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
         const SourceClipItem& clip = *Clips[i];
         const QString outputPath = UnusedOutputPath(
-            BuildOutputPath(OutputFolder, clip.SourcePath),
-            [&outputsTaken](const QString& path) { return outputsTaken.contains(path); });
+            BuildOutputPath(OutputFolder, clip.SourcePath), [&outputsTaken](const QString& path) {
+                // Also a name another live process is writing into this folder.
+                return outputsTaken.contains(path) || IsBeingWritten(NativePathString(path));
+            });
         outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
+        CurrentIndex = i;
         ShowStatus();
         CurrentDamaged = false;
+        CurrentEndedEarly.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
+        if (result && !CurrentEndedEarly.isEmpty()) {
+            // Damage where the source stops is the cut's own, told by this line.
+            if (CurrentDamaged && CurrentDamageAt >= CurrentEndSeconds - 2) CurrentDamaged = false;
+            EndedEarly << CurrentEndedEarly;
+            RunOnHost([this] { Host.ShowWarning(CurrentEndedEarly + u'\n'); });
+        }
         if (result && CurrentDamaged) {
             DamagedClips << clip.DisplayName;
             RunOnHost([this, &clip] {
@@ -186,8 +177,29 @@ bool TCompressThread::IsStopRequested() const {
     return StopRequested;
 }
 
-void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
+void TCompressThread::DamagePassedOver(double secondsIntoClip) {
     CurrentDamaged = true;
+    CurrentDamageAt = secondsIntoClip;
+}
+
+namespace {
+
+// "0:01:05": whole seconds, rounded.
+QString ClockTime(double seconds) {
+    const auto whole = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
+    return QStringLiteral("%1:%2:%3")
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
+    CurrentEndSeconds = endSeconds;
+    CurrentEndedEarly =
+        QStringLiteral("%1 ends at %2 of %3: the output is shorter")
+            .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds), ClockTime(lengthSeconds));
 }
 
 void TCompressThread::Remark(const std::string& text) {
@@ -205,13 +217,33 @@ void TCompressThread::Warning(const std::string& text) {
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
     const std::lock_guard lock(TemporaryFileMutex);
-    TemporaryFile = path;
+    if (path.empty()) {
+        TemporaryFiles.clear();
+    } else if (OutputAbandoned) {
+        platform::RemoveFile(path);
+    } else {
+        TemporaryFiles.push_back(path);
+    }
+}
+
+void TCompressThread::CreateTemporaryFile(const std::function<std::string()>& create) {
+    // Held while the file is made: an abandonment waits until the file has a
+    // name it can remove.
+    const std::lock_guard lock(TemporaryFileMutex);
+    const std::string path = create();
+    if (path.empty()) return;
+    if (OutputAbandoned) {
+        platform::RemoveFile(path);
+    } else {
+        TemporaryFiles.push_back(path);
+    }
 }
 
 void TCompressThread::AbandonOutput() {
     const std::lock_guard lock(TemporaryFileMutex);
-    if (!TemporaryFile.empty()) platform::RemoveFile(TemporaryFile);
-    TemporaryFile.clear();
+    OutputAbandoned = true;
+    for (const std::string& path : TemporaryFiles) platform::RemoveFile(path);
+    TemporaryFiles.clear();
 }
 
 int64_t TCompressThread::ElapsedSeconds() const {
@@ -236,6 +268,7 @@ void TCompressThread::ShowStatus() {
     report.ElapsedSeconds = ElapsedSeconds();
     report.TimeLeftSeconds = EstimateTimeLeft(report.ElapsedSeconds, TotalPercent);
     report.TotalPercent = TotalPercent;
+    report.ClipNumber = StatusText.isEmpty() ? 0 : static_cast<int32_t>(CurrentIndex + 1);
     RunOnHost([this, &report] { Host.ShowStatus(report); });
 }
 
@@ -256,6 +289,7 @@ void TCompressThread::ShowCompletion() {
         message += QStringLiteral("\nDamaged parts were passed over in: ") +
                    DamagedClips.join(QStringLiteral(", "));
     }
+    for (const QString& line : EndedEarly) message += u'\n' + line;
     for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }

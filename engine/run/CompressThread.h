@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "ConversionParameters.h"
 #include "SourceClip.h"
@@ -89,7 +90,9 @@ private:
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
     void DamagePassedOver(double secondsIntoClip) override;
+    void SourceEndsEarly(double endSeconds, double lengthSeconds) override;
     void TemporaryFileChanged(const std::string& path) override;
+    void CreateTemporaryFile(const std::function<std::string()>& create) override;
     void FileRestarted() override;
     void Remark(const std::string& text) override;
     void Warning(const std::string& text) override;
@@ -113,10 +116,18 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
-    bool CurrentDamaged = false;  // damage of the current file was passed over
-    QStringList DamagedClips;     // display names of the converted clips with damage
-    QStringList Warnings;         // "NAME: why it will not look right", per clip
+    bool CurrentDamaged = false;   // damage of the current file was passed over
+    double CurrentDamageAt = 0;    // where, in seconds
+    double CurrentEndSeconds = 0;  // where a source cut short ends
+    QString CurrentEndedEarly;     // "X ends at ...", for a source cut short
+    QStringList DamagedClips;      // display names of the converted clips with damage
+    QStringList EndedEarly;        // a line for each converted clip cut short
+    QStringList Warnings;          // "NAME: why it will not look right", per clip
 
+    // The temporary files of the current clip (a size limit's passes may keep
+    // an earlier one beside the one being written). Once the output is
+    // abandoned, any file still made is removed at once.
     std::mutex TemporaryFileMutex;
-    std::string TemporaryFile;  // the current clip's, or empty
+    std::vector<std::string> TemporaryFiles;
+    bool OutputAbandoned = false;
 };

@@ -7,9 +7,9 @@
 #include "SourceClip.h"
 
 // The percentage of the whole list done while the clip at index is at
-// currentPercent, weighted by the whole seconds converted of each clip (its
-// duration, or the trimmed part of it). When these
-// add up to 0 every clip weighs the same: (index x 100 + currentPercent) / count.
+// currentPercent, weighted by the milliseconds converted of each clip (its
+// length, or the trimmed part of it). When these add up to 0 every clip
+// weighs the same: (index x 100 + currentPercent) / count.
 int32_t ComputeTotalPercent(const ClipList& clips, std::size_t index, int32_t currentPercent);
 
 // The time still needed: the run's expected length, elapsed x 100 /

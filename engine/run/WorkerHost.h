@@ -15,6 +15,9 @@ struct StatusReport {
     int64_t ElapsedSeconds = 0;   // since the run started
     int64_t TimeLeftSeconds = 0;  // estimate; 0 while nothing is known
     int32_t TotalPercent = 0;
+    // The clip being converted, counted from 1 in the run's order; 0 when none.
+    // Two clips of one name tell apart by it.
+    int32_t ClipNumber = 0;
 };
 
 class WorkerHost {

@@ -15,6 +15,9 @@ namespace transcode {
 
 namespace {
 
+// The most, in seconds, by which sound is placed again after a jump.
+constexpr int64_t kLargestPlacement = 10;
+
 constexpr const char* kConversionError = "Cannot initialize the audio conversion context\n";
 
 // A frame of interleaved 16-bit sound with room for at least samples samples.
@@ -47,6 +50,10 @@ void AudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
     PlacedAgainstVideo = true;
     VideoStartSamples =
         AV.av_rescale_q(videoStart, video.time_base, AVRational{1, Parameters.SampleRate});
+}
+
+void AudioPath::PlaceAgainFrom(int64_t time) {
+    if (PlacedAgainstVideo && AudioStartSeen) PlaceAgainAt = time;
 }
 
 void AudioPath::NewAudioStream() {
@@ -170,6 +177,31 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
     }
 
     PlaceFirstSound(decoded);
+
+    if (PlaceAgainAt != AV_NOPTS_VALUE && decoded.best_effort_timestamp != AV_NOPTS_VALUE &&
+        decoded.best_effort_timestamp >= PlaceAgainAt) {
+        PlaceAgainAt = AV_NOPTS_VALUE;
+        // Where this sound's first sample would land, the resampler's delay
+        // and the samples still to drop counted, against where its time says.
+        const int64_t landing =
+            SamplesQueued - AudioSkip + AV.swr_get_delay(Resampler.get(), Parameters.SampleRate);
+        const int64_t wanted =
+            AV.av_rescale_q(decoded.best_effort_timestamp, Source.time_base, sampleBase) -
+            VideoStartSamples;
+        int64_t late = wanted - landing;
+        // Times that far apart are no join's doing: the sound runs on as it is.
+        if (late > -kLargestPlacement * Parameters.SampleRate &&
+            late < kLargestPlacement * Parameters.SampleRate) {
+            const int64_t undropped = std::clamp<int64_t>(late, 0, AudioSkip);
+            AudioSkip -= undropped;
+            late -= undropped;
+            if (late > 0) {
+                QueueSilence(late);
+            } else {
+                AudioSkip -= late;
+            }
+        }
+    }
 
     const int64_t pending =
         AV.swr_get_delay(Resampler.get(), decoded.sample_rate) + decoded.nb_samples;

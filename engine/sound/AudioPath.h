@@ -29,6 +29,12 @@ public:
     // The sound is placed against pictures that start at videoStart in the
     // video stream's time base: sound before them is dropped, a gap filled.
     void PlaceAgainstVideo(const AVStream& video, int64_t videoStart);
+    // The sound's time stamps jumped at a packet at time (source time base,
+    // moved): the first sound decoded from there on is placed by its own
+    // time against the pictures again, with silence in front of it or the
+    // overlap with what came before dropped. The recordings of a joined file
+    // rarely hold sound exactly as long as their pictures.
+    void PlaceAgainFrom(int64_t time);
     // The output stream and its encoder, set up but not yet opened.
     void NewAudioStream();
     void StartAudioEncoder();
@@ -91,11 +97,12 @@ private:
     int32_t BytesPerSample = 2;     // one sample of all channels, interleaved
     bool SoundDecoded = false;
     bool PlacedAgainstVideo = false;
-    int64_t VideoStartSamples = 0;  // start of the pictures, in output samples
-    bool AudioStartSeen = false;    // the first decoded sound placed against the video
-    int64_t AudioSkip = 0;          // output samples still to drop (sound before the video)
-    int64_t SamplesQueued = 0;      // output samples queued so far, silence included
-    int64_t SamplesEncoded = 0;     // output samples passed to the encoder
+    int64_t VideoStartSamples = 0;          // start of the pictures, in output samples
+    bool AudioStartSeen = false;            // the first decoded sound placed against the video
+    int64_t PlaceAgainAt = AV_NOPTS_VALUE;  // see PlaceAgainFrom
+    int64_t AudioSkip = 0;                  // output samples still to drop (sound before the video)
+    int64_t SamplesQueued = 0;              // output samples queued so far, silence included
+    int64_t SamplesEncoded = 0;             // output samples passed to the encoder
     // Even loudness: the queued sound passes the filter before the FIFO,
     // which then lags the queue by the filter's look-ahead.
     std::unique_ptr<LoudnessFilter> Loudness;

@@ -10,7 +10,9 @@
 
 #include "AudioPath.h"
 #include "EngineError.h"
+#include "LocalMedia.h"
 #include "OutputFile.h"
+#include "TimeText.h"
 #include "TranscodeState.h"
 #include "Transcoder.h"
 #include "VideoPath.h"
@@ -27,10 +29,8 @@ constexpr int32_t kDamagedPacketsInARow = 500;
 // clip the decoding gave up.
 EngineError DecodingFailure(bool video, int64_t from) {
     const int64_t seconds = std::max<int64_t>(from, 0) / AV_TIME_BASE;
-    char where[96];
-    std::snprintf(where, sizeof where, "No %s could be decoded from %lld:%02lld:%02lld on",
-                  video ? "picture" : "sound", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    const std::string where = std::string("No ") + (video ? "picture" : "sound") +
+                              " could be decoded from " + ClockText(seconds) + " on";
     return SourceError("Error while decoding frame \n", 0, where);
 }
 
@@ -81,10 +81,14 @@ bool TTranscoder::ReadPacket() {
         if (read < 0) {
             // The library reports most read errors as an end of file and keeps
             // the cause in the I/O context: a shortened source is no conversion.
+            // A demuxer's own input/output error without a failed read is its
+            // word for data it cannot follow.
             const AVIOContext* pb = s.Input->pb;
-            if (read == AVERROR(EIO) || (pb && pb->error < 0)) {
-                throw SourceError("Error while reading source file\n",
-                                  read == AVERROR(EIO) || !pb || pb->error >= 0 ? read : pb->error);
+            if (pb && pb->error < 0) {
+                throw SourceError("Error while reading source file\n", pb->error);
+            }
+            if (read == AVERROR(EIO)) {
+                throw SourceError("Error while reading source file\n", 0, kInvalidSourceData);
             }
             s.InputEnded = true;
             if (Video && !s.VideoFinished) Video->SendEnd();
@@ -97,7 +101,9 @@ bool TTranscoder::ReadPacket() {
         const bool audio = s.InputAudio && index == s.InputAudio->index;
         if (video || audio) {
             const AVStream& stream = *s.Input->streams[index];
-            s.Jumps->Follow(*packet, stream);
+            if (s.Jumps->Follow(*packet, stream) && audio && Audio) {
+                Audio->PlaceAgainFrom(packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts);
+            }
             if (s.Jumps->Followed() && Duration >= 0 && Range.End <= 0) {
                 // The container's duration measured across the jump: no limit.
                 Duration = -1;
@@ -113,6 +119,14 @@ bool TTranscoder::ReadPacket() {
             const int64_t start = s.Input->start_time;
             if (SaneMicroseconds(time)) {
                 s.PacketTime = time - (SaneMicroseconds(start) ? start : 0);
+                const int64_t shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : stamp;
+                const int64_t end = AV.av_rescale_q(shown + std::max<int64_t>(packet->duration, 0),
+                                                    stream.time_base, AVRational{1, AV_TIME_BASE}) -
+                                    (SaneMicroseconds(start) ? start : 0);
+                if (SaneMicroseconds(end) &&
+                    (s.FurthestEnd == AV_NOPTS_VALUE || end > s.FurthestEnd)) {
+                    s.FurthestEnd = end;
+                }
             }
         }
         if (video) {
@@ -259,6 +273,22 @@ void TTranscoder::ReportProgress() {
         s.LastPercent = static_cast<int32_t>(percent);
         Observer.FilePercent(s.LastPercent);
     }
+}
+
+void TTranscoder::CheckSourceEnd() {
+    TranscodeState& s = *State;
+    EndedEarlyAt = -1;
+    // Only a length the container states: one guessed from the bitrate, or
+    // one measured across jumping time stamps, says nothing of the file's end.
+    if (!s.InputEnded || s.Stopped || Duration <= 0 || s.FurthestEnd == AV_NOPTS_VALUE ||
+        s.Jumps->Followed() || s.Input->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        return;
+    }
+    const double wanted = Range.End > 0 ? std::min(Range.End, Duration) : Duration;
+    const double reached = static_cast<double>(s.FurthestEnd) / AV_TIME_BASE;
+    // A second, or a fiftieth of the length, is left to the containers'
+    // rounding and to sound that stops a little before the pictures.
+    if (wanted - reached > std::max(1.0, wanted / 50)) EndedEarlyAt = std::max(reached, 0.0);
 }
 
 bool TTranscoder::StopSeen() {

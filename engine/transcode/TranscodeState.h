@@ -39,7 +39,8 @@ struct TTranscoder::TranscodeState {
     };
     DamageWatch VideoDamage;
     DamageWatch AudioDamage;
-    int64_t PacketTime = 0;  // the latest packet's time
+    int64_t PacketTime = 0;                // the latest packet's time
+    int64_t FurthestEnd = AV_NOPTS_VALUE;  // the end of the furthest packet, same times
     bool DamageReported = false;
 
     int64_t BytesRead = 0;  // end of the furthest packet read, in the source file

@@ -17,6 +17,7 @@
 #include "SizeDecision.h"
 #include "SizeLimit.h"
 #include "StreamChoice.h"
+#include "TimeText.h"
 #include "ToneMapping.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
@@ -37,7 +38,10 @@ EngineError Completed(const EngineError& error, const std::string& sourcePath,
     if (!error.Path().empty()) return error;
     std::string reason = error.Reason();
     if (reason.empty()) {
-        reason = error.Code() < 0 ? LibraryErrorText(error.Code()) : "Unknown cause";
+        const bool source = error.Concern() == EngineError::Concerns::Source;
+        reason = error.Code() >= 0 ? "Unknown cause"
+                 : source          ? SourceErrorText(error.Code())
+                                   : LibraryErrorText(error.Code());
     }
     const bool output = error.Concern() == EngineError::Concerns::Destination;
     return EngineError(error.FirstLine(), error.Code(), reason, output ? outputPath : sourcePath);
@@ -65,18 +69,10 @@ void TTranscoder::ReleaseState() noexcept {
 
 namespace {
 
-// "00:01:05.5", as the trim times are shown.
-std::string TimeText(double seconds) {
-    const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
-    char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60,
-                  tenths / 10 % 60, tenths % 10);
-    return text;
-}
 
 [[noreturn]] void StartPastEnd(double start, double length) {
-    std::string message = "The clip is shorter than the start time " + TimeText(start);
-    if (length > 0) message += ": it lasts " + TimeText(length);
+    std::string message = "The clip is shorter than the start time " + ClipTimeText(start);
+    if (length > 0) message += ": it lasts " + ClipTimeText(length);
     throw SourceError(message + "\n", 0, "The start time lies past the clip's end");
 }
 
@@ -85,6 +81,7 @@ std::string TimeText(double seconds) {
 void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::string& outputPathUtf8,
                               const ClipRange& range) {
     Range = range;
+    EndedEarlyAt = -1;
     Current = Parameters;
     Planned = false;
     Remarked = false;
@@ -144,6 +141,9 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
     }
     Observer.TemporaryFileChanged({});
     ReleaseState();
+    if (EndedEarlyAt >= 0 && !Observer.IsStopRequested()) {
+        Observer.SourceEndsEarly(EndedEarlyAt, Duration);
+    }
 }
 
 int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
@@ -158,10 +158,13 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         StartDecoders();
         SeekToStart();
         CreateOutput(outputPathUtf8);
-        Output->Open(outputPathUtf8);
-        Observer.TemporaryFileChanged(Output->TemporaryFilePath());
+        Observer.CreateTemporaryFile([&] {
+            Output->Open(outputPathUtf8);
+            return Output->TemporaryFilePath();
+        });
         RunLoop();
         FinishStreams();
+        CheckSourceEnd();
         // Nothing came after the start: the source ends before it.
         if (Range.Start > 0 && !Observer.IsStopRequested() &&
             (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
@@ -228,6 +231,11 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
     }
     AVFormatContext* input = nullptr;
     if (const int code = OpenLocalInput(&input, sourcePath); code != 0) {
+        // The demuxers also report a file cut short in its headers as an
+        // input/output error; only a failing read is one.
+        if (code == AVERROR(EIO) && ReadsToItsEnd(sourcePath)) {
+            throw SourceError("Could not open source file\n", 0, kInvalidSourceData);
+        }
         throw SourceError("Could not open source file\n", code);
     }
     State->Input.reset(input);
@@ -290,6 +298,13 @@ void TTranscoder::StartDecoders() {
     if (s.InputVideo) {
         Video = std::make_unique<transcode::VideoPath>(Current, *s.InputVideo, *Output);
         Video->StartDecoder();
+        // A transport stream that began just before its clock wrapped starts
+        // at a negative time once the library has unwrapped it: its first
+        // pictures are shown like any others.
+        const int64_t videoStart = s.InputVideo->start_time;
+        if (s.Jumps->Possible() && videoStart != AV_NOPTS_VALUE && videoStart < 0) {
+            Video->StartFrom(videoStart);
+        }
         Video->StartFrom(AV.av_rescale_q(startMicroseconds, AVRational{1, AV_TIME_BASE},
                                          s.InputVideo->time_base));
         if (PartLength > 0) {
@@ -345,4 +360,7 @@ void TTranscoder::DiscardDestination() noexcept {
     if (Output) Output->Discard();
     Observer.TemporaryFileChanged({});
     ReleaseState();
+    if (EndedEarlyAt >= 0 && !Observer.IsStopRequested()) {
+        Observer.SourceEndsEarly(EndedEarlyAt, Duration);
+    }
 }

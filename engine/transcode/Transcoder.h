@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -37,6 +38,21 @@ public:
     // output is being written to, and with an empty name once that file has
     // taken its final name or been removed.
     virtual void TemporaryFileChanged(const std::string& /*path*/) {}
+    // Called on the worker's thread to make a temporary file: create makes it
+    // and gives its name, which the observer is told as by
+    // TemporaryFileChanged. An observer that removes such files from another
+    // thread makes the two one step, so that no file can exist unannounced.
+    virtual void CreateTemporaryFile(const std::function<std::string()>& create) {
+        TemporaryFileChanged(create());
+    }
+    // Called on the worker's thread once a file has converted whose source
+    // ends before the length its container gives (a file cut short, or still
+    // being written): where it ends and that length, in seconds. The output
+    // then ends there too.
+    virtual void SourceEndsEarly(double endSeconds, double lengthSeconds) {
+        (void)endSeconds;
+        (void)lengthSeconds;
+    }
     // The file is encoded once more (at another bitrate, to fit its size
     // limit): its percentage starts again from 0.
     virtual void FileRestarted() {}
@@ -117,6 +133,8 @@ private:
     bool ReadPacket();
     bool ReceivePicture();
     void ReportProgress();
+    // Notes in EndedEarlyAt whether the input ended before its length.
+    void CheckSourceEnd();
     // True once a stop has been asked for; polled in every reading loop.
     bool StopSeen();
     // A packet of the video (else the audio) stream decoded, or was damaged
@@ -134,6 +152,9 @@ private:
     bool Planned = false;   // Current's bitrates come from the size limit
     bool Remarked = false;  // the file's remarks and warnings have been told
     double Duration = 0;
+    // Where the source's packets ended, in seconds from its start, when that
+    // lies well before the length converted; negative otherwise.
+    double EndedEarlyAt = -1;
     // The length converted in seconds: the source's length less what the range
     // leaves out; 0 or less when unknown.
     double PartLength = 0;

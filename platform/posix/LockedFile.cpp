@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -57,6 +58,11 @@ int TLockedFile::CreateNew(const std::string& path) {
     return EEXIST;
 }
 
+int TLockedFile::Sync() {
+    if (Handle == kNoHandle) return EBADF;
+    return fsync(static_cast<int>(Handle)) == 0 ? 0 : errno;
+}
+
 void TLockedFile::Close() {
     if (Handle != kNoHandle) close(static_cast<int>(Handle));
     Handle = kNoHandle;
@@ -78,6 +84,26 @@ int RemoveUnheldFiles(const std::string& folder,
 
 int ReplacingRename(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+bool IsHeld(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return held;
+}
+
+int SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return error == EINVAL || error == EROFS ? 0 : error;
+}
+
+void IgnoreFileSizeLimitSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int RemoveFile(const std::string& path) {

@@ -76,6 +76,11 @@ int TLockedFile::CreateNew(const std::string& path) {
     return EEXIST;
 }
 
+int TLockedFile::Sync() {
+    if (Handle == kNoHandle) return EBADF;
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(Handle)) ? 0 : LastErrno();
+}
+
 void TLockedFile::Close() {
     if (Handle != kNoHandle) CloseHandle(reinterpret_cast<HANDLE>(Handle));
     Handle = kNoHandle;
@@ -98,12 +103,35 @@ int RemoveUnheldFiles(const std::string& folder,
 }
 
 int ReplacingRename(const std::string& from, const std::string& to) {
-    // A read-only file of the final name is not replaced: MoveFileExW refuses.
+    // A read-only file of the final name is not replaced. Windows' MoveFileExW
+    // refuses by itself; Wine's replaces it, so it is asked here first.
+    if (IsWriteProtected(to)) return EACCES;
     if (MoveFileExW(WindowsPath(from).c_str(), WindowsPath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING)) {
         return 0;
     }
     return LastErrno();
+}
+
+bool IsHeld(const std::string& path) {
+    HANDLE file = CreateFileW(WindowsPath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    OVERLAPPED where = {};
+    where.OffsetHigh = kLockOffsetHigh;
+    const bool held = !Lock(file, LOCKFILE_FAIL_IMMEDIATELY);
+    if (!held) UnlockFileEx(file, 0, 1, 0, &where);
+    CloseHandle(file);
+    return held;
+}
+
+int SyncFolder(const std::string& /*folder*/) {
+    // NTFS makes a rename durable by itself.
+    return 0;
+}
+
+void IgnoreFileSizeLimitSignal() {
+    // Windows has no file size limit signal.
 }
 
 int RemoveFile(const std::string& path) {

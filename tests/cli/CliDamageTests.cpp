@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "DamagedClips.h"
@@ -56,6 +57,36 @@ TEST_F(CliDamage, DamagePassedOverWarnsAndNothingDecodableFails) {
     EXPECT_EQ(Outputs(), QStringList{"scratched.3gp"});
 }
 
+// A source cut short converts up to where it ends, with a warning that says
+// so (not as damage); headers cut short give the reason that their data is
+// unusable, not a disk fault.
+TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
+    const QString cut = test_support::MakeCutShortMp4(Sources.path(), 10);
+    ASSERT_FALSE(cut.isEmpty());
+    const ProcessResult shorter = Cli({cut});
+    EXPECT_EQ(shorter.ExitCode, 0) << shorter.Err.toStdString();
+    const QRegularExpression warning(
+        "Warning: cut-short.mp4 ends at 0:00:0[4-6] of 0:00:10: the output is shorter\n");
+    EXPECT_TRUE(QString(shorter.Err).contains(warning)) << shorter.Err.toStdString();
+    EXPECT_FALSE(shorter.Err.contains("Damaged")) << shorter.Err.toStdString();
+    EXPECT_TRUE(
+        QString(shorter.Err)
+            .contains(QRegularExpression(
+                "All tasks has been completed!\ncut-short.mp4 ends at 0:00:0[4-6] of 0:00:10")))
+        << shorter.Err.toStdString();
+    EXPECT_EQ(Outputs(), QStringList{"cut-short.3gp"});
+
+    for (const QString& source : {test_support::MakeWebmCutInItsHeader(Sources.path()),
+                                  test_support::MakeFlacCutInItsHeader(Sources.path())}) {
+        ASSERT_FALSE(source.isEmpty());
+        const ProcessResult failed = Cli({source});
+        EXPECT_EQ(failed.ExitCode, 1);
+        EXPECT_TRUE(failed.Err.endsWith(
+            "Could not open source file\nInvalid data in the source: " + source.toUtf8() + "\n"))
+            << failed.Err.toStdString();
+    }
+}
+
 #ifndef _WIN32  // a preloaded library (LD_PRELOAD)
 TEST_F(CliDamage, ReadErrorInTheMiddleFailsTheFile) {
     const QString source = Sources.filePath("long.avi");
@@ -72,7 +103,7 @@ TEST_F(CliDamage, ReadErrorInTheMiddleFailsTheFile) {
     env.insert("KESTOVAR_FAILING_READ_OFFSET", QString::number(size / 2));
     const ProcessResult broken = Cli({source}, env);
     EXPECT_EQ(broken.ExitCode, 1) << broken.Err.toStdString();
-    EXPECT_TRUE(broken.Err.contains("Error while reading source file\n"))
+    EXPECT_TRUE(broken.Err.contains("Error while reading source file\nInput/output error: "))
         << broken.Err.toStdString();
     EXPECT_TRUE(Outputs().isEmpty()) << Outputs().join(' ').toStdString();
 

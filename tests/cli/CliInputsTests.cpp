@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <filesystem>
@@ -264,5 +265,109 @@ TEST_F(CliInputs, FailuresSayWhyAndName) {
         "Could not open source file\nPermission denied: " + locked.toUtf8() + "\n"))
         << denied.Err.toStdString();
 }
+
+// After a failure the run stops and one line names the files left undone;
+// two sources of one name are each announced in a log; a name with a line
+// feed stays on its line; a name that looks like options hints at "--"; a
+// time beyond 100 hours is refused before anything runs.
+TEST_F(CliInputs, RunsTellWhatTheyLeftAndNamesKeepTheirLines) {
+    const QString bad = Out.filePath("../bad.ogg");
+    QFile garbage(bad);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(4096, 'x'));
+    garbage.close();
+    const ProcessResult failed =
+        Cli({"-o", Out.path(), bad, Source("short.mpg"), Source("long.avi")});
+    QFile::remove(bad);
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_TRUE(failed.Err.endsWith("Not converted: " + Source("short.mpg").toUtf8() + ", " +
+                                    Source("long.avi").toUtf8() + "\n"))
+        << failed.Err.toStdString();
+    EXPECT_EQ(OutputFiles(), QStringList());
+
+    QTemporaryDir other;
+    const QString twin = QDir(other.path()).filePath("short.mpg");
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), twin));
+    const QString odd = QDir(other.path()).filePath("two\nlines.mpg");
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), odd));
+    const ProcessResult twins = Cli({"-o", Out.path(), Source("short.mpg"), twin, odd});
+    EXPECT_EQ(twins.ExitCode, 0) << twins.Err.toStdString();
+    EXPECT_EQ(twins.Err.count("Converting - short.mpg\n"), 2) << twins.Err.toStdString();
+    EXPECT_TRUE(twins.Err.contains("Converting - two\\nlines.mpg\n")) << twins.Err.toStdString();
+
+    const ProcessResult dashed = Cli({"-o", Out.path(), "-dash.mp4"});
+    EXPECT_EQ(dashed.ExitCode, 2);
+    EXPECT_TRUE(dashed.Err.contains("\"--\"")) << dashed.Err.toStdString();
+
+    for (const QString& time : {QStringLiteral("99999999999999999999"), QStringLiteral("360001"),
+                                QStringLiteral("100:00:00.5")}) {
+        const ProcessResult late = Cli({"-o", Out.path(), "--start", time, Source("short.mpg")});
+        EXPECT_EQ(late.ExitCode, 2) << time.toStdString();
+        EXPECT_TRUE(late.Err.contains("Time " + time.toUtf8() + " lies past 100 hours"))
+            << late.Err.toStdString();
+    }
+    EXPECT_EQ(Cli({"-o", Out.path(), "--end", "100:00:00", Source("short.mpg")}).ExitCode, 0);
+}
+
+#ifndef _WIN32  // ulimit, a preloaded library and flock
+// Writing an output: a file size limit fails the clip like a full disk and
+// leaves nothing; a finished file reaches the disk before its final name, and
+// the folder after it; a name that another running program writes counts as
+// taken, so two programs never write one output.
+TEST_F(CliInputs, OutputsAreDurableAndNeverShared) {
+    const ProcessResult limited =
+        test_support::RunProgram("bash",
+                                 {"-c", "ulimit -f 100; exec \"$0\" -o \"$1\" \"$2\"", Program,
+                                  Out.path(), Source("long.avi")},
+                                 Environment());
+    EXPECT_EQ(limited.ExitCode, 1) << limited.Err.toStdString();
+    EXPECT_TRUE(limited.Err.contains("File too large: ")) << limited.Err.toStdString();
+    EXPECT_EQ(OutputFiles(), QStringList());
+
+    const QString log = Home.filePath("sync.log");
+    QProcessEnvironment logged = Environment();
+    logged.insert("LD_PRELOAD", KESTOVAR_SYNC_LOG_LIBRARY);
+    logged.insert("KESTOVAR_SYNC_LOG", log);
+    logged.insert("ASAN_OPTIONS",
+                  logged.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
+    const ProcessResult synced =
+        test_support::RunProgram(Program, {"-o", Out.path(), Source("short.mpg")}, logged);
+    EXPECT_EQ(synced.ExitCode, 0) << synced.Err.toStdString();
+    QFile calls(log);
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(calls.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QString folder = QFileInfo(Out.path()).canonicalFilePath();
+    const qsizetype renamed = lines.indexOf(QRegularExpression("^rename .*\\.part .*short\\.3gp$"));
+    ASSERT_GE(renamed, 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[renamed - 1].startsWith("fsync " + folder + "/.k3gp-"))
+        << lines.join('\n').toStdString();
+    ASSERT_GT(lines.size(), renamed + 1);
+    EXPECT_EQ(lines[renamed + 1], "fsync " + folder) << lines.join('\n').toStdString();
+    QFile::remove(Out.filePath("short.3gp"));
+
+    // Two programs at once, clip.avi from one folder and clip.mpg from another.
+    QTemporaryDir first;
+    QTemporaryDir second;
+    ASSERT_TRUE(QFile::copy(Source("long.avi"), QDir(first.path()).filePath("clip.avi")));
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), QDir(second.path()).filePath("clip.mpg")));
+    QProcess running;
+    running.setProcessEnvironment(Environment());
+    running.setProcessChannelMode(QProcess::MergedChannels);
+    running.start(Program, {"-o", Out.path(), QDir(first.path()).filePath("clip.avi")});
+    ASSERT_TRUE(running.waitForStarted());
+    QByteArray out;
+    while (!out.contains("Converting - clip.avi") && running.state() == QProcess::Running) {
+        running.waitForReadyRead(1000);
+        out += running.readAll();
+    }
+    const ProcessResult beside = Cli({"-o", Out.path(), QDir(second.path()).filePath("clip.mpg")});
+    EXPECT_EQ(beside.ExitCode, 0) << beside.Err.toStdString();
+    ASSERT_TRUE(running.waitForFinished(120000));
+    EXPECT_EQ(running.exitCode(), 0);
+    EXPECT_EQ(OutputFiles(), (QStringList{"clip (2).3gp", "clip.3gp"}));
+    EXPECT_LT(testmedia::DurationOf(testmedia::Probe(Out.filePath("clip (2).3gp"))), 2);
+    EXPECT_GT(testmedia::DurationOf(testmedia::Probe(Out.filePath("clip.3gp"))), 25);
+}
+#endif
 
 }  // namespace

@@ -106,17 +106,24 @@ TEST_F(CliProgram, BadUsageIsRefusedWithStatus2) {
     const QString starred = Out.filePath("out*x");
     const ProcessResult star = Cli({"-o", starred, Source("one.mpg")});
     EXPECT_EQ(star.ExitCode, 2);
-    EXPECT_EQ(QString(star.Err), "Invalid name of output folder:\n" + starred + "\n");
+    EXPECT_EQ(QString(star.Err),
+              "Invalid name of output folder:\n" + starred + "\nInvalid argument\n");
     EXPECT_FALSE(QFileInfo::exists(starred));
     // A lone separator would be the root: refused, named as given.
     const ProcessResult root = Cli({"-o", "/", Source("one.mpg")});
     EXPECT_EQ(root.ExitCode, 2);
-    EXPECT_EQ(QString(root.Err), "Invalid name of output folder:\n/\n");
+    EXPECT_EQ(QString(root.Err), "Invalid name of output folder:\n/\nInvalid argument\n");
+    // An empty name is shown as such, with the system's reason.
+    const ProcessResult empty = Cli({"-o", "", Source("one.mpg")});
+    EXPECT_EQ(empty.ExitCode, 2);
+    EXPECT_EQ(QString(empty.Err),
+              "Invalid name of output folder:\n(empty)\nNo such file or directory\n");
 
     const QString deep = Out.filePath("missing/deeper");
     const ProcessResult create = Cli({"-o", deep + "/", Source("one.mpg")});
     EXPECT_EQ(create.ExitCode, 1);
-    EXPECT_EQ(QString(create.Err), "Cannot create output folder:\n" + deep + "\n");
+    EXPECT_EQ(QString(create.Err),
+              "Cannot create output folder:\n" + deep + "\nNo such file or directory\n");
 }
 
 TEST_F(CliProgram, ConvertsTwoClipsWithTheChosenProfile) {
@@ -198,7 +205,9 @@ TEST_F(CliProgram, FailingClipEndsTheRunWithStatus1) {
     EXPECT_TRUE(err.contains("Converting - absent.mpg\nCould not open source file\n"))
         << err.toStdString();
     EXPECT_FALSE(err.contains("All tasks has been completed!"));
-    EXPECT_FALSE(err.contains("one.mpg"));
+    // The clip after the failure is not converted, and named as such.
+    EXPECT_TRUE(err.endsWith("Not converted: " + Source("one.mpg") + "\n")) << err.toStdString();
+    EXPECT_EQ(err.count("one.mpg"), 1) << err.toStdString();
     EXPECT_TRUE(QDir(Out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 

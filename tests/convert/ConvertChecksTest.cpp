@@ -29,7 +29,7 @@ namespace {
 bool IsIdle(const TMainForm& form) {
     return form.ConvertPage()->CurrentWorker() == nullptr &&
            form.ConvertPage()->RunWorker() == nullptr &&
-           Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Start") &&
+           Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("&Start") &&
            Control<QPushButton>(form, "btnStartStop")->isEnabled() &&
            Control<QLineEdit>(form, "ebOutFolder")->isEnabled() &&
            Control<QPushButton>(form, "btnBrowseOutput")->isEnabled() &&
@@ -129,7 +129,7 @@ private slots:
             // The folder was created and the run started.
             QVERIFY(QFileInfo(c.Kept).isDir());
             QVERIFY(form->ConvertPage()->CurrentWorker() != nullptr);
-            QCOMPARE(Control<QPushButton>(form, "btnStartStop")->text(), QStringLiteral("Stop"));
+            QCOMPARE(Control<QPushButton>(form, "btnStartStop")->text(), QStringLiteral("St&op"));
             QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
             QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
             QVERIFY(QFileInfo::exists(QDir(c.Kept).filePath("clip.3gp")));
@@ -146,7 +146,8 @@ private slots:
             auto form = WindowWithClip(text);
             Control<QPushButton>(form, "btnStartStop")->click();
             QTRY_COMPARE(person.Messages.size(), 1);
-            QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + text);
+            QCOMPARE(person.Messages[0],
+                     "Invalid name of output folder:\n" + text + "\nInvalid argument");
             QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), text);
             QVERIFY(QDir(out.path()).isEmpty());
             QVERIFY(IsIdle(*form));
@@ -159,7 +160,8 @@ private slots:
         auto form = WindowWithClip(root);
         Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0], "Invalid name of output folder:\n" + root);
+        QCOMPARE(person.Messages[0],
+                 "Invalid name of output folder:\n" + root + "\nInvalid argument");
         QCOMPARE(Control<QLineEdit>(form, "ebOutFolder")->text(), root);
         QVERIFY(IsIdle(*form));
     }
@@ -171,7 +173,8 @@ private slots:
         auto form = WindowWithClip(text);
         Control<QPushButton>(form, "btnStartStop")->click();
         QTRY_COMPARE(person.Messages.size(), 1);
-        QCOMPARE(person.Messages[0], "Cannot create output folder:\n" + text);
+        QCOMPARE(person.Messages[0],
+                 "Cannot create output folder:\n" + text + "\nNo such file or directory");
         QVERIFY(QDir(out.path()).isEmpty());
         QVERIFY(IsIdle(*form));
     }

@@ -89,7 +89,9 @@ private slots:
 
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
-        QCOMPARE(stored.allKeys().size(), 13);  // the eleven values, SizeLimit and EvenLoudness
+        // The eleven values, SizeLimit, EvenLoudness, and the folder of the clip
+        // added (LastSourceFolder).
+        QCOMPARE(stored.allKeys().size(), 14);
         CheckStoppedOutput(folder);
     }
 

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -12,12 +13,15 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include "ClipProbe.h"
 #include "CompressThread.h"
 #include "ConvertPage.h"
 #include "ConvertTestSupport.h"
 #include "FindControl.h"
 #include "MainFrm.h"
 #include "OpenClipPage.h"
+#include "ProfileSelection.h"
+#include "RunController.h"
 #include "SourceClipsGrid.h"
 #include "TimeFormat.h"
 
@@ -45,14 +49,14 @@ void Watch(TMainForm& form, DisplayLog& log) {
 }
 
 bool ShowsIdleDisplay(const TMainForm& form) {
-    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Start") &&
+    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("&Start") &&
            Control<QLabel>(form, "lbStatus")->text().isEmpty() &&
            Control<QLabel>(form, "lbElapsedTime")->text() == FormatTimeOfDay(0) &&
            Control<QLabel>(form, "lbTimeLeft")->text() == FormatTimeOfDay(0);
 }
 
 bool IsBusy(const TMainForm& form) {
-    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("Stop") &&
+    return Control<QPushButton>(form, "btnStartStop")->text() == QStringLiteral("St&op") &&
            !Control<QAction>(form, "OpenClipStep")->isEnabled() &&
            !Control<QAction>(form, "SelPhoneModelStep")->isEnabled() &&
            !Control<QAction>(form, "ConvertStep")->isEnabled() &&
@@ -217,9 +221,16 @@ private slots:
         MessageBoxAnswerer person;
         QTemporaryDir out;
         auto form = NewMainForm();
+        // A clip that read well when it was listed and was replaced by
+        // junk since: only the run finds out.
+        const QString changed = media.filePath("changed.avi");
+        QFile::remove(changed);
+        QVERIFY(QFile::copy(shortB, changed));
         form->OpenClipPage()->FileOpenClipAccept(shortA);
-        form->OpenClipPage()->FileOpenClipAccept(junk);
+        form->OpenClipPage()->FileOpenClipAccept(changed);
         form->OpenClipPage()->FileOpenClipAccept(shortB);
+        QVERIFY(QFile::remove(changed));
+        QVERIFY(QFile::copy(junk, changed));
         Control<QAction>(form, "ConvertStep")->trigger();
         Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
 
@@ -233,7 +244,7 @@ private slots:
         QCOMPARE(person.Messages[0].section(u'\n', 0, 0),
                  QStringLiteral("Could not open source file"));
         QCOMPARE(person.Messages[0].section(u'\n', 1, 1),
-                 QStringLiteral("Invalid data found when processing input: ") + junk);
+                 QStringLiteral("Invalid data found when processing input: ") + changed);
         QVERIFY(ShowsIdleDisplay(*form));
         QVERIFY(OffersEverything(*form));
         QVERIFY(Control<QPushButton>(form, "btnStartStop")->isEnabled());
@@ -242,8 +253,97 @@ private slots:
         QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{3});
         // The clip before it converted, the one after it untouched.
         QVERIFY(DecodesCleanly(QDir(out.path()).filePath("first clip.3gp")));
-        QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("broken.3gp")));
+        QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("changed.3gp")));
         QVERIFY(!QFileInfo::exists(QDir(out.path()).filePath("second.3gp")));
+    }
+
+    void theRunControllerNeedsNoWindow() {
+        // The controller alone: a selection, a way to show messages, a clip
+        // list. Its signals carry the run; its messages go to the function.
+        ProfileSelection selection;
+        SettleRestoredSelection(selection);
+        QStringList messages;
+        TRunController run(selection, [&messages](const QString& text) { messages << text; });
+        run.SetPriority(QThread::NormalPriority);
+        ClipList clips;
+        clips.push_back(ProbeClip(shortA));
+        QTemporaryDir out;
+        int statuses = 0, detached = 0, idle = 0, ended = 0, maxCurrent = 0;
+        connect(&run, &TRunController::StatusChanged, this, [&](const StatusReport&) {
+            QCOMPARE(QThread::currentThread(), qApp->thread());
+            ++statuses;
+        });
+        connect(&run, &TRunController::ProgressChanged, this,
+                [&](int32_t current, int32_t) { maxCurrent = std::max(maxCurrent, current); });
+        connect(&run, &TRunController::WorkerDetached, this, [&] { ++detached; });
+        connect(&run, &TRunController::IdleEntered, this, [&] { ++idle; });
+        connect(&run, &TRunController::WorkerEnded, this, [&] { ++ended; });
+
+        QVERIFY(run.Start(clips, out.path()));
+        QVERIFY(run.CurrentWorker() != nullptr);
+        // One run at a time.
+        QVERIFY(!run.Start(clips, out.path()));
+        QTRY_COMPARE_WITH_TIMEOUT(ended, 1, 60000);
+        QCOMPARE(messages, QStringList{"All tasks has been completed!"});
+        QVERIFY(statuses >= 3);
+        QCOMPARE(maxCurrent >= 100, true);
+        QCOMPARE(detached, 1);
+        QCOMPARE(idle, 1);
+        QVERIFY(run.CurrentWorker() == nullptr && run.RunWorker() == nullptr);
+        QVERIFY(DecodesCleanly(QDir(out.path()).filePath("first clip.3gp")));
+
+        // A selection that cannot be used is told, and nothing starts.
+        selection.FrameRate = 9;
+        QVERIFY(!run.Start(clips, out.path()));
+        QCOMPARE(messages.last(),
+                 QStringLiteral("The selected phone and quality settings cannot be used."));
+        QVERIFY(run.RunWorker() == nullptr);
+    }
+
+    void startRefusesAnUnreadableClip() {
+        MessageBoxAnswerer person;
+        QTemporaryDir out;
+        auto form = NewMainForm();
+        const QString otherJunk = media.filePath("notes.mp4");
+        QFile::remove(otherJunk);
+        QVERIFY(QFile::copy(junk, otherJunk));
+        form->OpenClipPage()->FileOpenClipAccept(shortA);
+        form->OpenClipPage()->FileOpenClipAccept(junk);
+        form->OpenClipPage()->FileOpenClipAccept(otherJunk);
+        // Listed, marked, with the reason in the duration's tooltip.
+        auto* grid = Control<TSourceClipsGrid>(form, "SourceClipsGrid");
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("unreadable"));
+        QCOMPARE(grid->item(1, 2)->toolTip(),
+                 QStringLiteral("Invalid data found when processing input"));
+        QVERIFY(grid->item(0, 2)->toolTip().isEmpty());
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
+
+        // Start refuses, one clip per message, before anything is converted.
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QCOMPARE(
+            person.Messages,
+            (QStringList{"broken.avi cannot be read:\nInvalid data found when processing input",
+                         "notes.mp4 cannot be read:\nInvalid data found when processing input"}));
+        QVERIFY(form->ConvertPage()->RunWorker() == nullptr);
+        QVERIFY(ShowsIdleDisplay(*form));
+        QVERIFY(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+        // Without them the run goes.
+        person.Messages.clear();
+        Control<QAction>(form, "OpenClipStep")->trigger();
+        grid->SelectRow(3);
+        Control<QAction>(form, "FileDeleteClip")->trigger();
+        grid->SelectRow(2);
+        Control<QAction>(form, "FileDeleteClip")->trigger();
+        QCOMPARE(form->OpenClipPage()->Clips().size(), std::size_t{1});
+        Control<QAction>(form, "ConvertStep")->trigger();
+        Control<QPushButton>(form, "btnStartStop")->click();
+        QVERIFY(IsBusy(*form));
+        QTRY_VERIFY_WITH_TIMEOUT(form->ConvertPage()->RunWorker() == nullptr, 60000);
+        QCOMPARE(person.Messages, QStringList{"All tasks has been completed!"});
+        QVERIFY(DecodesCleanly(QDir(out.path()).filePath("first clip.3gp")));
     }
 };
 

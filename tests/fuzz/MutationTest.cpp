@@ -25,7 +25,9 @@ namespace {
 
 using test_support::ProgramResult;
 
-constexpr int kCopiesPerClip = 25;
+// Copies of each clip: the whole run stays within two minutes on two cores.
+constexpr int kCopiesPerClip = 12;
+constexpr int kCopiesPerNewerClip = 8;
 constexpr int kTimeLimitMs = 30000;
 
 struct Clip {
@@ -33,6 +35,8 @@ struct Clip {
     QStringList Codecs;  // ffmpeg's output options
     bool Sound = true;
     bool Pictures = true;
+    int Copies = kCopiesPerClip;
+    bool Subtitles = false;  // a subtitle file is the third input
 };
 
 // Small clips of the containers and codecs people bring: one second each.
@@ -45,6 +49,64 @@ const std::vector<Clip> kClips = {
     {"clip.mkv", {"-c:v", "libvpx", "-c:a", "libvorbis"}},
     {"clip.ts", {"-c:v", "mpeg2video", "-c:a", "ac3"}},
     {"clip.mp3", {"-c:a", "libmp3lame"}, true, false},
+    // Newer codecs, other containers and their particular structures.
+    {"hevc.mp4",
+     {"-c:v", "libx265", "-x265-params", "log-level=error", "-c:a", "aac"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"av1.webm",
+     {"-c:v", "libaom-av1", "-cpu-used", "8", "-c:a", "libopus"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"vp9.webm",
+     {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-c:a", "libopus"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"asp.avi",
+     {"-c:v", "mpeg4", "-vtag", "XVID", "-bf", "2", "-c:a", "libmp3lame"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"pcm.mov",
+     {"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_s16le"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"amr.3gp",
+     {"-c:v", "mpeg4", "-c:a", "libopencore_amrnb", "-ar", "8000", "-ac", "1"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"theora.ogv", {"-c:v", "libtheora", "-c:a", "libvorbis"}, true, true, kCopiesPerNewerClip},
+    {"sound.flac", {"-c:a", "flac"}, true, false, kCopiesPerNewerClip},
+    {"subtitled.mkv",
+     {"-map", "0:v", "-map", "1:a", "-map", "2:s", "-c:v", "mpeg4", "-c:a", "libvorbis", "-c:s",
+      "srt"},
+     true,
+     true,
+     kCopiesPerNewerClip,
+     true},
+    {"hevc.ts",
+     {"-c:v", "libx265", "-x265-params", "log-level=error", "-c:a", "aac"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"clip.m2ts",
+     {"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "ac3", "-f", "mpegts", "-mpegts_m2ts_mode",
+      "1"},
+     true,
+     true,
+     kCopiesPerNewerClip},
+    {"wma.asf", {"-c:v", "wmv1", "-c:a", "wmav1"}, true, true, kCopiesPerNewerClip},
+    // B-frames and a later start give the MP4 an edit list.
+    {"edited.mp4",
+     {"-c:v", "libx264", "-bf", "2", "-c:a", "aac", "-output_ts_offset", "0.5"},
+     true,
+     true,
+     kCopiesPerNewerClip},
 };
 
 QByteArray ReadAll(const QString& path) {
@@ -81,16 +143,25 @@ TEST(MutationTest, DamagedClipsNeverCrashHangOrPassAsConverted) {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
     std::vector<QString> sources;
+    const QString subtitles = work.filePath("subtitles.srt");
+    {
+        QFile file(subtitles);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "1\n00:00:00,000 --> 00:00:00,500\nFirst line\n\n"
+            "2\n00:00:00,500 --> 00:00:01,000\n<i>Second</i> line\n\n");
+    }
     for (const Clip& clip : kClips) {
         QStringList arguments;
         if (clip.Pictures) arguments << test_support::TestPictureInput("160x120", 25, 1);
         if (clip.Sound) arguments << test_support::SineToneInput(44100, 1);
+        if (clip.Subtitles) arguments << "-i" << subtitles;
         arguments << clip.Codecs;
         const QString original = work.filePath("original-" + clip.Name);
         const ProgramResult made = test_support::RunFfmpeg(arguments, original);
         ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
         const QByteArray data = ReadAll(original);
-        for (int copy = 0; copy < kCopiesPerClip; ++copy) {
+        for (int copy = 0; copy < clip.Copies; ++copy) {
             const QString path =
                 work.filePath(QStringLiteral("m%1-%2").arg(copy, 3, 10, QChar('0')).arg(clip.Name));
             QFile file(path);

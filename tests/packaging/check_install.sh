@@ -45,6 +45,12 @@ for page in "$staging"/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || { echo "$page: $warnings"; exit 1; }
 done
+# The footers keep the version apart from the date.
+for page in "$staging"/share/man/man1/*.1.gz; do
+    footer=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | tail -1)
+    grep -qE '[0-9]+\.[0-9]+\.[0-9]+ {2,}[A-Z][a-z]+ [0-9]{4} {2,}' <<<"$footer" ||
+        { echo "$page: footer runs together: $footer"; exit 1; }
+done
 # Every long option of the CLI's --help is described in its page.
 page_text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$staging/share/man/man1/kestovar3gp-cli.1.gz" 2>/dev/null)
 options=$("$staging/bin/kestovar3gp-cli" --help | grep -oE -- '--[a-z][a-z-]+' | sort -u)
@@ -58,6 +64,7 @@ echo "kestovar3gp-cli(1) names all $(echo "$options" | wc -l) options of --help"
 desktop="$staging/share/applications/example.brenholt_soft.Kestovar3GP.desktop"
 desktop-file-validate "$desktop"
 grep -qx 'Exec=kestovar3gp %F' "$desktop"
+grep -qx 'StartupWMClass=Kestovar 3GP Video Converter' "$desktop"
 for type in video/mp4 video/x-matroska video/webm video/mp2t video/x-msvideo video/3gpp; do
     grep -q "^MimeType=.*$type;" "$desktop" || { echo "the desktop entry does not claim $type"; exit 1; }
 done

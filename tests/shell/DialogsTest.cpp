@@ -1,12 +1,16 @@
 // The message box and the About box.
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -93,8 +97,8 @@ private slots:
     }
 
     void longPathStaysWhole() {
-        // A long path without blanks wraps inside the area instead of being
-        // cut off; it can be scrolled and copied whole.
+        // A long path without blanks makes the box wider and wraps after
+        // its separators; every line shows whole and the text is as given.
         TMessageBoxForm box(nullptr);
         const QString message =
             "Cannot create output folder:\n/home/someone/Videos/for-the-phone/holidays-2008/"
@@ -102,8 +106,65 @@ private slots:
         box.SetMessage(message);
         box.show();
         QCOMPARE(box.lbMessage->toPlainText(), message);
-        QCOMPARE(box.lbMessage->geometry(), QRect(37, 16, 180, 33));
-        QVERIFY(box.lbMessage->document()->size().width() <= 180);
+        QVERIFY(box.width() > 248 && box.width() <= 600);
+        QVERIFY(box.lbMessage->document()->size().width() <= box.lbMessage->viewport()->width());
+        QVERIFY(box.lbMessage->document()->size().height() <= box.lbMessage->viewport()->height());
+    }
+
+    void longFailureShowsWhole() {
+        // A failure as the engine words it: first line, reason and a path
+        // longer than the widest box.
+        const QString path =
+            "/home/someone/Videos/for_the_phone/holidays_2008/summer_at_the_lake/day_two/"
+            "evening/the_long_walk_back_to_the_car_park/untitled_clip_3.mp4";
+        const QString message =
+            "Could not open source file\nInvalid data found when processing "
+            "input: " +
+            path + "\n";
+        TMessageBoxForm box(nullptr);
+        box.SetMessage(message);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        // Across to at most 600, then down: the label's text fits its
+        // rectangle, nothing scrolls, and the OK button sits below the text,
+        // inside the box.
+        QCOMPARE(box.width(), 600);
+        QVERIFY(box.height() > 131);
+        QTextEdit* text = box.lbMessage;
+        QVERIFY(text->document()->size().width() <= text->viewport()->width());
+        QVERIFY(text->document()->size().height() <= text->viewport()->height());
+        QVERIFY(!text->verticalScrollBar()->isVisible());
+        QVERIFY(text->geometry().right() < box.width());
+        QVERIFY(box.btnOK->geometry().top() > text->geometry().bottom());
+        QVERIFY(box.btnOK->geometry().bottom() < box.height());
+        QVERIFY(qAbs(box.btnOK->geometry().center().x() - box.width() / 2) <= 4);
+        // The path wraps after a separator: each line of the path but the
+        // last ends in "/", and no line of it is cut in the middle of a name.
+        QStringList lines;
+        for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next()) {
+            QTextLayout* layout = block.layout();
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                const QTextLine line = layout->lineAt(i);
+                lines << block.text().mid(line.textStart(), line.textLength());
+            }
+        }
+        while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join('|')));
+        const QString reasonLines = lines.mid(1).join(QString());
+        QCOMPARE(reasonLines, message.section('\n', 1, 1));
+        for (int i = 2; i + 1 < lines.size(); ++i)
+            QVERIFY2(lines[i].endsWith('/'), qPrintable(lines.join('|')));
+        // Selectable and copyable.
+        QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+        text->selectAll();
+        text->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), message);
+        // A short message keeps the box as it is.
+        TMessageBoxForm shortBox(nullptr);
+        shortBox.SetMessage("Process stopped.");
+        shortBox.show();
+        QCOMPARE(shortBox.size(), QSize(248, 131));
+        QCOMPARE(shortBox.btnOK->geometry(), QRect(80, 63, 81, 25));
     }
 
     void errorDisplayEndsMessagesWithAStop() {

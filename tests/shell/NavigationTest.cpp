@@ -84,8 +84,8 @@ private slots:
         QCOMPARE(Control<QAction>(form, "FileExit")->statusTip(), QString("Quits the application"));
         QCOMPARE(Control<QAction>(form, "FileOpenClip")->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(Control<QPushButton>(form, "btnBack")->text(), QString("<<Back"));
-        QCOMPARE(Control<QPushButton>(form, "btnNext")->text(), QString("Next>>"));
+        QCOMPARE(Control<QPushButton>(form, "btnBack")->text(), QString("<<&Back"));
+        QCOMPARE(Control<QPushButton>(form, "btnNext")->text(), QString("&Next>>"));
         QCOMPARE(Control<QPushButton>(form, "btnBack")->geometry(), QRect(289, 171, 60, 23));
         QCOMPARE(Control<QPushButton>(form, "btnNext")->geometry(), QRect(355, 171, 60, 23));
         QCOMPARE(Control<QStackedWidget>(form, "Steps")->geometry(), QRect(3, 0, 425, 169));

@@ -112,6 +112,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&question));
         CheckNothingClipped(&question);
         Save(&question, "messagebox-yes-no");
+
+        TMessageBoxForm failure(nullptr);
+        failure.SetMessage(
+            "Could not open source file\nInvalid data found when processing input: "
+            "/home/someone/Videos/for the phone/holidays 2008/summer at the lake/day two/"
+            "the long walk back to the car park/untitled clip 3.mp4\n");
+        failure.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&failure));
+        CheckNothingClipped(&failure);
+        Save(&failure, "messagebox-long-error");
     }
 
     void aboutBox() {

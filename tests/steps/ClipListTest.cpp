@@ -9,9 +9,11 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -158,7 +160,8 @@ private slots:
         QCOMPARE(Grid()->RowTexts(2).at(0), QStringLiteral("second.avi"));
         QCOMPARE(Grid()->RowTexts(2).at(3), QStringLiteral("176 X 144"));
         QCOMPARE(Grid()->SelectedRow(), 2);
-        QCOMPARE(startPaths.at(1), small_);
+        QCOMPARE(startPaths.at(0), QDir::homePath());  // none stored at first
+        QCOMPARE(QDir::fromNativeSeparators(startPaths.at(1)), QFileInfo(small_).absolutePath());
         QCOMPARE(Paths(), (QStringList{small_, second_}));
 
         // Cancelled on step 2: nothing is added and the step stays.
@@ -248,15 +251,34 @@ private slots:
         QCOMPARE(Grid()->SelectedRow(), 3);
         QCOMPARE(window_->CurrentStep(), 1);
 
-        // The next dialog starts at the last file chosen.
+        // The next dialog starts in the folder of the last clip added, also
+        // after a restart ("LastSourceFolder").
         QString startPath;
-        window_->OpenClipPage()->SetClipFileChooser(
-            [&](QWidget*, const QString& start, const QStringList&) {
-                startPath = start;
-                return QStringList();
-            });
+        const auto recordStart = [&](QWidget*, const QString& start, const QStringList&) {
+            startPath = start;
+            return QStringList();
+        };
+        window_->OpenClipPage()->SetClipFileChooser(recordStart);
         Control<QAction>(window_, "FileOpenClip")->trigger();
-        QCOMPARE(QDir::fromNativeSeparators(startPath), QDir::fromNativeSeparators(second_));
+        QCOMPARE(QDir::fromNativeSeparators(startPath), QFileInfo(second_).absolutePath());
+
+        const QString elsewhere = QDir(steps_test::HomeFolder()).filePath("elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere));
+        const QString moved = QDir(elsewhere).filePath("moved.avi");
+        QFile::remove(moved);
+        QVERIFY(QFile::copy(small_, moved));
+        window_->OpenClipPage()->FileOpenClipAccept(moved);
+        window_.reset();
+        QSettings stored(steps_test::SettingsFilePath(), QSettings::NativeFormat);
+        QCOMPARE(stored.value("LastSourceFolder").toString(), QDir::toNativeSeparators(elsewhere));
+        window_ = std::make_unique<TMainForm>();
+        window_->OpenClipPage()->SetClipFileChooser(recordStart);
+        Control<QAction>(window_, "FileOpenClip")->trigger();
+        QCOMPARE(QDir::fromNativeSeparators(startPath), elsewhere);
+        // A folder that has gone since: the home folder.
+        QVERIFY(QDir(elsewhere).removeRecursively());
+        Control<QAction>(window_, "FileOpenClip")->trigger();
+        QCOMPARE(startPath, QDir::homePath());
     }
 
     void aListedPathIsSelectedNotAddedAgain() {
@@ -285,8 +307,14 @@ private slots:
 
     void fileTheLibraryCannotReadIsStillListed() {
         window_->OpenClipPage()->FileOpenClipAccept(junk_);
+        // Listed, but marked: the duration reads "unreadable", the reason
+        // is its tooltip.
         QCOMPARE(Grid()->RowTexts(1),
-                 (QStringList{"notes.avi", SizeText("0.00"), FormatTimeOfDay(0), "0 X 0"}));
+                 (QStringList{"notes.avi", SizeText("0.00"), "unreadable", "0 X 0"}));
+        QCOMPARE(Grid()->item(0, 2)->toolTip(),
+                 QStringLiteral("Invalid data found when processing input"));
+        QCOMPARE(window_->OpenClipPage()->Clips().front()->UnreadableReason,
+                 QStringLiteral("Invalid data found when processing input"));
         QCOMPARE(window_->OpenClipPage()->Clips().size(), std::size_t{1});
     }
 

@@ -23,6 +23,7 @@
 #include "PopupSelector.h"
 #include "SelPhoneModelPage.h"
 #include "StepsTestSupport.h"
+#include "TrimClipFrm.h"
 
 using test_support::Control;
 
@@ -99,6 +100,24 @@ private slots:
         QTest::qWait(50);
         ExpectFits(Control<QGroupBox>(window_, "gpOpenVideo"));
         Save(window_.get(), QStringLiteral("step1-clips.png"));
+    }
+
+    void trimDialog() {
+        // The first clip, trimmed with an end past its known end: the
+        // length follows the times and a note names the clip's end.
+        SourceClipItem clip = *window_->OpenClipPage()->Clips().front();
+        TTrimClipForm dialog(clip, window_.get());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.ebStart->setText(QStringLiteral("00:00:00.4"));
+        dialog.ebEnd->setText(QStringLiteral("00:00:09"));
+        QVERIFY(dialog.lbEndNote->isVisible());
+        for (QWidget* child : dialog.findChildren<QWidget*>()) {
+            if (!child->isVisible()) continue;
+            QVERIFY2(QRect(QPoint(0, 0), dialog.size()).contains(child->geometry()),
+                     qPrintable(child->objectName()));
+        }
+        Save(&dialog, QStringLiteral("trim-dialog.png"));
     }
 
     void stepTwo() {

@@ -120,6 +120,63 @@ QString MakeJoinedTransportStream(const QString& folder, const QString& name, in
     return WriteAll(path, joined) ? path : QString();
 }
 
+QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
+                                   const QList<int>& lengths, const QString& format,
+                                   const QString& videoCodec, const QString& audioCodec,
+                                   double clockOffset) {
+    QByteArray joined;
+    for (qsizetype part = 0; part < lengths.size(); ++part) {
+        const int seconds = lengths[part];
+        const QString flash = QStringLiteral(
+                                  "color=black:size=160x120:rate=25:duration=%1,"
+                                  "drawbox=enable='lt(mod(t\\,1)\\,0.2)':color=white:t=fill")
+                                  .arg(seconds);
+        const QString tone =
+            QStringLiteral(
+                "aevalsrc='if(lt(mod(t\\,1)\\,0.2)\\,0.8*sin(2*PI*1000*t)\\,0)':s=48000:d=%1")
+                .arg(seconds);
+        QStringList arguments{"-f", "lavfi", "-i", flash, "-f", "lavfi", "-i", tone};
+        arguments << "-c:v" << videoCodec << "-c:a" << audioCodec << "-f" << format;
+        if (videoCodec == "libx265")
+            arguments << "-x265-params"
+                      << "log-level=error";
+        if (clockOffset != 0) arguments << "-output_ts_offset" << QString::number(clockOffset);
+        const QString piece =
+            Made(arguments, folder + QStringLiteral("/%1.part%2").arg(name).arg(part));
+        if (piece.isEmpty()) return {};
+        joined += ReadAll(piece);
+    }
+    const QString path = folder + u'/' + name;
+    return WriteAll(path, joined) ? path : QString();
+}
+
+QString MakeCutShortMp4(const QString& folder, int seconds) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, seconds);
+    arguments << SineToneInput(44100, seconds)
+              << QStringList{"-c:v", "mpeg4", "-c:a", "aac", "-movflags", "+faststart"};
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole-%1s.mp4").arg(seconds));
+    if (whole.isEmpty()) return {};
+    const QString path = folder + QStringLiteral("/cut-short.mp4");
+    return CopyCut(whole, path, QFile(whole).size() / 2) ? path : QString();
+}
+
+QString MakeWebmCutInItsHeader(const QString& folder) {
+    QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 2);
+    arguments << SineToneInput(44100, 2) << QStringList{"-c:v", "libvpx", "-c:a", "libvorbis"};
+    const QString whole = Made(arguments, folder + QStringLiteral("/whole.webm"));
+    if (whole.isEmpty()) return {};
+    // Inside the Vorbis headers in the track entries.
+    const QString path = folder + QStringLiteral("/header-cut.webm");
+    return CopyCut(whole, path, 500) ? path : QString();
+}
+
+QString MakeFlacCutInItsHeader(const QString& folder) {
+    const QString whole = Made(SineToneInput(44100, 2), folder + QStringLiteral("/whole.flac"));
+    if (whole.isEmpty()) return {};
+    const QString path = folder + QStringLiteral("/header-cut.flac");
+    return CopyCut(whole, path, 50) ? path : QString();
+}
+
 QString MakeStillWithLongSound(const QString& folder, int seconds) {
     QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 0.04);
     arguments << SineToneInput(44100, seconds)

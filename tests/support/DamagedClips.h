@@ -38,6 +38,26 @@ QString MakeFramelessMkv(const QString& folder);
 QString MakeJoinedTransportStream(const QString& folder, const QString& name, int seconds,
                                   int jumpSeconds);
 
+// Recordings joined as `cat` joins them, one part of each length in seconds:
+// a black picture that turns white and a 1 kHz tone that sounds for the first
+// 0.2 s of every second of each part, so that the output shows whether
+// pictures and sound stay in step. Every part's clock starts at 1.4 s plus
+// clockOffset seconds (near 95443 the 33-bit clock wraps inside a part).
+// format: "mpegts" or "mpeg"; the codecs as the ffmpeg program names them.
+QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
+                                   const QList<int>& lengths, const QString& format,
+                                   const QString& videoCodec, const QString& audioCodec,
+                                   double clockOffset = 0);
+
+// A fast-start MP4 (index in front) of `seconds` seconds, MPEG-4 pictures and
+// AAC sound, cut to half its bytes: a download or a copy that stopped.
+QString MakeCutShortMp4(const QString& folder, int seconds);
+
+// A WebM and a FLAC file cut inside their headers, which the library reports
+// as an input/output error although nothing failed to read.
+QString MakeWebmCutInItsHeader(const QString& folder);
+QString MakeFlacCutInItsHeader(const QString& folder);
+
 // One picture and `seconds` seconds of sound (a song with a still), as MPEG-4
 // pictures and MP3 sound in Matroska.
 QString MakeStillWithLongSound(const QString& folder, int seconds);

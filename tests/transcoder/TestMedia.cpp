@@ -7,9 +7,12 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "EngineError.h"
@@ -162,6 +165,56 @@ double MaxVolume(const QString& path, double from, double to) {
     const QRegularExpressionMatch match = pattern.match(result.Err);
     if (!match.hasMatch()) return -1000;
     return match.captured(1) == "-inf" ? -1000 : match.captured(1).toDouble();
+}
+
+namespace {
+
+// The starts of runs: times more than half a second after the previous one.
+std::vector<double> Onsets(const std::vector<double>& times) {
+    std::vector<double> onsets;
+    double previous = -10;
+    for (const double time : times) {
+        if (time - previous > 0.5) onsets.push_back(time);
+        previous = time;
+    }
+    return onsets;
+}
+
+}  // namespace
+
+std::vector<double> FlashTimes(const QString& path) {
+    const ProcessResult result =
+        Run(KESTOVAR_FFMPEG,
+            {"-nostdin", "-v", "error", "-i", path, "-an", "-vf",
+             "signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=-", "-f", "null", "-"});
+    std::vector<double> bright;
+    double time = 0;
+    for (const QString& line : result.Out.split('\n')) {
+        const qsizetype at = line.indexOf("pts_time:");
+        if (at >= 0) time = line.mid(at + 9).section(' ', 0, 0).toDouble();
+        const qsizetype value = line.indexOf("YAVG=");
+        if (value >= 0 && line.mid(value + 5).toDouble() > 100) bright.push_back(time);
+    }
+    return Onsets(bright);
+}
+
+std::vector<double> ToneTimes(const QString& path) {
+    // The sound as 8 kHz mono 16-bit samples, looked at in 5 ms steps.
+    QProcess process;
+    process.start(KESTOVAR_FFMPEG, {"-nostdin", "-v", "error", "-i", path, "-vn", "-ac", "1", "-ar",
+                                    "8000", "-f", "s16le", "-"});
+    process.waitForFinished(60000);
+    const QByteArray samples = process.readAllStandardOutput();
+    const auto* data = reinterpret_cast<const int16_t*>(samples.constData());
+    const qsizetype count = samples.size() / 2;
+    std::vector<double> loud;
+    for (qsizetype i = 0; i < count; i += 40) {
+        int peak = 0;
+        for (qsizetype j = i; j < std::min(count, i + 40); ++j)
+            peak = std::max(peak, std::abs(int{data[j]}));
+        if (peak > 3000) loud.push_back(static_cast<double>(i) / 8000);
+    }
+    return Onsets(loud);
 }
 
 QStringList FilesIn(const QString& folder) {

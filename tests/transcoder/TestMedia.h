@@ -81,6 +81,12 @@ double StreamEnd(const QString& path, int streamIndex);
 // Loudest sample level in dB of the sound between from and to seconds.
 double MaxVolume(const QString& path, double from, double to);
 
+// Where a clip made by MakeJoinedMarkedRecordings shows its markers: the
+// times at which its picture turns bright, and at which its tone starts, in
+// seconds from the output's start.
+std::vector<double> FlashTimes(const QString& path);
+std::vector<double> ToneTimes(const QString& path);
+
 // Files in a folder, names only.
 QStringList FilesIn(const QString& folder);
 

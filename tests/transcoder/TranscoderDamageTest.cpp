@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <numeric>
 
 #include "ClipProbe.h"
 #include "DamagedClips.h"
@@ -104,6 +105,51 @@ TEST_F(TranscoderDamageTest, TimeStampJumpsAreFollowed) {
         ASSERT_FALSE(observer.Percents.empty());
         EXPECT_GT(observer.Percents.size(), 5u) << "progress by bytes, step by step";
         EXPECT_EQ(ProbeClip(source)->SourceDuration.count(), 10) << name.toStdString();
+    }
+}
+
+// Joined recordings in other shapes: HEVC with AC-3 (the file carries the
+// first part's last sound after the second's first picture), three H.264 and
+// AAC parts of different lengths (whose sound runs a little longer than their
+// pictures), MPEG-2 in a program stream, and a clock that wraps inside each
+// part. Every output lasts as long as its parts together, and every flash of
+// the picture comes with its tone, within one output frame (1/25 s).
+TEST_F(TranscoderDamageTest, JoinedRecordingsStayInStep) {
+    struct Joined {
+        QString Name;
+        QList<int> Lengths;
+        QString Format;
+        QString Video;
+        QString Audio;
+        double Offset;
+    };
+    const std::vector<Joined> cases{
+        {"hevc-ac3.ts", {3, 3}, "mpegts", "libx265", "ac3", 0},
+        {"three.ts", {3, 4, 2}, "mpegts", "libx264", "aac", 0},
+        {"program.mpg", {3, 2}, "mpeg", "mpeg2video", "mp2", 0},
+        {"wrapping.ts", {4, 3}, "mpegts", "libx264", "mp2", 95440},
+    };
+    ConversionParameters parameters = H263Qcif();  // 25 fps
+    for (const Joined& joined : cases) {
+        const QString source = test_support::MakeJoinedMarkedRecordings(
+            Sources(), joined.Name, joined.Lengths, joined.Format, joined.Video, joined.Audio,
+            joined.Offset);
+        ASSERT_FALSE(source.isEmpty()) << joined.Name.toStdString();
+        const QString output = NewFolder("in-step-" + joined.Name) + "/out.3gp";
+        EXPECT_EQ(Convert(source, output, parameters), std::nullopt);
+        const int total = std::accumulate(joined.Lengths.begin(), joined.Lengths.end(), 0);
+        const QJsonObject probe = Probe(output);
+        EXPECT_NEAR(StreamDuration(probe, 0), total, 0.15) << joined.Name.toStdString();
+        EXPECT_NEAR(StreamDuration(probe, 1), total, 0.15) << joined.Name.toStdString();
+        const std::vector<double> flashes = FlashTimes(output);
+        const std::vector<double> tones = ToneTimes(output);
+        ASSERT_EQ(flashes.size(), static_cast<std::size_t>(total)) << joined.Name.toStdString();
+        ASSERT_EQ(tones.size(), flashes.size()) << joined.Name.toStdString();
+        for (std::size_t i = 0; i < flashes.size(); ++i) {
+            EXPECT_NEAR(flashes[i], static_cast<double>(i), 0.045)
+                << joined.Name.toStdString() << " second " << i;
+            EXPECT_NEAR(tones[i], flashes[i], 0.04) << joined.Name.toStdString() << " second " << i;
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "PictureFit.h"
 #include "RunProgram.h"
 #include "TestMedia.h"
 
@@ -147,6 +148,107 @@ TEST(PictureFit, SquareStaysSquareInBarsAndCrop) {
     ASSERT_EQ(Convert(wide, stretched, H263Qcif()), std::nullopt);
     const Box tall = BrightBox(DecodedPicture(stretched, "yuv420p", 0.5).left(176 * 144), 176, 144);
     EXPECT_GT(tall.Height() - tall.Width(), 15);
+}
+
+// Every rectangle of every fit starts on an even row and column and has even
+// sides, whatever the shapes: the colour planes have half the rows, and a
+// rectangle one line off puts the colour one line away from the brightness.
+TEST(PictureFit, EveryRectangleIsEvenForEveryShape) {
+    struct Shape {
+        int Width, Height;
+        AVRational Aspect;
+    };
+    const Shape sources[] = {{470, 200, {1, 1}},   {320, 180, {1, 1}},   {360, 288, {64, 45}},
+                             {200, 470, {1, 1}},   {640, 480, {1, 1}},   {720, 576, {16, 15}},
+                             {1920, 1080, {1, 1}}, {1440, 1080, {4, 3}}, {352, 240, {10, 11}},
+                             {100, 30, {1, 1}},    {30, 100, {1, 1}},    {720, 480, {32, 27}},
+                             {1280, 536, {1, 1}},  {400, 300, {0, 1}},   {176, 144, {12, 11}}};
+    const Shape targets[] = {{176, 144, {1, 1}}, {128, 96, {1, 1}},  {320, 240, {1, 1}},
+                             {352, 288, {1, 1}}, {240, 320, {1, 1}}, {176, 220, {1, 1}}};
+    int odd = 0;
+    for (const Shape& source : sources) {
+        for (const Shape& target : targets) {
+            for (const PictureFitMode mode : {PictureFitMode::BlackBars, PictureFitMode::Crop}) {
+                const transcode::FitGeometry fit = transcode::FitPicture(
+                    mode, source.Width, source.Height, source.Aspect, target.Width, target.Height);
+                for (const transcode::PictureRect& r : {fit.Shown, fit.Placed}) {
+                    for (const int value : {r.Left, r.Top, r.Width, r.Height}) {
+                        if (value % 2 != 0) ++odd;
+                    }
+                    EXPECT_GT(r.Width, 0);
+                    EXPECT_GT(r.Height, 0);
+                }
+                EXPECT_LE(fit.Placed.Left + fit.Placed.Width, target.Width);
+                EXPECT_LE(fit.Placed.Top + fit.Placed.Height, target.Height);
+                EXPECT_LE(fit.Shown.Left + fit.Shown.Width, source.Width);
+                EXPECT_LE(fit.Shown.Top + fit.Shown.Height, source.Height);
+                // Centred: the two bars (the two cut edges) differ by at most two lines.
+                EXPECT_LE(std::abs(target.Height - 2 * fit.Placed.Top - fit.Placed.Height), 2);
+                EXPECT_LE(std::abs(target.Width - 2 * fit.Placed.Left - fit.Placed.Width), 2);
+                EXPECT_LE(std::abs(source.Height - 2 * fit.Shown.Top - fit.Shown.Height), 2);
+                EXPECT_LE(std::abs(source.Width - 2 * fit.Shown.Left - fit.Shown.Width), 2);
+            }
+        }
+    }
+    EXPECT_EQ(odd, 0);
+}
+
+// A red picture in a wide (2.35:1) and in a tall frame, with bars: in the
+// decoded output the red rows and columns start on even lines, and the
+// colour planes turn red exactly where the brightness does.
+TEST(PictureFit, ColourLinesUpWithTheBrightness) {
+    const QString wide = MakeClip(
+        "red-235.mp4",
+        {"-f", "lavfi", "-i", "color=red:s=470x200:r=25:d=1", "-c:v", "mpeg4", "-q:v", "2"});
+    const QString tall = MakeClip(
+        "red-tall.mp4",
+        {"-f", "lavfi", "-i", "color=red:s=200x470:r=25:d=1", "-c:v", "mpeg4", "-q:v", "2"});
+    for (const QString& source : {wide, tall}) {
+        SCOPED_TRACE(source.toStdString());
+        ConversionParameters p = H263Qcif();
+        p.VideoBitRate = 384000;
+        p.PictureFit = PictureFitMode::BlackBars;
+        const QString output = NewFolder("red") + "/out.3gp";
+        ASSERT_EQ(Convert(source, output, p), std::nullopt);
+        const QByteArray picture = DecodedPicture(output, "yuv420p", 0.5);
+        ASSERT_EQ(picture.size(), 176 * 144 * 3 / 2);
+        const QByteArray luma = picture.left(176 * 144);
+        // Red is darker than 128 in Y: the box of what is not bar-black.
+        Box red{176, 144, -1, -1};
+        for (int y = 0; y < 144; ++y) {
+            for (int x = 0; x < 176; ++x) {
+                if (static_cast<uint8_t>(luma[y * 176 + x]) < 50) continue;
+                red = {std::min(red.Left, x), std::min(red.Top, y), std::max(red.Right, x),
+                       std::max(red.Bottom, y)};
+            }
+        }
+        EXPECT_EQ(red.Left % 2, 0) << red.Left;
+        EXPECT_EQ(red.Top % 2, 0) << red.Top;
+        EXPECT_EQ(red.Width() % 2, 0) << red.Width();
+        EXPECT_EQ(red.Height() % 2, 0) << red.Height();
+        // The Cr plane: red inside the box's half, neutral just outside it.
+        const auto cr = [&](int x, int y) {
+            return static_cast<int>(static_cast<uint8_t>(picture[176 * 144 * 5 / 4 + y * 88 + x]));
+        };
+        const int middleX = (red.Left + red.Right) / 4;
+        const int middleY = (red.Top + red.Bottom) / 4;
+        EXPECT_GT(cr(middleX, red.Top / 2), 180);
+        EXPECT_GT(cr(middleX, red.Bottom / 2), 180);
+        EXPECT_GT(cr(red.Left / 2, middleY), 180);
+        EXPECT_GT(cr(red.Right / 2, middleY), 180);
+        if (red.Top > 0) {
+            EXPECT_LT(cr(middleX, red.Top / 2 - 1), 150);
+        }
+        if (red.Bottom < 143) {
+            EXPECT_LT(cr(middleX, red.Bottom / 2 + 1), 150);
+        }
+        if (red.Left > 0) {
+            EXPECT_LT(cr(red.Left / 2 - 1, middleY), 150);
+        }
+        if (red.Right < 175) {
+            EXPECT_LT(cr(red.Right / 2 + 1, middleY), 150);
+        }
+    }
 }
 
 // HD colour bars tagged BT.709: decoded as BT.601 (what a phone does), every

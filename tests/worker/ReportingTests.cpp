@@ -50,6 +50,23 @@ TEST(TotalProgress, WeightedByClipSeconds) {
     EXPECT_EQ(ComputeTotalPercent(clips, 1, 100), 100);
 }
 
+TEST(TotalProgress, ShortClipsMoveByThePercent) {
+    // One 3 s clip: the total follows the clip, not whole seconds (0 % until
+    // a third was done, then steps of a third).
+    const ClipList one = ClipsOfSeconds({3});
+    for (const int percent : {0, 11, 33, 34, 50, 67, 99, 100})
+        EXPECT_EQ(ComputeTotalPercent(one, 0, percent), percent) << percent;
+    // Exact lengths weigh as they are: 1.5 s then 0.5 s, half of the first
+    // clip is three eighths of the run; a trimmed clip weighs its part.
+    ClipList clips = ClipsOfSeconds({1, 0});
+    clips[0]->LengthSeconds = 1.5;
+    clips[1]->LengthSeconds = 0.5;
+    EXPECT_EQ(ComputeTotalPercent(clips, 0, 50), 37);
+    EXPECT_EQ(ComputeTotalPercent(clips, 1, 0), 75);
+    clips[0]->TrimStart = 1.0;  // 0.5 s of it is converted
+    EXPECT_EQ(ComputeTotalPercent(clips, 1, 0), 50);
+}
+
 TEST(TotalProgress, ClipsWithoutSecondsWeighTheSame) {
     const ClipList clips = ClipsOfSeconds({0, 0, 0});
     EXPECT_EQ(ComputeTotalPercent(clips, 0, 0), 0);

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -203,7 +204,8 @@ TEST_F(WorkerRun, ClearedReportCompletionShowsNoMessage) {
 }
 
 TEST_F(WorkerRun, ClipsShorterThanASecondStillShowTotalProgress) {
-    // Both clips count 0 whole seconds in the list.
+    // Both clips count 0 whole seconds in the list; the total still moves,
+    // by their exact lengths.
     AddClip(Source("short.mpg"));
     AddClip(Source("c.mpg"));
     Clips[1]->SourceDuration = std::chrono::seconds(0);
@@ -216,7 +218,11 @@ TEST_F(WorkerRun, ClipsShorterThanASecondStillShowTotalProgress) {
         if (call.What == HostCall::Progress && !second)
             maxTotalFirst = std::max(maxTotalFirst, call.Total);
     }
-    EXPECT_EQ(maxTotalFirst, 50);  // (0 x 100 + 100) / 2
+    // Weighted by their milliseconds: the first clip's share of the two.
+    const int64_t first = Clips[0]->ConvertedMilliseconds().count();
+    const int64_t both = first + Clips[1]->ConvertedMilliseconds().count();
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(maxTotalFirst, first * 100 / both);
     EXPECT_EQ(Host.Of(HostCall::Completion).size(), 1u);
     EXPECT_GT(DurationOf(Probe(Output("short.3gp"))), 0.3);
 }
@@ -234,11 +240,19 @@ TEST(WorkerParameters, SettersMapTheirArguments) {
     struct Rate {
         int32_t index, num, den;
     };
-    for (const Rate r : {Rate{0, 14985, 1000}, Rate{1, 23975, 1000}, Rate{2, 25, 1},
-                         Rate{3, 2997, 100}, Rate{7, 25, 1}, Rate{-1, 25, 1}}) {
+    for (const Rate r :
+         {Rate{0, 14985, 1000}, Rate{1, 23975, 1000}, Rate{2, 25, 1}, Rate{3, 2997, 100}}) {
         EXPECT_TRUE(worker.SetVideoParameters(176, 144, r.index, 64000, 1));
         EXPECT_EQ(p.FrameRateNumerator, r.num) << r.index;
         EXPECT_EQ(p.FrameRateDenominator, r.den) << r.index;
+    }
+    // A choice outside the table is refused and leaves everything as it was:
+    // no rate is made up for it.
+    for (const int32_t bad : {4, 7, -1}) {
+        EXPECT_FALSE(worker.SetVideoParameters(320, 240, bad, 32000, 0)) << bad;
+        EXPECT_EQ(p.FrameRateNumerator, 2997) << bad;
+        EXPECT_EQ(p.FrameRateDenominator, 100) << bad;
+        EXPECT_EQ(p.Width, 176) << bad;
     }
     EXPECT_EQ(p.VideoCodecId, AV_CODEC_ID_MPEG4);
     EXPECT_EQ(p.VideoBitRate, 64000);
@@ -317,4 +331,22 @@ TEST_F(WorkerRun, DamagePassedOverIsNamedUnderTheCompletion) {
     EXPECT_TRUE(QFileInfo::exists(Output("scratched.3gp")));
     EXPECT_TRUE(QFileInfo::exists(Output("c.3gp")));
     ExpectClosingSteps();
+}
+
+// A source that ends before the length its container gives converts as far as
+// it goes; the completion message says where it ends, in a line of its own.
+TEST_F(WorkerRun, SourceCutShortIsNamedUnderTheCompletion) {
+    const QString cut = test_support::MakeCutShortMp4(Sources->path(), 6);
+    ASSERT_FALSE(cut.isEmpty());
+    AddClip(cut);
+    MakeWorker();
+    ASSERT_TRUE(RunToEnd());
+    ASSERT_EQ(Host.Of(HostCall::Completion).size(), 1u);
+    const QString completion = Host.Of(HostCall::Completion)[0].Text;
+    EXPECT_TRUE(completion.contains(QRegularExpression(
+        "^All tasks has been completed!\ncut-short.mp4 ends at 0:00:0[2-4] of 0:00:06: the "
+        "output is shorter$")))
+        << completion.toStdString();
+    ASSERT_EQ(Host.Of(HostCall::Warning).size(), 1u);
+    EXPECT_TRUE(QFileInfo::exists(Output("cut-short.3gp")));
 }

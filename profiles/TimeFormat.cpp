@@ -3,7 +3,9 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -54,17 +56,36 @@ QString FormatTimeOfDay(int64_t seconds) {
     return QLocale::system().toString(time, LongTimeFormatWithoutZone());
 }
 
-QString FormatClipTime(double seconds) {
-    const auto tenths = static_cast<int64_t>(std::llround(std::max(seconds, 0.0) * 10));
-    const int64_t whole = tenths / 10;
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(whole / 3600, 2, 10, QLatin1Char('0'))
-        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(whole % 60, 2, 10, QLatin1Char('0'))
-        .arg(tenths % 10);
+std::string ClipTimeText(double seconds) {
+    const auto tenths = static_cast<long long>(std::llround(std::max(seconds, 0.0) * 10));
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60,
+                  tenths / 10 % 60, tenths % 10);
+    return text;
 }
 
-std::optional<double> ParseClipTime(const QString& text) {
+QString FormatClipTime(double seconds) {
+    return QString::fromStdString(ClipTimeText(seconds));
+}
+
+std::string ClockText(int64_t seconds) {
+    seconds = std::max<int64_t>(seconds, 0);
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::string PaddedClockText(int64_t seconds) {
+    seconds = std::max<int64_t>(seconds, 0);
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::optional<double> ParseClipTime(const QString& text, bool* beyondLimit) {
+    if (beyondLimit) *beyondLimit = false;
     static const QRegularExpression pattern(
         QStringLiteral("^\\s*(?:(?:(\\d+):)?(\\d+):)?(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -80,6 +101,9 @@ std::optional<double> ParseClipTime(const QString& text) {
         total += minutes * 60;
     }
     if (hasHours) total += match.captured(1).toDouble() * 3600;
-    if (!std::isfinite(total)) return std::nullopt;
+    if (!std::isfinite(total) || total > kLongestClipTime) {
+        if (beyondLimit) *beyondLimit = true;
+        return std::nullopt;
+    }
     return total;
 }
