@@ -69,7 +69,6 @@ void TTranscoder::ReleaseState() noexcept {
 
 namespace {
 
-
 [[noreturn]] void StartPastEnd(double start, double length) {
     std::string message = "The clip is shorter than the start time " + ClipTimeText(start);
     if (length > 0) message += ": it lasts " + ClipTimeText(length);
