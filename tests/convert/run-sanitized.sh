@@ -19,6 +19,10 @@ if [ "$kind" = address ]; then
     export ASAN_OPTIONS="${ASAN_OPTIONS:-fast_unwind_on_malloc=0}"
     export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$source_dir/tests/convert/lsan.supp:print_suppressions=0}"
+else
+    # The thread tests pass over races the media libraries' own atomics
+    # order (tsan.supp); the window tests set the same in their environment.
+    export TSAN_OPTIONS="${TSAN_OPTIONS:-suppressions=$source_dir/tests/convert/tsan.supp}"
 fi
 cmake --build "$build_dir" --parallel 2 --target "${targets[@]}"
 
