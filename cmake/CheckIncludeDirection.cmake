@@ -6,13 +6,14 @@
 # line and the header. Also runnable as a script:
 #   cmake -DENGINE_DIR=engine -P cmake/CheckIncludeDirection.cmake
 cmake_policy(SET CMP0057 NEW)
-set(KESTOVAR_ROOMS common input output picture sound transcode run)
+set(KESTOVAR_ROOMS common input output subtitles picture sound transcode run)
 set(KESTOVAR_ROOM_USES_common "")
 set(KESTOVAR_ROOM_USES_input common)
 set(KESTOVAR_ROOM_USES_output common input)
-set(KESTOVAR_ROOM_USES_picture common output)
+set(KESTOVAR_ROOM_USES_subtitles common input)
+set(KESTOVAR_ROOM_USES_picture common output subtitles)
 set(KESTOVAR_ROOM_USES_sound common output)
-set(KESTOVAR_ROOM_USES_transcode common input output picture sound)
+set(KESTOVAR_ROOM_USES_transcode common input output picture sound subtitles)
 set(KESTOVAR_ROOM_USES_run common input output transcode)
 
 function(kestovar_check_include_direction engine_dir)

@@ -21,10 +21,13 @@ namespace {
 const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
                                               QStringLiteral("Black bars"), QStringLiteral("Crop")};
 
+// The subtitle choices, in the order of their stored numbers.
+const std::array<QString, 2> kSubtitlesNames{QStringLiteral("None"), QStringLiteral("Burn in")};
+
 }  // namespace
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 289), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 318), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -32,7 +35,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 221);
+    gbSettings->setGeometry(3, 3, 168, 250);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -85,9 +88,24 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     btnSelectSound = sound.Button;
     SoundPopupActionBar = sound.Menu;
 
+    // Like the picture row, the dialog's own: no quality level changes it.
+    lbSubtitles = MakeLabel(gbSettings, nullptr, QStringLiteral("Subtitles:"), {9, 207});
+    TPopupSelector subtitles = MakePopupSelector(gbSettings, this, QStringLiteral("Subtitles"),
+                                                 QRect(81, 203, 64, 23), QRect(145, 203, 17, 23));
+    ebSubtitles = subtitles.Field;
+    btnSelectSubtitles = subtitles.Button;
+    SubtitlesPopupActionBar = subtitles.Menu;
+    for (int choice = 0; choice < static_cast<int>(kSubtitlesNames.size()); ++choice) {
+        QAction* item = SubtitlesPopupActionBar->addAction(kSubtitlesNames[choice]);
+        item->setData(choice);
+        connect(item, &QAction::triggered, this, [this, choice] {
+            if (mainForm_ && mainForm_->Selection().SelectSubtitles(choice)) ShowSubtitles();
+        });
+    }
+
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 230, 60, 23);
+    btnClose->setGeometry(111, 259, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -102,10 +120,13 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectSizeLimitClick);
     connect(btnSelectSound, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectSoundClick);
+    connect(btnSelectSubtitles, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSubtitlesClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
     if (mainForm_) mainForm_->SelPhoneModelPage()->BuildQualityMenus();
     ShowPictureFit();
+    ShowSubtitles();
     FormCreate();
     FitToFont();
 }
@@ -144,6 +165,15 @@ void TAdvancedSettingsForm::ShowPictureFit() {
                      kPictureFitNames[static_cast<size_t>(fit >= 0 && fit < 3 ? fit : 0)]);
 }
 
+void TAdvancedSettingsForm::btnSelectSubtitlesClick() {
+    ::PopupButtonMenu(btnSelectSubtitles);
+}
+
+void TAdvancedSettingsForm::ShowSubtitles() {
+    const int choice = mainForm_ ? mainForm_->Selection().Subtitles : 0;
+    ShowSelectorText(ebSubtitles, kSubtitlesNames[choice == 1 ? 1 : 0]);
+}
+
 void TAdvancedSettingsForm::FitToFont() {
     ensurePolished();
     constexpr int kLabelLeft = 9;
@@ -153,20 +183,23 @@ void TAdvancedSettingsForm::FitToFont() {
 
     int labelWidth = 0;
     for (QLabel* label :
-         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound}) {
+         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound,
+          lbSubtitles}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
     for (QLineEdit* field :
-         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound}) {
+         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound,
+          ebSubtitles}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
     for (QMenu* menu :
          {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar,
-          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
+          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar,
+          SubtitlesPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -180,7 +213,7 @@ void TAdvancedSettingsForm::FitToFont() {
           std::pair{ebVideoQuality, btnSelectVideoQuality},
           std::pair{ebAudioQuality, btnSelectAudioQuality},
           std::pair{ebPictureFit, btnSelectPictureFit}, std::pair{ebSizeLimit, btnSelectSizeLimit},
-          std::pair{ebSound, btnSelectSound}}) {
+          std::pair{ebSound, btnSelectSound}, std::pair{ebSubtitles, btnSelectSubtitles}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

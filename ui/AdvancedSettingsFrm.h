@@ -48,6 +48,9 @@ public:
     QLabel* lbSound = nullptr;
     QLineEdit* ebSound = nullptr;
     TPopupButton* btnSelectSound = nullptr;
+    QLabel* lbSubtitles = nullptr;
+    QLineEdit* ebSubtitles = nullptr;
+    TPopupButton* btnSelectSubtitles = nullptr;
     QPushButton* btnClose = nullptr;
 
     QMenu* FrameratePopupActionBar = nullptr;
@@ -59,6 +62,10 @@ public:
     void ShowPictureFit();
     QMenu* SizeLimitPopupActionBar = nullptr;
     QMenu* SoundPopupActionBar = nullptr;
+    QMenu* SubtitlesPopupActionBar = nullptr;
+
+    // Writes the selection's subtitle choice into its field.
+    void ShowSubtitles();
 
 private slots:
     void btnSelectFramerateClick();
@@ -67,6 +74,7 @@ private slots:
     void btnSelectPictureFitClick();
     void btnSelectSizeLimitClick();
     void btnSelectSoundClick();
+    void btnSelectSubtitlesClick();
     void btnCloseClick();
 
 private:

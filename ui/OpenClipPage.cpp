@@ -155,6 +155,8 @@ void TOpenClipPage::FileOpenClipAccept(const QString& path) {
             SourceClipsGrid->SetGridRowCount(SourceClipsGrid->GridRowCount() + 1);
         }
         SourceClipsGrid->SetRowTexts(count, TSourceClipsGrid::ClipRowTexts(*ClipList.back()));
+        SourceClipsGrid->SetRowToolTip(count,
+                                       TSourceClipsGrid::ClipRowToolTip(*ClipList.back()));
         SourceClipsGrid->SelectRow(count);
         FileDeleteClip->setEnabled(true);
         FileTrimClip->setEnabled(true);
@@ -172,11 +174,13 @@ void TOpenClipPage::FileDeleteClipExecute() {
     const int rows = SourceClipsGrid->GridRowCount();
     for (int k = row; k < rows - 1; ++k) {
         SourceClipsGrid->SetRowTexts(k, SourceClipsGrid->RowTexts(k + 1));
+        SourceClipsGrid->SetRowToolTip(k, SourceClipsGrid->RowToolTip(k + 1));
     }
     if (rows > 2) {
         SourceClipsGrid->SetGridRowCount(rows - 1);
     } else {
         SourceClipsGrid->SetRowTexts(1, QStringList(4, QString()));
+        SourceClipsGrid->SetRowToolTip(1, QString());
         FileDeleteClip->setEnabled(false);
         FileTrimClip->setEnabled(false);
     }

@@ -64,6 +64,27 @@ QStringList TSourceClipsGrid::ClipRowTexts(const SourceClipItem& item) {
             QStringLiteral("%1 X %2").arg(item.SourceWidth).arg(item.SourceHeight)};
 }
 
+QString TSourceClipsGrid::ClipRowToolTip(const SourceClipItem& item) {
+    QStringList parts;
+    if (item.SubtitleTracks == 1) parts << QStringLiteral("1 track");
+    if (item.SubtitleTracks > 1) parts << QStringLiteral("%1 tracks").arg(item.SubtitleTracks);
+    if (item.HasSubtitleFile) parts << QStringLiteral("a file beside it");
+    if (parts.isEmpty()) return QStringLiteral("No subtitles");
+    return QStringLiteral("Subtitles: ") + parts.join(QStringLiteral(", "));
+}
+
+QString TSourceClipsGrid::RowToolTip(int row) const {
+    const QTableWidgetItem* cell = row >= 1 ? item(row - 1, 0) : nullptr;
+    return cell ? cell->toolTip() : QString();
+}
+
+void TSourceClipsGrid::SetRowToolTip(int row, const QString& text) {
+    if (row < 1 || row >= GridRowCount()) return;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (QTableWidgetItem* cell = item(row - 1, column)) cell->setToolTip(text);
+    }
+}
+
 void TSourceClipsGrid::SetTitles(const QStringList& titles) {
     QStringList labels = titles.mid(0, kColumnCount);
     while (labels.size() < kColumnCount) labels.append(QString());

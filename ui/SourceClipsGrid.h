@@ -21,6 +21,9 @@ public:
     // separator, no group separator), duration in the long time format,
     // "320 X 240".
     static QStringList ClipRowTexts(const SourceClipItem& item);
+    // The tooltip of a clip's row: whether it has subtitles ("Subtitles: 2
+    // tracks", "Subtitles: a file beside it", "No subtitles").
+    static QString ClipRowToolTip(const SourceClipItem& item);
 
     // "File Name", "Size", ... for row 0.
     void SetTitles(const QStringList& titles);
@@ -34,6 +37,9 @@ public:
     // The texts of row `row` (1 or more); empty texts for missing cells.
     QStringList RowTexts(int row) const;
     void SetRowTexts(int row, const QStringList& texts);
+    // The tooltip of every cell of row `row` (1 or more).
+    QString RowToolTip(int row) const;
+    void SetRowToolTip(int row, const QString& text);
 
     // The selected row (1 or more); 0 when nothing is selected.
     int SelectedRow() const;

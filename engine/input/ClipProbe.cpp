@@ -4,6 +4,7 @@
 #include "LocalMedia.h"
 #include "NativePath.h"
 #include "PathNames.h"
+#include "SubtitleFiles.h"
 #include "TimestampJumps.h"
 
 namespace {
@@ -25,6 +26,7 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
     // A pipe or a device is never opened: the open could wait for good.
     const std::string nativePath = NativePathString(path);
     if (!SourceFileProblem(nativePath).empty()) return item;
+    item->HasSubtitleFile = !SubtitleFileBeside(nativePath).empty();
     AVFormatContext* raw = nullptr;
     if (OpenLocalInput(&raw, nativePath) != 0) return item;
     InputContext input(raw);
@@ -39,6 +41,11 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         if (duration > 0 && !measure) {
             item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
             item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;
+        }
+        for (unsigned i = 0; i < input->nb_streams; ++i) {
+            if (input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+                ++item->SubtitleTracks;
+            }
         }
         for (unsigned i = 0; i < input->nb_streams; ++i) {
             const AVStream* stream = input->streams[i];

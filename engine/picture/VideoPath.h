@@ -17,6 +17,10 @@
 #include "PictureFit.h"
 #include "UnshownPictures.h"
 
+namespace subtitles {
+class SubtitlePath;
+}
+
 namespace transcode {
 
 class OutputFile;
@@ -41,6 +45,9 @@ public:
     void StartFrom(int64_t offset) { VideoStart += offset; }
     // No more output frames than limit.
     void LimitFrames(int64_t limit) { FrameLimit = limit; }
+    // Subtitles drawn into every output picture after the fit; path must
+    // outlive the video path.
+    void DrawSubtitles(subtitles::SubtitlePath& path) { Subtitles = &path; }
     // The output stream and its encoder, set up but not yet opened.
     void NewVideoStream();
     void StartVideoEncoder();
@@ -90,6 +97,8 @@ private:
     AVRational PictureAspect(const AVFrame& picture) const;
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
+    void PlaceSubtitles(const AVFrame& source);
+    void DrawSubtitlesAt(int64_t frame);
     void EncodePicture(AVFrame& picture);
 
     const ConversionParameters& Parameters;
@@ -132,6 +141,10 @@ private:
     int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
     int64_t FramesEncoded = 0;     // pictures passed to the video encoder
     int64_t FrameLimit = std::numeric_limits<int64_t>::max();
+    // Subtitles: OutputPicture without them is kept in CleanPicture.
+    subtitles::SubtitlePath* Subtitles = nullptr;
+    av::FramePtr CleanPicture;
+    bool OutputDrawnOn = false;  // OutputPicture shows subtitles
     // Last, so that it ends first: it uses the encoder and the output file.
     std::unique_ptr<EncoderThread> Encoding;
 };

@@ -77,6 +77,12 @@ bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness)
     return true;
 }
 
+void TCompressThread::SetSubtitles(bool burnIn, const std::string& file, int32_t track) {
+    Parameters_.BurnSubtitles = burnIn;
+    Parameters_.SubtitleFile = file;
+    Parameters_.SubtitleTrack = std::max(track, 0);
+}
+
 bool TCompressThread::SetPictureFit(int32_t fit) {
     if (fit < 0 || fit > 2) return false;
     Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
@@ -108,7 +114,14 @@ void TCompressThread::run() {
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         ShowStatus();
         CurrentDamaged = false;
+        SubtitleProblem.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
+        if (result && !SubtitleProblem.empty()) {
+            RunOnHost([this, &clip] {
+                Host.ShowWarning(QStringLiteral("The subtitles of %1 were left out: %2\n")
+                                     .arg(clip.DisplayName, QString::fromStdString(SubtitleProblem)));
+            });
+        }
         if (result && CurrentDamaged) {
             DamagedClips << clip.DisplayName;
             RunOnHost([this, &clip] {
@@ -182,6 +195,10 @@ bool TCompressThread::IsStopRequested() const {
 
 void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
     CurrentDamaged = true;
+}
+
+void TCompressThread::SubtitlesLeftOut(const std::string& reason) {
+    if (SubtitleProblem.empty()) SubtitleProblem = reason;
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {

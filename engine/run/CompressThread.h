@@ -49,6 +49,11 @@ public:
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
     bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
+    // Subtitles burned into the pictures: file (the file system's bytes) for
+    // every clip when not empty, else track (1-based among a clip's subtitle
+    // tracks; 0 the forced, default or first one), else a file beside the clip.
+    void SetSubtitles(bool burnIn, const std::string& file = {}, int32_t track = 0);
+    void SetSubtitleBurnIn(bool burnIn) override { SetSubtitles(burnIn); }
 
     const ConversionParameters& Parameters() const { return Parameters_; }
 
@@ -91,6 +96,7 @@ private:
     void DamagePassedOver(double secondsIntoClip) override;
     void TemporaryFileChanged(const std::string& path) override;
     void FileRestarted() override;
+    void SubtitlesLeftOut(const std::string& reason) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -113,6 +119,7 @@ private:
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;  // damage of the current file was passed over
     QStringList DamagedClips;     // display names of the converted clips with damage
+    std::string SubtitleProblem;  // why the current file's subtitles were left out
 
     std::mutex TemporaryFileMutex;
     std::string TemporaryFile;  // the current clip's, or empty

@@ -11,6 +11,7 @@
 #include "AudioPath.h"
 #include "EngineError.h"
 #include "OutputFile.h"
+#include "SubtitlePath.h"
 #include "TranscodeState.h"
 #include "Transcoder.h"
 #include "VideoPath.h"
@@ -133,6 +134,11 @@ bool TTranscoder::ReadPacket() {
             if (decoded != transcode::AudioPath::Decoded::Nothing) {
                 NoteDecoding(false, decoded == transcode::AudioPath::Decoded::Damaged);
             }
+            return true;
+        }
+        if (s.InputSubtitle && index == s.InputSubtitle->index) {
+            if (Subtitles) Subtitles->SendPacket(*packet);
+            AV.av_packet_unref(packet);
             return true;
         }
         // Another stream's packet: skipped.
