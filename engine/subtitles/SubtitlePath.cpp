@@ -113,9 +113,11 @@ struct SubtitlePath::Ass {
     ASS_Image* Images = nullptr;  // of the latest Prepare
     double Scale = 1.0;           // the font scale in use
     double BaseScale = 1.0;       // what the track's own sizes need to be readable
-    bool LaidOut = false;         // Dy and Band fit the images
+    bool LaidOut = false;         // Dy and CutRow fit the images
     int32_t Dy = 0;               // rows the images are moved down by
-    RowBand Band;                 // the rows they may be drawn on
+    // Images whose middle lies below this row (before the move) are left out:
+    // the lines after the second.
+    int32_t CutRow = std::numeric_limits<int32_t>::max();
 };
 
 struct SubtitlePath::BitmapCue {
@@ -416,7 +418,7 @@ bool SubtitlePath::PrepareText(int64_t timeMicroseconds) {
     if (!layout.Images) return false;
     if (layout.LaidOut && changed == 0) return true;
     layout.Dy = 0;
-    layout.Band = {0, Place_.FrameHeight};
+    layout.CutRow = std::numeric_limits<int32_t>::max();
     layout.LaidOut = true;
     if (!OwnStyle) return true;
 
@@ -439,10 +441,17 @@ bool SubtitlePath::PrepareText(int64_t timeMicroseconds) {
     int32_t shownTop = box.Top;
     int32_t shownHeight = box.Height;
     if (tooTall(box)) {
-        // The first two lines stay, moved down to where the block ended.
-        shownHeight = static_cast<int32_t>(std::lround(2.1 * line * layout.Scale));
-        layout.Dy = box.Bottom() - (box.Top + shownHeight);
-        layout.Band = {box.Top + layout.Dy, box.Top + shownHeight + layout.Dy};
+        // The first two lines stay, moved down to where the block ended. libass
+        // gives each line images of its own, one line's pitch apart.
+        layout.CutRow = box.Top + static_cast<int32_t>(std::lround(2 * line * layout.Scale));
+        int32_t keptBottom = box.Top;
+        for (const ASS_Image* image = layout.Images; image; image = image->next) {
+            if (image->w > 0 && image->h > 0 && image->dst_y + image->h / 2 < layout.CutRow) {
+                keptBottom = std::max(keptBottom, image->dst_y + image->h);
+            }
+        }
+        shownHeight = keptBottom - box.Top;
+        layout.Dy = box.Bottom() - keptBottom;
         shownTop = box.Top + layout.Dy;
     }
     // Below the picture when the bar there has room for it.
@@ -451,7 +460,6 @@ bool SubtitlePath::PrepareText(int64_t timeMicroseconds) {
     if (Place_.Bars && bar >= shownHeight + 2) {
         const int32_t move = pictureBottom + (bar - shownHeight) / 2 - shownTop;
         layout.Dy += move;
-        layout.Band = {layout.Band.Top + move, layout.Band.Bottom + move};
     }
     return true;
 }
@@ -508,8 +516,9 @@ void SubtitlePath::ScaleBitmap(BitmapCue& cue) {
 void SubtitlePath::DrawOn(AVFrame& picture) {
     if (Layout && Layout->Images) {
         for (const ASS_Image* image = Layout->Images; image; image = image->next) {
+            if (image->dst_y + image->h / 2 >= Layout->CutRow) continue;
             BlendMask(picture, image->bitmap, image->stride, image->w, image->h, image->dst_x,
-                      image->dst_y + Layout->Dy, image->color, Layout->Band);
+                      image->dst_y + Layout->Dy, image->color, RowBand{0, picture.height});
         }
     }
     for (const size_t index : Showing) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestClips.h"
 #include "TestMedia.h"
 
 using namespace testmedia;
@@ -183,7 +184,7 @@ TEST(TranscoderSubtitles, SubRipTrackInMatroskaIsBurnedInForItsCuesTimes) {
     // eighth of the screen high.
     ASSERT_GT(changes.size(), 115u);
     EXPECT_LE(changes[115].Height(), 2 * p.Height / 8 + 6);
-    EXPECT_GT(changes[115].Height(), changes[30].Height() + p.Height / 14);
+    EXPECT_GT(changes[115].Height(), changes[30].Height() * 7 / 5);
 
     // From 1.5 s: the first cue shows from the first picture to 0.5 s, the
     // second from 1.5 s to 2.5 s.
@@ -194,7 +195,7 @@ TEST(TranscoderSubtitles, SubRipTrackInMatroskaIsBurnedInForItsCuesTimes) {
     int shown = 0;
     ExpectCues(folder + "/subtitled-trimmed.3gp", folder + "/plain-trimmed.3gp", p, kShortCues,
                1.5, WholeScreen(p), &shown);
-    EXPECT_EQ(shown, 12 + 25);
+    EXPECT_EQ(shown, 13 + 25);
 }
 
 // mov_text in MP4, at 320x240 and 14.985 pictures a second.
@@ -207,13 +208,26 @@ TEST(TranscoderSubtitles, MovTextTrackInMp4IsBurnedIn) {
     const ConversionParameters p = Mpeg4Qvga();
     ASSERT_FALSE(Convert(source, folder + "/plain.3gp", p));
     ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p)));
-    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0,
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kAllCues, 0,
                WholeScreen(p));
 }
 
-// An ASS file beside an AVI: its yellow stays yellow; and with black bars a
-// one-line cue goes into the bar below a wide picture.
-TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsColourAndBarsTakeTheText) {
+// The picture's bottom row in a picture with black bars above and below.
+int PictureBottom(const QString& path, const ConversionParameters& p) {
+    const auto plain = Pictures(path, p.Width, p.Height);
+    if (plain.empty()) return -1;
+    int bottom = p.Height - 1;
+    while (bottom > 0 &&
+           std::abs(static_cast<uint8_t>(plain[0][bottom * p.Width + p.Width / 2]) - 16) < 8) {
+        --bottom;
+    }
+    return bottom;
+}
+
+// An ASS file beside an AVI: its yellow stays yellow, and its positions stay
+// inside the picture also with black bars. A SubRip file beside it
+// (film.en.srt) goes into the bar below the wide picture.
+TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsStyleAndSubRipGoesIntoTheBar) {
     const QString sources = NewFolder("beside");
     QStringList arguments = GreyPictures("320x180");
     arguments << "-c:v" << "mpeg4" << "-q:v" << "2";
@@ -241,20 +255,26 @@ TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsColourAndBarsTakeTheText) {
     EXPECT_GT(yellow, 10);
 
     // Black bars: the 16:9 picture is 176 x 98 or so between bars of 22 or
-    // 24 rows; the letters go below it, never into the picture.
+    // 24 rows.
     p.PictureFit = PictureFitMode::BlackBars;
     ASSERT_FALSE(Convert(source, folder + "/plain-bars.3gp", p));
     ASSERT_FALSE(Convert(source, folder + "/subtitled-bars.3gp", WithSubtitles(p)));
-    const auto plain = Pictures(folder + "/plain-bars.3gp", p.Width, p.Height);
-    ASSERT_FALSE(plain.empty());
-    int pictureBottom = p.Height - 1;
-    while (pictureBottom > 0 &&
-           std::abs(static_cast<uint8_t>(plain[0][pictureBottom * p.Width + p.Width / 2]) - 16) <
-               8) {
-        --pictureBottom;
-    }
+    const int pictureBottom = PictureBottom(folder + "/plain-bars.3gp", p);
     ASSERT_LT(pictureBottom, p.Height - 16);
+    const int pictureTop = p.Height - 1 - pictureBottom;
     ExpectCues(folder + "/subtitled-bars.3gp", folder + "/plain-bars.3gp", p, kShortCues, 0,
+               Area{1, pictureTop, p.Width - 2, pictureBottom});
+
+    // Plain text: one line goes below the picture, never into it.
+    const QString other = NewFolder("beside-srt");
+    ASSERT_TRUE(QFile::copy(source, other + "/film.avi"));
+    ASSERT_TRUE(QFile::copy(SubRipFile(), other + "/film.en.srt"));
+    const ClipRange shortCues{0, 4.2};
+    ASSERT_FALSE(Convert(other + "/film.avi", folder + "/plain-bars-short.3gp", p, nullptr,
+                         shortCues));
+    ASSERT_FALSE(Convert(other + "/film.avi", folder + "/subrip-bars.3gp", WithSubtitles(p),
+                         nullptr, shortCues));
+    ExpectCues(folder + "/subrip-bars.3gp", folder + "/plain-bars-short.3gp", p, kShortCues, 0,
                Area{1, pictureBottom + 1, p.Width - 2, p.Height - 1});
 }
 
@@ -277,4 +297,28 @@ TEST(TranscoderSubtitles, UnreadableSubtitleFileLeavesThemOutWithAWarning) {
     ASSERT_EQ(observer.LeftOut.size(), 1u);
     EXPECT_NE(observer.LeftOut[0].find("clip.srt"), std::string::npos) << observer.LeftOut[0];
     EXPECT_TRUE(QFile::exists(folder + "/clip.3gp"));
+}
+
+// DVD subtitles (bitmaps) in Matroska: scaled with the picture and put where
+// their own positions say.
+TEST(TranscoderSubtitles, BitmapTrackIsScaledAndPlacedWithThePicture) {
+    const QString folder = NewFolder("bitmaps");
+    const ProcessResult made =
+        testmedia::Run(KESTOVAR_MAKE_BITMAP_SUBTITLES, {folder + "/cues.mkv"});
+    ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
+    QStringList arguments = GreyPictures("320x240");
+    arguments << "-i" << folder + "/cues.mkv" << "-map" << "0" << "-map" << "1" << "-c:v"
+              << "mpeg4" << "-q:v" << "2" << "-c:s" << "copy";
+    const QString source = MakeClip("bitmaps.mkv", arguments);
+    const ConversionParameters p = H263Qcif();
+    ASSERT_FALSE(Convert(source, folder + "/plain.3gp", p));
+    ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p)));
+    std::vector<Change> changes;
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0,
+               WholeScreen(p), nullptr, &changes);
+    // The 160 x 24 box at (80, 200) of 320 x 240, at 176 x 144.
+    ASSERT_GT(changes.size(), 30u);
+    EXPECT_NEAR(changes[30].Left, 44, 3);
+    EXPECT_NEAR(changes[30].Top, 120, 3);
+    EXPECT_NEAR(changes[30].Right, 44 + 88 - 1, 3);
 }
