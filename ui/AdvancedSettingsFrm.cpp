@@ -182,24 +182,21 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label :
-         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound,
-          lbSubtitles}) {
+    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit,
+                          lbSound, lbSubtitles}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field :
-         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound,
-          ebSubtitles}) {
+    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit,
+                             ebSound, ebSubtitles}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu :
-         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar,
-          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar,
-          SubtitlesPopupActionBar}) {
+    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
+                        AudioQualityPopupActionBar, PictureFitPopupActionBar,
+                        SizeLimitPopupActionBar, SoundPopupActionBar, SubtitlesPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));

@@ -155,8 +155,7 @@ void TOpenClipPage::FileOpenClipAccept(const QString& path) {
             SourceClipsGrid->SetGridRowCount(SourceClipsGrid->GridRowCount() + 1);
         }
         SourceClipsGrid->SetRowTexts(count, TSourceClipsGrid::ClipRowTexts(*ClipList.back()));
-        SourceClipsGrid->SetRowToolTip(count,
-                                       TSourceClipsGrid::ClipRowToolTip(*ClipList.back()));
+        SourceClipsGrid->SetRowToolTip(count, TSourceClipsGrid::ClipRowToolTip(*ClipList.back()));
         SourceClipsGrid->SelectRow(count);
         FileDeleteClip->setEnabled(true);
         FileTrimClip->setEnabled(true);

@@ -182,9 +182,11 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption idle(QStringLiteral("idle"),
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
-    parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
-                       videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
-                       subtitlesOption, subtitleFile, subtitleTrack, outputFolder, verbose, idle});
+    parser.addOptions(
+        {help,         version,   listModels,   listResolutions, model,        size,
+         quality,      frameRate, videoBitrate, audioBitrate,    fit,          maxSize,
+         start,        end,       evenLoudness, subtitlesOption, subtitleFile, subtitleTrack,
+         outputFolder, verbose,   idle});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -259,8 +261,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         }
         *field = *time;
     }
-    request.BurnSubtitles = parser.isSet(subtitlesOption) || parser.isSet(subtitleFile) ||
-                            parser.isSet(subtitleTrack);
+    request.BurnSubtitles =
+        parser.isSet(subtitlesOption) || parser.isSet(subtitleFile) || parser.isSet(subtitleTrack);
     if (parser.isSet(subtitleFile)) {
         request.SubtitleFile = parser.value(subtitleFile);
         if (request.SubtitleFile.isEmpty()) {
@@ -272,8 +274,9 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         bool number = false;
         const int track = parser.value(subtitleTrack).trimmed().toInt(&number);
         if (!number || track < 1) {
-            result.Error = QStringLiteral("Subtitle track %1 is not a track number: give 1 for "
-                                          "the first subtitle track")
+            result.Error = QStringLiteral(
+                               "Subtitle track %1 is not a track number: give 1 for "
+                               "the first subtitle track")
                                .arg(parser.value(subtitleTrack));
             return result;
         }

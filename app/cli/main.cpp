@@ -66,8 +66,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     if (!sourcesUsable) return kExitFailed;
     // A subtitle file named must be there before the run starts.
     if (!request.SubtitleFile.isEmpty() && !QFileInfo(request.SubtitleFile).isFile()) {
-        Print(stderr, QStringLiteral("The subtitle file %1 does not exist.\n")
-                          .arg(request.SubtitleFile));
+        Print(stderr,
+              QStringLiteral("The subtitle file %1 does not exist.\n").arg(request.SubtitleFile));
         return kExitUsage;
     }
 
@@ -102,11 +102,10 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
         return kExitUsage;
     }
-    worker->SetSubtitles(request.BurnSubtitles,
-                         request.SubtitleFile.isEmpty()
-                             ? std::string()
-                             : NativePathString(request.SubtitleFile),
-                         request.SubtitleTrack);
+    worker->SetSubtitles(
+        request.BurnSubtitles,
+        request.SubtitleFile.isEmpty() ? std::string() : NativePathString(request.SubtitleFile),
+        request.SubtitleTrack);
     worker->WorkPriority = request.IdlePriority ? QThread::IdlePriority : QThread::InheritPriority;
     host.SetActiveWorker(worker);
 

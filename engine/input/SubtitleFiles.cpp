@@ -51,4 +51,3 @@ std::string SubtitleFileBeside(const std::string& videoPath) {
     std::sort(found.begin(), found.end());
     return found.front();
 }
-

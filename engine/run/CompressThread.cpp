@@ -117,8 +117,9 @@ void TCompressThread::run() {
         result = ConvertFile(clip.SourcePath, outputPath, i);
         if (result && !SubtitleProblem.empty()) {
             RunOnHost([this, &clip] {
-                Host.ShowWarning(QStringLiteral("The subtitles of %1 were left out: %2\n")
-                                     .arg(clip.DisplayName, QString::fromStdString(SubtitleProblem)));
+                Host.ShowWarning(
+                    QStringLiteral("The subtitles of %1 were left out: %2\n")
+                        .arg(clip.DisplayName, QString::fromStdString(SubtitleProblem)));
             });
         }
         if (result && CurrentDamaged) {

@@ -13,25 +13,25 @@ extern "C" {
 
 namespace subtitles {
 
-#define KESTOVAR_ASS_FUNCTIONS(X)        \
-    X(ass_library_version)               \
-    X(ass_library_init)                  \
-    X(ass_library_done)                  \
-    X(ass_set_message_cb)                \
-    X(ass_set_extract_fonts)             \
-    X(ass_add_font)                      \
-    X(ass_renderer_init)                 \
-    X(ass_renderer_done)                 \
-    X(ass_set_frame_size)                \
-    X(ass_set_storage_size)              \
-    X(ass_set_margins)                   \
-    X(ass_set_use_margins)               \
-    X(ass_set_font_scale)                \
-    X(ass_set_fonts)                     \
-    X(ass_render_frame)                  \
-    X(ass_new_track)                     \
-    X(ass_free_track)                    \
-    X(ass_process_codec_private)         \
+#define KESTOVAR_ASS_FUNCTIONS(X) \
+    X(ass_library_version)        \
+    X(ass_library_init)           \
+    X(ass_library_done)           \
+    X(ass_set_message_cb)         \
+    X(ass_set_extract_fonts)      \
+    X(ass_add_font)               \
+    X(ass_renderer_init)          \
+    X(ass_renderer_done)          \
+    X(ass_set_frame_size)         \
+    X(ass_set_storage_size)       \
+    X(ass_set_margins)            \
+    X(ass_set_use_margins)        \
+    X(ass_set_font_scale)         \
+    X(ass_set_fonts)              \
+    X(ass_render_frame)           \
+    X(ass_new_track)              \
+    X(ass_free_track)             \
+    X(ass_process_codec_private)  \
     X(ass_process_chunk)
 
 class LibassBinding {

@@ -35,14 +35,14 @@ struct Span {
 
 Span Visible(const AVFrame& picture, int32_t width, int32_t height, int32_t left, int32_t top,
              RowBand band) {
-    return {std::max(left, 0), std::min(left + width, picture.width),
-            std::max({top, 0, band.Top}), std::min({top + height, picture.height, band.Bottom})};
+    return {std::max(left, 0), std::min(left + width, picture.width), std::max({top, 0, band.Top}),
+            std::min({top + height, picture.height, band.Bottom})};
 }
 
 }  // namespace
 
-void BlendMask(AVFrame& picture, const uint8_t* mask, int32_t stride, int32_t width,
-               int32_t height, int32_t left, int32_t top, uint32_t rgba, RowBand band) {
+void BlendMask(AVFrame& picture, const uint8_t* mask, int32_t stride, int32_t width, int32_t height,
+               int32_t left, int32_t top, uint32_t rgba, RowBand band) {
     const Span span = Visible(picture, width, height, left, top, band);
     if (span.Empty()) return;
     const Yuv colour = ToYuv(rgba >> 24, (rgba >> 16) & 0xff, (rgba >> 8) & 0xff);

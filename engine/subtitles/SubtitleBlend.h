@@ -21,8 +21,8 @@ struct RowBand {
 // mask: width x height coverage values 0..255, rows stride bytes apart, its
 // top left corner at (left, top) of the picture. rgba: 0xRRGGBBAA with alpha
 // 0 opaque, 255 transparent (libass's colours).
-void BlendMask(AVFrame& picture, const uint8_t* mask, int32_t stride, int32_t width,
-               int32_t height, int32_t left, int32_t top, uint32_t rgba, RowBand band);
+void BlendMask(AVFrame& picture, const uint8_t* mask, int32_t stride, int32_t width, int32_t height,
+               int32_t left, int32_t top, uint32_t rgba, RowBand band);
 
 // image: width x height pixels of R, G, B, A bytes (alpha 255 opaque), rows
 // stride bytes apart.

@@ -482,14 +482,14 @@ void SubtitlePath::ScaleBitmap(BitmapCue& cue) {
     const int32_t canvasWidth = cue.CanvasWidth > 0 ? cue.CanvasWidth : p.SourceWidth;
     const int32_t canvasHeight = cue.CanvasHeight > 0 ? cue.CanvasHeight : p.SourceHeight;
     if (canvasWidth <= 0 || canvasHeight <= 0) return;
-    const double sx = static_cast<double>(p.SourceWidth) / canvasWidth * p.Picture.Width /
-                      p.Shown.Width;
-    const double sy = static_cast<double>(p.SourceHeight) / canvasHeight * p.Picture.Height /
-                      p.Shown.Height;
-    const double ox = p.Picture.Left - p.Shown.Left * static_cast<double>(p.Picture.Width) /
-                                           p.Shown.Width;
-    const double oy = p.Picture.Top - p.Shown.Top * static_cast<double>(p.Picture.Height) /
-                                          p.Shown.Height;
+    const double sx =
+        static_cast<double>(p.SourceWidth) / canvasWidth * p.Picture.Width / p.Shown.Width;
+    const double sy =
+        static_cast<double>(p.SourceHeight) / canvasHeight * p.Picture.Height / p.Shown.Height;
+    const double ox =
+        p.Picture.Left - p.Shown.Left * static_cast<double>(p.Picture.Width) / p.Shown.Width;
+    const double oy =
+        p.Picture.Top - p.Shown.Top * static_cast<double>(p.Picture.Height) / p.Shown.Height;
     for (const BitmapCue::Piece& piece : cue.Pieces) {
         BitmapCue::Piece out;
         const auto left = static_cast<int32_t>(std::lround(ox + piece.Where.Left * sx));
@@ -498,10 +498,9 @@ void SubtitlePath::ScaleBitmap(BitmapCue& cue) {
         const auto bottom = static_cast<int32_t>(std::lround(oy + piece.Where.Bottom() * sy));
         out.Where = {left, top, std::max(1, right - left), std::max(1, bottom - top)};
         out.Rgba.resize(static_cast<size_t>(out.Where.Width) * out.Where.Height * 4);
-        av::ScalerPtr scaler(AV.sws_getContext(piece.Where.Width, piece.Where.Height,
-                                               AV_PIX_FMT_RGBA, out.Where.Width, out.Where.Height,
-                                               AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr,
-                                               nullptr));
+        av::ScalerPtr scaler(AV.sws_getContext(
+            piece.Where.Width, piece.Where.Height, AV_PIX_FMT_RGBA, out.Where.Width,
+            out.Where.Height, AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!scaler) continue;
         const uint8_t* source[4] = {piece.Rgba.data(), nullptr, nullptr, nullptr};
         const int sourceStride[4] = {piece.Where.Width * 4, 0, 0, 0};

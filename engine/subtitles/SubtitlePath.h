@@ -35,8 +35,8 @@ struct Rect {
 struct PicturePlace {
     int32_t FrameWidth = 0;
     int32_t FrameHeight = 0;
-    Rect Picture;         // in the output picture
-    Rect Shown;           // in the source's own pixels (its coded size)
+    Rect Picture;  // in the output picture
+    Rect Shown;    // in the source's own pixels (its coded size)
     int32_t SourceWidth = 0;
     int32_t SourceHeight = 0;
     bool Bars = false;

@@ -346,12 +346,11 @@ void TTranscoder::StartSubtitles(const std::string& sourcePath) {
             Subtitles = std::make_unique<subtitles::SubtitlePath>(*s.Input, *s.InputSubtitle);
             // Cues begun before a later start come from the source's beginning.
             if (Range.Start > 0) {
-                Subtitles->ReadUpTo(sourcePath, AV.av_rescale_q(Video->Start(),
-                                                                s.InputVideo->time_base,
-                                                                AVRational{1, AV_TIME_BASE}));
+                Subtitles->ReadUpTo(sourcePath,
+                                    AV.av_rescale_q(Video->Start(), s.InputVideo->time_base,
+                                                    AVRational{1, AV_TIME_BASE}));
             }
-        } else if (const std::string beside = SubtitleFileBeside(sourcePath);
-                   !beside.empty()) {
+        } else if (const std::string beside = SubtitleFileBeside(sourcePath); !beside.empty()) {
             Subtitles = std::make_unique<subtitles::SubtitlePath>(beside);
         }
     } catch (const subtitles::SubtitleProblem& problem) {

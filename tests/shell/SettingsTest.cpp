@@ -220,8 +220,7 @@ private slots:
             QCOMPARE(dialog.ebSubtitles->text(), QString("None"));
             QVERIFY(dialog.btnSelectSound->geometry().bottom() <
                     dialog.btnSelectSubtitles->geometry().top());
-            QVERIFY(dialog.btnSelectSubtitles->geometry().bottom() <
-                    dialog.gbSettings->height());
+            QVERIFY(dialog.btnSelectSubtitles->geometry().bottom() < dialog.gbSettings->height());
         }
         QCOMPARE(StoredText("Subtitles"), QString("0"));
         settings->WriteFile("Subtitles=3\n");

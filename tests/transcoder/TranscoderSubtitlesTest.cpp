@@ -74,9 +74,8 @@ QStringList GreyPictures(const QString& size) {
 // The decoded pictures of a file, planar YUV 4:2:0 at width x height.
 std::vector<QByteArray> Pictures(const QString& path, int width, int height) {
     const QString raw = NewFolder("raw") + "/pictures.yuv";
-    const ProcessResult result =
-        Run(KESTOVAR_FFMPEG, {"-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt",
-                              "yuv420p", raw});
+    const ProcessResult result = Run(KESTOVAR_FFMPEG, {"-v", "error", "-y", "-i", path, "-f",
+                                                       "rawvideo", "-pix_fmt", "yuv420p", raw});
     EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
     QFile file(raw);
     file.open(QIODevice::ReadOnly);
@@ -88,7 +87,7 @@ std::vector<QByteArray> Pictures(const QString& path, int width, int height) {
 }
 
 struct Change {
-    int Count = 0;  // luma samples that differ clearly
+    int Count = 0;                                               // luma samples that differ clearly
     int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;  // inclusive
     int Height() const { return Bottom - Top + 1; }
 };
@@ -126,8 +125,8 @@ void ExpectCues(const QString& with, const QString& without, const ConversionPar
     ASSERT_GT(a.size(), 0u);
     int shown = 0;
     for (size_t i = 0; i < a.size(); ++i) {
-        const double time = start + static_cast<double>(i) * p.FrameRateDenominator /
-                                        p.FrameRateNumerator;
+        const double time =
+            start + static_cast<double>(i) * p.FrameRateDenominator / p.FrameRateNumerator;
         const bool inCue = std::any_of(cues.begin(), cues.end(), [&](const Cue& cue) {
             return cue.Start <= time + 1e-6 && time + 1e-6 < cue.End;
         });
@@ -168,8 +167,16 @@ ConversionParameters WithSubtitles(ConversionParameters p) {
 // that spans the start from the first picture.
 TEST(TranscoderSubtitles, SubRipTrackInMatroskaIsBurnedInForItsCuesTimes) {
     QStringList arguments = GreyPictures("320x240");
-    arguments << "-i" << SubRipFile() << "-map" << "0" << "-map" << "1" << "-c:v" << "mpeg4"
-              << "-q:v" << "2" << "-c:s" << "srt";
+    arguments << "-i" << SubRipFile() << "-map"
+              << "0"
+              << "-map"
+              << "1"
+              << "-c:v"
+              << "mpeg4"
+              << "-q:v"
+              << "2"
+              << "-c:s"
+              << "srt";
     const QString source = MakeClip("subrip.mkv", arguments);
     const QString folder = NewFolder("subrip");
     const ConversionParameters p = H263Qcif();
@@ -178,8 +185,8 @@ TEST(TranscoderSubtitles, SubRipTrackInMatroskaIsBurnedInForItsCuesTimes) {
     ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p), &observer));
     EXPECT_TRUE(observer.LeftOut.empty());
     std::vector<Change> changes;
-    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kAllCues, 0,
-               WholeScreen(p), nullptr, &changes);
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kAllCues, 0, WholeScreen(p),
+               nullptr, &changes);
     // The long cue (from 4.4 s) in two lines at most: a line is at most an
     // eighth of the screen high.
     ASSERT_GT(changes.size(), 115u);
@@ -193,23 +200,30 @@ TEST(TranscoderSubtitles, SubRipTrackInMatroskaIsBurnedInForItsCuesTimes) {
     ASSERT_FALSE(
         Convert(source, folder + "/subtitled-trimmed.3gp", WithSubtitles(p), nullptr, range));
     int shown = 0;
-    ExpectCues(folder + "/subtitled-trimmed.3gp", folder + "/plain-trimmed.3gp", p, kShortCues,
-               1.5, WholeScreen(p), &shown);
+    ExpectCues(folder + "/subtitled-trimmed.3gp", folder + "/plain-trimmed.3gp", p, kShortCues, 1.5,
+               WholeScreen(p), &shown);
     EXPECT_EQ(shown, 13 + 25);
 }
 
 // mov_text in MP4, at 320x240 and 14.985 pictures a second.
 TEST(TranscoderSubtitles, MovTextTrackInMp4IsBurnedIn) {
     QStringList arguments = GreyPictures("320x240");
-    arguments << "-i" << SubRipFile() << "-map" << "0" << "-map" << "1" << "-c:v" << "mpeg4"
-              << "-q:v" << "2" << "-c:s" << "mov_text";
+    arguments << "-i" << SubRipFile() << "-map"
+              << "0"
+              << "-map"
+              << "1"
+              << "-c:v"
+              << "mpeg4"
+              << "-q:v"
+              << "2"
+              << "-c:s"
+              << "mov_text";
     const QString source = MakeClip("movtext.mp4", arguments);
     const QString folder = NewFolder("movtext");
     const ConversionParameters p = Mpeg4Qvga();
     ASSERT_FALSE(Convert(source, folder + "/plain.3gp", p));
     ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p)));
-    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kAllCues, 0,
-               WholeScreen(p));
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kAllCues, 0, WholeScreen(p));
 }
 
 // The picture's bottom row in a picture with black bars above and below.
@@ -230,7 +244,10 @@ int PictureBottom(const QString& path, const ConversionParameters& p) {
 TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsStyleAndSubRipGoesIntoTheBar) {
     const QString sources = NewFolder("beside");
     QStringList arguments = GreyPictures("320x180");
-    arguments << "-c:v" << "mpeg4" << "-q:v" << "2";
+    arguments << "-c:v"
+              << "mpeg4"
+              << "-q:v"
+              << "2";
     const test_support::ProgramResult made =
         test_support::RunFfmpeg(arguments, sources + "/film.avi", KESTOVAR_FFMPEG);
     ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
@@ -241,8 +258,7 @@ TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsStyleAndSubRipGoesIntoTheBar) 
     ConversionParameters p = H263Qcif();
     ASSERT_FALSE(Convert(source, folder + "/plain.3gp", p));
     ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p)));
-    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0,
-               WholeScreen(p));
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0, WholeScreen(p));
     // Yellow letters: where they are, blue-difference well below grey's 128.
     const auto pictures = Pictures(folder + "/subtitled.3gp", p.Width, p.Height);
     ASSERT_GT(pictures.size(), 30u);
@@ -270,8 +286,8 @@ TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsStyleAndSubRipGoesIntoTheBar) 
     ASSERT_TRUE(QFile::copy(source, other + "/film.avi"));
     ASSERT_TRUE(QFile::copy(SubRipFile(), other + "/film.en.srt"));
     const ClipRange shortCues{0, 4.2};
-    ASSERT_FALSE(Convert(other + "/film.avi", folder + "/plain-bars-short.3gp", p, nullptr,
-                         shortCues));
+    ASSERT_FALSE(
+        Convert(other + "/film.avi", folder + "/plain-bars-short.3gp", p, nullptr, shortCues));
     ASSERT_FALSE(Convert(other + "/film.avi", folder + "/subrip-bars.3gp", WithSubtitles(p),
                          nullptr, shortCues));
     ExpectCues(folder + "/subrip-bars.3gp", folder + "/plain-bars-short.3gp", p, kShortCues, 0,
@@ -283,7 +299,10 @@ TEST(TranscoderSubtitles, AssFileBesideAviKeepsItsStyleAndSubRipGoesIntoTheBar) 
 TEST(TranscoderSubtitles, UnreadableSubtitleFileLeavesThemOutWithAWarning) {
     const QString sources = NewFolder("broken");
     QStringList arguments = GreyPictures("160x120");
-    arguments << "-t" << "1" << "-c:v" << "mpeg4";
+    arguments << "-t"
+              << "1"
+              << "-c:v"
+              << "mpeg4";
     ASSERT_EQ(test_support::RunFfmpeg(arguments, sources + "/clip.avi", KESTOVAR_FFMPEG).ExitCode,
               0);
     QFile junk(sources + "/clip.srt");
@@ -292,8 +311,8 @@ TEST(TranscoderSubtitles, UnreadableSubtitleFileLeavesThemOutWithAWarning) {
     junk.close();
     const QString folder = NewFolder("broken-out");
     SubtitleObserver observer;
-    ASSERT_FALSE(Convert(sources + "/clip.avi", folder + "/clip.3gp", WithSubtitles(H263Qcif()),
-                         &observer));
+    ASSERT_FALSE(
+        Convert(sources + "/clip.avi", folder + "/clip.3gp", WithSubtitles(H263Qcif()), &observer));
     ASSERT_EQ(observer.LeftOut.size(), 1u);
     EXPECT_NE(observer.LeftOut[0].find("clip.srt"), std::string::npos) << observer.LeftOut[0];
     EXPECT_TRUE(QFile::exists(folder + "/clip.3gp"));
@@ -307,15 +326,24 @@ TEST(TranscoderSubtitles, BitmapTrackIsScaledAndPlacedWithThePicture) {
         testmedia::Run(KESTOVAR_MAKE_BITMAP_SUBTITLES, {folder + "/cues.mkv"});
     ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
     QStringList arguments = GreyPictures("320x240");
-    arguments << "-i" << folder + "/cues.mkv" << "-map" << "0" << "-map" << "1" << "-c:v"
-              << "mpeg4" << "-q:v" << "2" << "-c:s" << "copy";
+    arguments << "-i" << folder + "/cues.mkv"
+              << "-map"
+              << "0"
+              << "-map"
+              << "1"
+              << "-c:v"
+              << "mpeg4"
+              << "-q:v"
+              << "2"
+              << "-c:s"
+              << "copy";
     const QString source = MakeClip("bitmaps.mkv", arguments);
     const ConversionParameters p = H263Qcif();
     ASSERT_FALSE(Convert(source, folder + "/plain.3gp", p));
     ASSERT_FALSE(Convert(source, folder + "/subtitled.3gp", WithSubtitles(p)));
     std::vector<Change> changes;
-    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0,
-               WholeScreen(p), nullptr, &changes);
+    ExpectCues(folder + "/subtitled.3gp", folder + "/plain.3gp", p, kShortCues, 0, WholeScreen(p),
+               nullptr, &changes);
     // The 160 x 24 box at (80, 200) of 320 x 240, at 176 x 144.
     ASSERT_GT(changes.size(), 30u);
     EXPECT_NEAR(changes[30].Left, 44, 3);
