@@ -116,6 +116,7 @@ void TCompressThread::run() {
         SubtitleProblem.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
         if (result && !SubtitleProblem.empty()) {
+            ClipsWithoutSubtitles << clip.DisplayName;
             RunOnHost([this, &clip] {
                 Host.ShowWarning(
                     QStringLiteral("The subtitles of %1 were left out: %2\n")
@@ -253,6 +254,10 @@ void TCompressThread::ShowCompletion() {
     if (!DamagedClips.isEmpty()) {
         message += QStringLiteral("\nDamaged parts were passed over in: ") +
                    DamagedClips.join(QStringLiteral(", "));
+    }
+    if (!ClipsWithoutSubtitles.isEmpty()) {
+        message += QStringLiteral("\nSubtitles were left out in: ") +
+                   ClipsWithoutSubtitles.join(QStringLiteral(", "));
     }
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }

@@ -117,9 +117,10 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
-    bool CurrentDamaged = false;  // damage of the current file was passed over
-    QStringList DamagedClips;     // display names of the converted clips with damage
-    std::string SubtitleProblem;  // why the current file's subtitles were left out
+    bool CurrentDamaged = false;        // damage of the current file was passed over
+    QStringList DamagedClips;           // display names of the converted clips with damage
+    std::string SubtitleProblem;        // why the current file's subtitles were left out
+    QStringList ClipsWithoutSubtitles;  // display names of the converted clips without them
 
     std::mutex TemporaryFileMutex;
     std::string TemporaryFile;  // the current clip's, or empty

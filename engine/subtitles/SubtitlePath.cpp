@@ -274,24 +274,26 @@ void SubtitlePath::ReadUpTo(const std::string& sourcePath, int64_t startMicrosec
     PassOverBefore = AV.av_rescale_q(startMicroseconds, kMicroseconds, TimeBase);
 }
 
-void SubtitlePath::SendPacket(AVPacket& packet) {
+bool SubtitlePath::SendPacket(AVPacket& packet) {
     const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     const bool readBefore =
         PassOverBefore != AV_NOPTS_VALUE && stamp != AV_NOPTS_VALUE && stamp < PassOverBefore;
-    if (!readBefore) Decode(packet);
+    const bool decoded = readBefore || Decode(packet);
     AV.av_packet_unref(&packet);
+    return decoded;
 }
 
-void SubtitlePath::Decode(AVPacket& packet) {
+bool SubtitlePath::Decode(AVPacket& packet) {
     AVSubtitle subtitle{};
     int got = 0;
     // A damaged packet gives nothing and is passed over.
-    if (AV.avcodec_decode_subtitle2(Decoder.get(), &subtitle, &got, &packet) < 0 || !got) return;
+    if (AV.avcodec_decode_subtitle2(Decoder.get(), &subtitle, &got, &packet) < 0) return false;
+    if (!got) return true;
     const std::unique_ptr<AVSubtitle, SubtitleFree> owned(&subtitle);
     const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     const int64_t base =
         subtitle.pts != AV_NOPTS_VALUE ? subtitle.pts : ToMicroseconds(stamp, TimeBase);
-    if (base == AV_NOPTS_VALUE) return;
+    if (base == AV_NOPTS_VALUE) return true;
     const int64_t start = base + int64_t{subtitle.start_display_time} * 1000;
     int64_t end = kOpenEnd;
     if (subtitle.end_display_time > subtitle.start_display_time &&
@@ -302,7 +304,7 @@ void SubtitlePath::Decode(AVPacket& packet) {
     }
     if (!Text) {
         TakeBitmaps(subtitle, start, end);
-        return;
+        return true;
     }
     if (end == kOpenEnd) end = start + kTextCueLength;
     for (unsigned i = 0; i < subtitle.num_rects; ++i) {
@@ -314,6 +316,7 @@ void SubtitlePath::Decode(AVPacket& packet) {
         ++CuesDecoded;
     }
     Layout->LaidOut = false;
+    return true;
 }
 
 void SubtitlePath::TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_t end) {

@@ -63,8 +63,9 @@ public:
     // picture. Packets before that time in SendPacket are then passed over.
     void ReadUpTo(const std::string& sourcePath, int64_t startMicroseconds);
 
-    // One packet of the track; a damaged one is passed over. Unrefs it.
-    void SendPacket(AVPacket& packet);
+    // One packet of the track; a damaged one is passed over (false). Unrefs
+    // it.
+    bool SendPacket(AVPacket& packet);
 
     // Where the pictures go; again whenever it changes.
     void Place(const PicturePlace& place);
@@ -80,7 +81,8 @@ private:
 
     void OpenDecoder(const AVCodecParameters& codec, AVRational timeBase);
     void StartText(const AVFormatContext* input);
-    void Decode(AVPacket& packet);
+    // False when the packet was damaged.
+    bool Decode(AVPacket& packet);
     void TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_t end);
     bool PrepareText(int64_t timeMicroseconds);
     bool PrepareBitmaps(int64_t timeMicroseconds);

@@ -137,7 +137,11 @@ bool TTranscoder::ReadPacket() {
             return true;
         }
         if (s.InputSubtitle && index == s.InputSubtitle->index) {
-            if (Subtitles) Subtitles->SendPacket(*packet);
+            // A damaged cue is passed over, and told like damaged sound.
+            if (Subtitles && !Subtitles->SendPacket(*packet) && !s.DamageReported) {
+                s.DamageReported = true;
+                Observer.DamagePassedOver(static_cast<double>(s.PacketTime) / AV_TIME_BASE);
+            }
             AV.av_packet_unref(packet);
             return true;
         }
