@@ -6,41 +6,15 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "AvPtr.h"
+#include "PicturePlace.h"
 
 namespace subtitles {
 
-// Subtitles that cannot be used: the clip converts without them and the
-// reason becomes a warning.
-class SubtitleProblem : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-struct Rect {
-    int32_t Left = 0;
-    int32_t Top = 0;
-    int32_t Width = 0;
-    int32_t Height = 0;
-    int32_t Right() const { return Left + Width; }
-    int32_t Bottom() const { return Top + Height; }
-};
-
-// Where the picture lies in the output picture and what of the source it
-// shows. Bars: the rest of the output is black bars that text may go into.
-struct PicturePlace {
-    int32_t FrameWidth = 0;
-    int32_t FrameHeight = 0;
-    Rect Picture;  // in the output picture
-    Rect Shown;    // in the source's own pixels (its coded size)
-    int32_t SourceWidth = 0;
-    int32_t SourceHeight = 0;
-    bool Bars = false;
-};
+class TextLayout;
 
 class SubtitlePath {
 public:
@@ -76,7 +50,6 @@ public:
     void DrawOn(AVFrame& picture);
 
 private:
-    struct Ass;
     struct BitmapCue;
 
     void OpenDecoder(const AVCodecParameters& codec, AVRational timeBase);
@@ -84,7 +57,6 @@ private:
     // False when the packet was damaged.
     bool Decode(AVPacket& packet);
     void TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_t end);
-    bool PrepareText(int64_t timeMicroseconds);
     bool PrepareBitmaps(int64_t timeMicroseconds);
     void ScaleBitmap(BitmapCue& cue);
 
@@ -99,7 +71,7 @@ private:
     int64_t CuesDecoded = 0;
     PicturePlace Place_;
     bool Placed = false;
-    std::unique_ptr<Ass> Layout;
+    std::unique_ptr<TextLayout> Layout;
     std::vector<BitmapCue> Bitmaps;
     std::vector<size_t> Showing;  // bitmap cues shown at the prepared time
 };
