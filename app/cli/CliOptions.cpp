@@ -171,6 +171,12 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("subtitle-track"),
         QStringLiteral("Burn in the Nth subtitle track of each file (1 the first)."),
         QStringLiteral("N"));
+    const QCommandLineOption audioTrack(
+        QStringLiteral("audio-track"),
+        QStringLiteral("The sound track to convert, counted from 1 among each file's sound "
+                       "tracks. Default: the track flagged default, else the one that best "
+                       "goes with the picture."),
+        QStringLiteral("N"));
     const QCommandLineOption outputFolder(
         {QStringLiteral("o"), QStringLiteral("output-folder")},
         QStringLiteral("Folder for the .3gp files; a missing folder is created (one level). "
@@ -182,11 +188,28 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption idle(QStringLiteral("idle"),
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
-    parser.addOptions(
-        {help,         version,   listModels,   listResolutions, model,        size,
-         quality,      frameRate, videoBitrate, audioBitrate,    fit,          maxSize,
-         start,        end,       evenLoudness, subtitlesOption, subtitleFile, subtitleTrack,
-         outputFolder, verbose,   idle});
+    parser.addOptions({help,
+                       version,
+                       listModels,
+                       listResolutions,
+                       model,
+                       size,
+                       quality,
+                       frameRate,
+                       videoBitrate,
+                       audioBitrate,
+                       fit,
+                       maxSize,
+                       start,
+                       end,
+                       evenLoudness,
+                       audioTrack,
+                       subtitlesOption,
+                       subtitleFile,
+                       subtitleTrack,
+                       outputFolder,
+                       verbose,
+                       idle});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -281,6 +304,16 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
             return result;
         }
         request.SubtitleTrack = track;
+    }
+    if (parser.isSet(audioTrack)) {
+        bool number = false;
+        const int track = parser.value(audioTrack).toInt(&number);
+        if (!number || track < 1) {
+            result.Error = QStringLiteral("Sound track %1 is not a track number: give 1 or more")
+                               .arg(parser.value(audioTrack));
+            return result;
+        }
+        request.AudioTrack = track;
     }
     if (parser.isSet(end) && request.TrimEnd <= request.TrimStart) {
         result.Error = QStringLiteral("The start must come before the end.");

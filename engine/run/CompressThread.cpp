@@ -162,7 +162,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         TTranscoder transcoder(Parameters_, *this);
         const SourceClipItem& clip = *Clips[index];
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
-                               ClipRange{clip.TrimStart, clip.TrimEnd});
+                               ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -207,6 +207,19 @@ void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
 
 void TCompressThread::SubtitlesLeftOut(const std::string& reason) {
     if (SubtitleProblem.empty()) SubtitleProblem = reason;
+}
+
+void TCompressThread::Remark(const std::string& text) {
+    const QString line = QString::fromStdString(text) + u'\n';
+    RunOnHost([this, &line] { Host.ShowRemark(line); });
+}
+
+void TCompressThread::Warning(const std::string& text) {
+    const QString line =
+        Clips[CurrentIndex]->DisplayName + QStringLiteral(": ") + QString::fromStdString(text);
+    Warnings << line;
+    const QString shown = line + u'\n';
+    RunOnHost([this, &shown] { Host.ShowWarning(shown); });
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
@@ -266,6 +279,7 @@ void TCompressThread::ShowCompletion() {
         message += QStringLiteral("\nSubtitles were left out in: ") +
                    ClipsWithoutSubtitles.join(QStringLiteral(", "));
     }
+    for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 

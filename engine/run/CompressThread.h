@@ -97,6 +97,8 @@ private:
     void TemporaryFileChanged(const std::string& path) override;
     void FileRestarted() override;
     void SubtitlesLeftOut(const std::string& reason) override;
+    void Remark(const std::string& text) override;
+    void Warning(const std::string& text) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -119,6 +121,7 @@ private:
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;        // damage of the current file was passed over
     QStringList DamagedClips;           // display names of the converted clips with damage
+    QStringList Warnings;               // "NAME: why it will not look right", per clip
     std::string SubtitleProblem;        // why the current file's subtitles were left out
     QStringList ClipsWithoutSubtitles;  // display names of the converted clips without them
 
