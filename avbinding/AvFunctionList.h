@@ -49,6 +49,8 @@ extern "C" {
     X(Avcodec, av_packet_unref)                 \
     X(Avcodec, av_packet_rescale_ts)            \
     X(Avcodec, av_packet_get_side_data)         \
+    X(Avcodec, avcodec_decode_subtitle2)        \
+    X(Avcodec, avsubtitle_free)                 \
     /* libavformat */                           \
     X(Avformat, avformat_version)               \
     X(Avformat, avformat_open_input)            \
@@ -82,6 +84,7 @@ extern "C" {
     X(Avutil, av_strerror)                      \
     X(Avutil, av_dict_set)                      \
     X(Avutil, av_dict_free)                     \
+    X(Avutil, av_dict_get)                      \
     X(Avutil, av_frame_alloc)                   \
     X(Avutil, av_frame_free)                    \
     X(Avutil, av_frame_ref)                     \
@@ -90,6 +93,7 @@ extern "C" {
     X(Avutil, av_frame_make_writable)           \
     X(Avutil, av_frame_apply_cropping)          \
     X(Avutil, av_frame_move_ref)                \
+    X(Avutil, av_frame_copy)                    \
     X(Avutil, av_frame_get_side_data)           \
     X(Avutil, av_pix_fmt_desc_get)              \
     X(Avutil, av_channel_layout_default)        \

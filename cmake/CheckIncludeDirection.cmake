@@ -9,14 +9,15 @@
 # naming the file, the line and the header. Also runnable as a script:
 #   cmake -DENGINE_DIR=engine -DPLATFORM_DIR=platform -P cmake/CheckIncludeDirection.cmake
 cmake_policy(SET CMP0057 NEW)
-set(KESTOVAR_ROOMS platform common input output picture sound transcode run)
+set(KESTOVAR_ROOMS platform common input output subtitles picture sound transcode run)
 set(KESTOVAR_ROOM_USES_platform "")
 set(KESTOVAR_ROOM_USES_common platform)
 set(KESTOVAR_ROOM_USES_input platform common)
 set(KESTOVAR_ROOM_USES_output platform common input)
-set(KESTOVAR_ROOM_USES_picture platform common output)
+set(KESTOVAR_ROOM_USES_subtitles platform common input)
+set(KESTOVAR_ROOM_USES_picture platform common output subtitles)
 set(KESTOVAR_ROOM_USES_sound platform common output)
-set(KESTOVAR_ROOM_USES_transcode platform common input output picture sound)
+set(KESTOVAR_ROOM_USES_transcode platform common input output picture sound subtitles)
 set(KESTOVAR_ROOM_USES_run platform common input output transcode)
 
 function(kestovar_check_include_direction engine_dir platform_dir)

@@ -16,6 +16,7 @@ bool ConfigureWorker(const ProfileSelection& s, TWorkerSetup& worker) {
                                    at(ChannelTable, s.AudioChannels).Id, s.AudioFlag)) {
         return false;
     }
+    worker.SetSubtitleBurnIn(s.Subtitles == 1);
     return worker.SetPictureFit(s.PictureFit) &&
            worker.SetPhoneOptions(s.SizeLimitBytes(), s.EvenLoudness == 1);
 }

@@ -121,6 +121,12 @@ bool ProfileSelection::SelectPictureFit(int32_t fit) {
     return true;
 }
 
+bool ProfileSelection::SelectSubtitles(int32_t choice) {
+    if (choice != 0 && choice != 1) return false;
+    Subtitles = choice;
+    return true;
+}
+
 int32_t ProfileSelection::ShownQualityLevel() const {
     return IsQualityLevel(Quality) ? Quality : QualityMedium;
 }
@@ -178,6 +184,7 @@ std::vector<std::string_view> SettleRestoredSelection(ProfileSelection& s) {
     keepIf(InTable(SoundChoiceNames, s.EvenLoudness), s.EvenLoudness, initial.EvenLoudness,
            "EvenLoudness");
     keepIf(IsPictureFit(s.PictureFit), s.PictureFit, initial.PictureFit, "PictureFit");
+    keepIf(s.Subtitles == 0 || s.Subtitles == 1, s.Subtitles, initial.Subtitles, "Subtitles");
 
     CopyModelFlags(s);
     // Before the stored level is chosen the window shows Medium, so Medium

@@ -26,6 +26,7 @@ struct ProfileSelection {
     int32_t SizeLimit = 0;          // row of SizeLimitTable; 0: no limit
     int32_t EvenLoudness = 0;       // row of SoundChoiceNames: 0 as recorded, 1 even loudness
     int32_t PictureFit = 0;         // 0 Stretch, 1 Black bars, 2 Crop (PictureFitMode)
+    int32_t Subtitles = 0;          // 0 None, 1 Burn in
 
     bool operator==(const ProfileSelection&) const = default;
 
@@ -65,6 +66,8 @@ struct ProfileSelection {
     // fit 0 to 2 (Stretch, Black bars, Crop). No quality value changes, and
     // no level changes it.
     bool SelectPictureFit(int32_t fit);
+    // choice 0 (None) or 1 (Burn in). No quality value changes.
+    bool SelectSubtitles(int32_t choice);
 
     // The level the window shows as chosen: Quality when it is 0 to 4, and
     // Medium for any other stored number (which Quality keeps, so that it is

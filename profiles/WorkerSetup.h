@@ -22,4 +22,7 @@ public:
     virtual bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) = 0;
     // fit 0 Stretch, 1 Black bars, 2 Crop; false for another number.
     virtual bool SetPictureFit(int32_t fit) = 0;
+    // Subtitles burned into the pictures: a clip's forced, default or first
+    // track, else a subtitle file beside it.
+    virtual void SetSubtitleBurnIn(bool burnIn) = 0;
 };

@@ -11,6 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
     libavcodec-extra
+    libass-dev
     ffmpeg
     libgtest-dev
     fonts-dejavu-core fonts-dejavu-extra

@@ -16,7 +16,7 @@
 TAdvancedSettingsForm* AdvancedSettingsForm = nullptr;
 
 TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner)
-    : TBaseSkinForm(owner, QSize(183, 289), FixedDialogFlags()), mainForm_(mainForm) {
+    : TBaseSkinForm(owner, QSize(183, 318), FixedDialogFlags()), mainForm_(mainForm) {
     AdvancedSettingsForm = this;
 
     setObjectName(QStringLiteral("AdvancedSettingsForm"));
@@ -24,7 +24,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
 
     gbSettings = new QGroupBox(QStringLiteral("Settings"), this);
     gbSettings->setObjectName(QStringLiteral("gbSettings"));
-    gbSettings->setGeometry(3, 3, 168, 221);
+    gbSettings->setGeometry(3, 3, 168, 250);
 
     lbFramerate = MakeLabel(gbSettings, nullptr, QStringLiteral("Framerate:"), {9, 33});
     TPopupSelector framerate = MakePopupSelector(gbSettings, this, QStringLiteral("Framerate"),
@@ -68,9 +68,17 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
     btnSelectSound = sound.Button;
     SoundPopupActionBar = sound.Menu;
 
+    // Like the picture row, the dialog's own: no quality level changes it.
+    lbSubtitles = MakeLabel(gbSettings, nullptr, QStringLiteral("Subtitles:"), {9, 207});
+    TPopupSelector subtitles = MakePopupSelector(gbSettings, this, QStringLiteral("Subtitles"),
+                                                 QRect(81, 203, 64, 23), QRect(145, 203, 17, 23));
+    ebSubtitles = subtitles.Field;
+    btnSelectSubtitles = subtitles.Button;
+    SubtitlesPopupActionBar = subtitles.Menu;
+
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(111, 230, 60, 23);
+    btnClose->setGeometry(111, 259, 60, 23);
     btnClose->setDefault(true);
 
     connect(btnSelectFramerate, &QPushButton::clicked, this,
@@ -85,6 +93,8 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
             &TAdvancedSettingsForm::btnSelectSizeLimitClick);
     connect(btnSelectSound, &QPushButton::clicked, this,
             &TAdvancedSettingsForm::btnSelectSoundClick);
+    connect(btnSelectSubtitles, &QPushButton::clicked, this,
+            &TAdvancedSettingsForm::btnSelectSubtitlesClick);
     connect(btnClose, &QPushButton::clicked, this, &TAdvancedSettingsForm::btnCloseClick);
 
     if (mainForm_) {
@@ -95,6 +105,7 @@ TAdvancedSettingsForm::TAdvancedSettingsForm(TMainForm* mainForm, QWidget* owner
         menus[QualityMenuIndex(QualityChoice::PictureFit)] = PictureFitPopupActionBar;
         menus[QualityMenuIndex(QualityChoice::SizeLimit)] = SizeLimitPopupActionBar;
         menus[QualityMenuIndex(QualityChoice::Sound)] = SoundPopupActionBar;
+        menus[QualityMenuIndex(QualityChoice::Subtitles)] = SubtitlesPopupActionBar;
         mainForm_->BuildQualityMenus(menus);
         connect(mainForm_->Choices(), &TSelectionChoices::Changed, this,
                 &TAdvancedSettingsForm::ShowSelection);
@@ -140,10 +151,15 @@ void TAdvancedSettingsForm::ShowSelection() {
                                  std::pair{QualityChoice::AudioQuality, ebAudioQuality},
                                  std::pair{QualityChoice::PictureFit, ebPictureFit},
                                  std::pair{QualityChoice::SizeLimit, ebSizeLimit},
-                                 std::pair{QualityChoice::Sound, ebSound}}) {
+                                 std::pair{QualityChoice::Sound, ebSound},
+                                 std::pair{QualityChoice::Subtitles, ebSubtitles}}) {
         ShowSelectorText(field, choices.ChoiceText(choice));
     }
     btnSelectVideoQuality->setEnabled(choices.IsChoosable(QualityChoice::VideoQuality));
+}
+
+void TAdvancedSettingsForm::btnSelectSubtitlesClick() {
+    PopupButtonMenu(btnSelectSubtitles);
 }
 
 void TAdvancedSettingsForm::FitToFont() {
@@ -154,21 +170,21 @@ void TAdvancedSettingsForm::FitToFont() {
     constexpr int kRightMargin = 6;
 
     int labelWidth = 0;
-    for (QLabel* label :
-         {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit, lbSound}) {
+    for (QLabel* label : {lbFramerate, lbVideoQuality, lbAudioQuality, lbPictureFit, lbSizeLimit,
+                          lbSound, lbSubtitles}) {
         label->ensurePolished();
         label->adjustSize();
         labelWidth = std::max(labelWidth, label->width());
     }
     int textWidth = 0;
-    for (QLineEdit* field :
-         {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit, ebSound}) {
+    for (QLineEdit* field : {ebFramerate, ebVideoQuality, ebAudioQuality, ebPictureFit, ebSizeLimit,
+                             ebSound, ebSubtitles}) {
         field->ensurePolished();
         textWidth = std::max(textWidth, field->fontMetrics().horizontalAdvance(field->text()));
     }
-    for (QMenu* menu :
-         {FrameratePopupActionBar, VideoQualityPopupActionBar, AudioQualityPopupActionBar,
-          PictureFitPopupActionBar, SizeLimitPopupActionBar, SoundPopupActionBar}) {
+    for (QMenu* menu : {FrameratePopupActionBar, VideoQualityPopupActionBar,
+                        AudioQualityPopupActionBar, PictureFitPopupActionBar,
+                        SizeLimitPopupActionBar, SoundPopupActionBar, SubtitlesPopupActionBar}) {
         for (const QAction* item : menu->actions())
             textWidth =
                 std::max(textWidth, ebFramerate->fontMetrics().horizontalAdvance(item->text()));
@@ -182,7 +198,7 @@ void TAdvancedSettingsForm::FitToFont() {
           std::pair{ebVideoQuality, btnSelectVideoQuality},
           std::pair{ebAudioQuality, btnSelectAudioQuality},
           std::pair{ebPictureFit, btnSelectPictureFit}, std::pair{ebSizeLimit, btnSelectSizeLimit},
-          std::pair{ebSound, btnSelectSound}}) {
+          std::pair{ebSound, btnSelectSound}, std::pair{ebSubtitles, btnSelectSubtitles}}) {
         field->setGeometry(fieldLeft, field->y(), fieldWidth, field->height());
         button->move(buttonLeft, button->y());
     }

@@ -47,6 +47,9 @@ public:
     QLabel* lbSound = nullptr;
     QLineEdit* ebSound = nullptr;
     TPopupButton* btnSelectSound = nullptr;
+    QLabel* lbSubtitles = nullptr;
+    QLineEdit* ebSubtitles = nullptr;
+    TPopupButton* btnSelectSubtitles = nullptr;
     QPushButton* btnClose = nullptr;
 
     QMenu* FrameratePopupActionBar = nullptr;
@@ -56,8 +59,9 @@ public:
 
     QMenu* SizeLimitPopupActionBar = nullptr;
     QMenu* SoundPopupActionBar = nullptr;
+    QMenu* SubtitlesPopupActionBar = nullptr;
 
-    // Writes the selection's values into the six fields; the video bitrate's
+    // Writes the selection's values into the seven fields; the video bitrate's
     // button is disabled while a size limit sets the bitrate.
     void ShowSelection();
 
@@ -68,6 +72,7 @@ private slots:
     void btnSelectPictureFitClick();
     void btnSelectSizeLimitClick();
     void btnSelectSoundClick();
+    void btnSelectSubtitlesClick();
     void btnCloseClick();
 
 private:

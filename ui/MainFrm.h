@@ -87,6 +87,7 @@ public:
     void OnPictureFitClick(QAction* item);
     void OnSizeLimitClick(QAction* item);
     void OnSoundClick(QAction* item);
+    void OnSubtitlesClick(QAction* item);
 
     void OpenClipStepExecute();
     void SelPhoneModelStepExecute();

@@ -15,6 +15,7 @@ void TMainForm::BuildQualityMenus(const QualityMenus& menus) {
         {QualityChoice::PictureFit, &TMainForm::OnPictureFitClick},
         {QualityChoice::SizeLimit, &TMainForm::OnSizeLimitClick},
         {QualityChoice::Sound, &TMainForm::OnSoundClick},
+        {QualityChoice::Subtitles, &TMainForm::OnSubtitlesClick},
     }};
     for (const auto& [choice, handler] : handlers) {
         QMenu* menu = menus[QualityMenuIndex(choice)];
@@ -52,4 +53,8 @@ void TMainForm::OnSizeLimitClick(QAction* item) {
 
 void TMainForm::OnSoundClick(QAction* item) {
     choices_->Choose(QualityChoice::Sound, item->data().toInt());
+}
+
+void TMainForm::OnSubtitlesClick(QAction* item) {
+    choices_->Choose(QualityChoice::Subtitles, item->data().toInt());
 }

@@ -195,6 +195,7 @@ void TOpenClipPage::FileDeleteClipExecute() {
         SourceClipsGrid->SetGridRowCount(rows - 1);
     } else {
         SourceClipsGrid->SetRowTexts(1, QStringList(4, QString()));
+        SourceClipsGrid->SetRowToolTip(1, QString());
         FileDeleteClip->setEnabled(false);
         FileTrimClip->setEnabled(false);
     }

@@ -13,6 +13,9 @@ QString Text(std::string_view text) {
 const std::array<QString, 3> kPictureFitNames{QStringLiteral("Stretch"),
                                               QStringLiteral("Black bars"), QStringLiteral("Crop")};
 
+// The subtitle choices, in the order of their stored numbers.
+const std::array<QString, 2> kSubtitlesNames{QStringLiteral("None"), QStringLiteral("Burn in")};
+
 }  // namespace
 
 TSelectionChoices::TSelectionChoices(::ProfileSelection& selection, QObject* parent)
@@ -43,6 +46,9 @@ QStringList TSelectionChoices::ChoiceItems(QualityChoice choice) {
         case QualityChoice::Sound:
             for (const std::string_view name : SoundChoiceNames) items << Text(name);
             break;
+        case QualityChoice::Subtitles:
+            for (const QString& name : kSubtitlesNames) items << name;
+            break;
     }
     return items;
 }
@@ -68,6 +74,8 @@ QString TSelectionChoices::ChoiceText(QualityChoice choice) const {
             return Text(row(SizeLimitTable, Selection.SizeLimit).Name);
         case QualityChoice::Sound:
             return Text(row(SoundChoiceNames, Selection.EvenLoudness));
+        case QualityChoice::Subtitles:
+            return row(kSubtitlesNames, Selection.Subtitles);
     }
     return {};
 }
@@ -91,6 +99,8 @@ bool TSelectionChoices::Choose(QualityChoice choice, int row) {
                 return s.SelectSizeLimit(row);
             case QualityChoice::Sound:
                 return s.SelectSoundChoice(row);
+            case QualityChoice::Subtitles:
+                return s.SelectSubtitles(row);
         }
         return false;
     });

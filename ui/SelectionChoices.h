@@ -2,7 +2,7 @@
 // it: every change goes through here and is told to whoever shows it, so no
 // page or dialog writes into another's fields.
 //
-// The six choices of the Quality Settings dialog are named by QualityChoice:
+// The seven choices of the Quality Settings dialog are named by QualityChoice:
 // their menu items (ChoiceItems), the text their field shows (ChoiceText) and
 // the change a menu item makes (Choose). Any other change (a phone, a size, a
 // quality level) goes through Change. Each change that takes emits Changed.
@@ -16,11 +16,20 @@
 
 #include "ProfileSelection.h"
 
-enum class QualityChoice { FrameRate, VideoQuality, AudioQuality, PictureFit, SizeLimit, Sound };
+enum class QualityChoice {
+    FrameRate,
+    VideoQuality,
+    AudioQuality,
+    PictureFit,
+    SizeLimit,
+    Sound,
+    Subtitles
+};
 
-inline constexpr std::array<QualityChoice, 6> AllQualityChoices{
+inline constexpr std::array<QualityChoice, 7> AllQualityChoices{
     QualityChoice::FrameRate,  QualityChoice::VideoQuality, QualityChoice::AudioQuality,
-    QualityChoice::PictureFit, QualityChoice::SizeLimit,    QualityChoice::Sound};
+    QualityChoice::PictureFit, QualityChoice::SizeLimit,    QualityChoice::Sound,
+    QualityChoice::Subtitles};
 
 class QMenu;
 

@@ -124,6 +124,7 @@ void LoadSettings(ProfileSelection& s, QString& outputFolder) {
     ReadIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
     ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
     ReadIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
+    ReadIntegerSetting(QString::fromLatin1(SubtitlesValueName), s.Subtitles);
 }
 
 void SaveSettings(const ProfileSelection& s, const QString& outputFolder) {
@@ -135,6 +136,7 @@ void SaveSettings(const ProfileSelection& s, const QString& outputFolder) {
     WriteIntegerSetting(QString::fromLatin1(ValueNames[10]), s.PictureFit);
     WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[0]), s.SizeLimit);
     WriteIntegerSetting(QString::fromLatin1(PhoneValueNames[1]), s.EvenLoudness);
+    WriteIntegerSetting(QString::fromLatin1(SubtitlesValueName), s.Subtitles);
 }
 
 }  // namespace SettingsStore

@@ -42,6 +42,8 @@ inline constexpr const char* ValueNames[11] = {"PhoneManufacturer", "PhoneModel"
 // Values added later, read and written after the eleven: the size limit's row
 // and the sound choice (0 as recorded, 1 even loudness).
 inline constexpr const char* PhoneValueNames[2] = {"SizeLimit", "EvenLoudness"};
+// Subtitles: 0 None, 1 Burn in; read and written last.
+inline constexpr const char* SubtitlesValueName = "Subtitles";
 
 // The folder of the last clip added (a string), where the open dialog starts;
 // not stored until a clip has been added.

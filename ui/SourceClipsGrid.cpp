@@ -77,9 +77,33 @@ QStringList TSourceClipsGrid::ClipRowTexts(const SourceClipItem& item) {
 void TSourceClipsGrid::SetClipRow(int row, const SourceClipItem& item) {
     SetRowTexts(row, ClipRowTexts(item));
     if (row < 1 || row >= GridRowCount()) return;
+    SetRowToolTip(row, ClipRowToolTip(item));
     if (QTableWidgetItem* name = this->item(row - 1, 0)) name->setToolTip(item.SourcePath);
-    if (QTableWidgetItem* duration = this->item(row - 1, 2))
+    if (QTableWidgetItem* duration = this->item(row - 1, 2);
+        duration && !item.UnreadableReason.isEmpty()) {
         duration->setToolTip(item.UnreadableReason);
+    }
+}
+
+QString TSourceClipsGrid::ClipRowToolTip(const SourceClipItem& item) {
+    QStringList parts;
+    if (item.SubtitleTracks == 1) parts << QStringLiteral("1 track");
+    if (item.SubtitleTracks > 1) parts << QStringLiteral("%1 tracks").arg(item.SubtitleTracks);
+    if (item.HasSubtitleFile) parts << QStringLiteral("a file beside it");
+    if (parts.isEmpty()) return QStringLiteral("No subtitles");
+    return QStringLiteral("Subtitles: ") + parts.join(QStringLiteral(", "));
+}
+
+QString TSourceClipsGrid::RowToolTip(int row) const {
+    const QTableWidgetItem* cell = row >= 1 ? item(row - 1, 1) : nullptr;
+    return cell ? cell->toolTip() : QString();
+}
+
+void TSourceClipsGrid::SetRowToolTip(int row, const QString& text) {
+    if (row < 1 || row >= GridRowCount()) return;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (QTableWidgetItem* cell = item(row - 1, column)) cell->setToolTip(text);
+    }
 }
 
 void TSourceClipsGrid::SetTitles(const QStringList& titles) {

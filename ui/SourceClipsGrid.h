@@ -24,9 +24,12 @@ public:
     // "unreadable".
     static QStringList ClipRowTexts(const SourceClipItem& item);
     // Row `row` (1 or more) shows the clip: its texts, the full path as the
-    // name's tooltip (a long name is cut short with "…"), and the reason as
-    // the duration's tooltip when the clip cannot be read.
+    // name's tooltip (a long name is cut short with "…"), whether it has
+    // subtitles as the other cells' tooltip ("Subtitles: 2 tracks",
+    // "Subtitles: a file beside it", "No subtitles"), and instead the reason
+    // as the duration's tooltip when the clip cannot be read.
     void SetClipRow(int row, const SourceClipItem& item);
+    static QString ClipRowToolTip(const SourceClipItem& item);
 
     // "File Name", "Size", ... for row 0.
     void SetTitles(const QStringList& titles);
@@ -40,6 +43,10 @@ public:
     // The texts of row `row` (1 or more); empty texts for missing cells.
     QStringList RowTexts(int row) const;
     void SetRowTexts(int row, const QStringList& texts);
+    // The tooltip of every cell of row `row` (1 or more); read from the size
+    // cell, whose tooltip SetClipRow leaves as the subtitles note.
+    QString RowToolTip(int row) const;
+    void SetRowToolTip(int row, const QString& text);
 
     // The selected row (1 or more); 0 when nothing is selected.
     int SelectedRow() const;

@@ -156,6 +156,20 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                        "black bars beside or above and below) or crop (the screen filled, the "
                        "overflow cut off). Default: stretch."),
         QStringLiteral("FIT"));
+    const QCommandLineOption subtitlesOption(
+        QStringLiteral("subtitles"),
+        QStringLiteral("Burn subtitles into the picture: the file's forced track, else its "
+                       "default track, else its first, else a subtitle file beside it with its "
+                       "name (film.srt, film.ass, film.en.srt)."));
+    const QCommandLineOption subtitleFile(
+        QStringLiteral("subtitle-file"),
+        QStringLiteral("Burn in the subtitles of this file (SubRip, ASS/SSA or WebVTT) for "
+                       "every video; wins over the file's own tracks."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption subtitleTrack(
+        QStringLiteral("subtitle-track"),
+        QStringLiteral("Burn in the Nth subtitle track of each file (1 the first)."),
+        QStringLiteral("N"));
     const QCommandLineOption audioTrack(
         QStringLiteral("audio-track"),
         QStringLiteral("The sound track to convert, counted from 1 among each file's sound "
@@ -173,9 +187,28 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption idle(QStringLiteral("idle"),
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
-    parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
-                       videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
-                       audioTrack, outputFolder, verbose, idle});
+    parser.addOptions({help,
+                       version,
+                       listModels,
+                       listResolutions,
+                       model,
+                       size,
+                       quality,
+                       frameRate,
+                       videoBitrate,
+                       audioBitrate,
+                       fit,
+                       maxSize,
+                       start,
+                       end,
+                       evenLoudness,
+                       audioTrack,
+                       subtitlesOption,
+                       subtitleFile,
+                       subtitleTrack,
+                       outputFolder,
+                       verbose,
+                       idle});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -259,6 +292,27 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
             return result;
         }
         *field = *time;
+    }
+    request.BurnSubtitles =
+        parser.isSet(subtitlesOption) || parser.isSet(subtitleFile) || parser.isSet(subtitleTrack);
+    if (parser.isSet(subtitleFile)) {
+        request.SubtitleFile = parser.value(subtitleFile);
+        if (request.SubtitleFile.isEmpty()) {
+            result.Error = QStringLiteral("No subtitle file given to --subtitle-file.");
+            return result;
+        }
+    }
+    if (parser.isSet(subtitleTrack)) {
+        bool number = false;
+        const int track = parser.value(subtitleTrack).trimmed().toInt(&number);
+        if (!number || track < 1) {
+            result.Error = QStringLiteral(
+                               "Subtitle track %1 is not a track number: give 1 for "
+                               "the first subtitle track")
+                               .arg(parser.value(subtitleTrack));
+            return result;
+        }
+        request.SubtitleTrack = track;
     }
     if (parser.isSet(audioTrack)) {
         bool number = false;

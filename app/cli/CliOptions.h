@@ -22,6 +22,9 @@ struct CliRequest {
     double TrimStart = 0;        // --start, seconds, for every file
     double TrimEnd = 0;          // --end, seconds; 0: to each file's end
     int32_t AudioTrack = 0;      // --audio-track, 1-based; 0: each file's default
+    bool BurnSubtitles = false;  // --subtitles (also set by the two below)
+    QString SubtitleFile;        // --subtitle-file, for every file
+    int32_t SubtitleTrack = 0;   // --subtitle-track, 1-based; 0: forced, default, first
 
     // ListResolutions
     int32_t ModelRow = 0;

@@ -2,6 +2,7 @@
 // batch work. Files in, .3gp files out, with the desktop program's messages.
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <csignal>
 #include <cstdio>
@@ -65,6 +66,12 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         sourcesUsable = false;
     }
     if (!sourcesUsable) return kExitFailed;
+    // A subtitle file named must be there before the run starts.
+    if (!request.SubtitleFile.isEmpty() && !QFileInfo(request.SubtitleFile).isFile()) {
+        Print(stderr,
+              QStringLiteral("The subtitle file %1 does not exist.\n").arg(request.SubtitleFile));
+        return kExitUsage;
+    }
 
     ClipList clips;
     for (const QString& file : request.Files) {
@@ -86,6 +93,16 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         tracksUsable = false;
     }
     if (!tracksUsable) return kExitUsage;
+    if (request.SubtitleTrack > 0 && request.SubtitleFile.isEmpty()) {
+        for (const auto& clip : clips) {
+            if (request.SubtitleTrack <= clip->SubtitleTracks) continue;
+            Print(stderr, QStringLiteral("%1 has %2 subtitle tracks: there is no track %3.\n")
+                              .arg(clip->SourcePath)
+                              .arg(clip->SubtitleTracks)
+                              .arg(request.SubtitleTrack));
+            return kExitUsage;
+        }
+    }
 
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -102,6 +119,10 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
         return kExitUsage;
     }
+    worker->SetSubtitles(
+        request.BurnSubtitles,
+        request.SubtitleFile.isEmpty() ? std::string() : NativePathString(request.SubtitleFile),
+        request.SubtitleTrack);
     worker->WorkPriority = request.IdlePriority ? QThread::IdlePriority : QThread::InheritPriority;
     host.SetActiveWorker(worker);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 extern "C" {
 #include <libavcodec/codec_id.h>
@@ -35,4 +36,10 @@ struct ConversionParameters {
     // The sound brought to one loudness fit for a phone's small speaker.
     bool EvenLoudness = false;
     PictureFitMode PictureFit = PictureFitMode::Stretch;
+    // Subtitles burned into the picture: SubtitleFile when named, else the
+    // track SubtitleTrack (1-based among the subtitle tracks; 0: the forced,
+    // else the default, else the first), else a file beside the source.
+    bool BurnSubtitles = false;
+    std::string SubtitleFile;  // the file system's bytes
+    int32_t SubtitleTrack = 0;
 };

@@ -5,6 +5,7 @@
 #include "NativePath.h"
 #include "PathNames.h"
 #include "StreamChoice.h"
+#include "SubtitleFiles.h"
 #include "TimestampJumps.h"
 
 namespace {
@@ -29,6 +30,7 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         item->UnreadableReason = QString::fromStdString(problem);
         return item;
     }
+    item->HasSubtitleFile = !SubtitleFileBeside(nativePath).empty();
     AVFormatContext* raw = nullptr;
     if (const int code = OpenLocalInput(&raw, nativePath); code != 0) {
         item->UnreadableReason = QString::fromStdString(LibraryErrorText(code));
@@ -48,6 +50,11 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         if (duration > 0 && !measure) {
             item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
             item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;
+        }
+        for (unsigned i = 0; i < input->nb_streams; ++i) {
+            if (input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+                ++item->SubtitleTracks;
+            }
         }
         const AVStream* video = ChooseVideoStream(*input);
         // A sound file's cover becomes its picture.

@@ -13,7 +13,9 @@ struct SourceClipItem {
     QString DisplayName;      // the file name: the text after the last path separator
     int32_t SourceWidth = 0;  // first video stream; 0 when unknown or none
     int32_t SourceHeight = 0;
-    double SizeMb = 0;  // file size in units of 2^20 bytes
+    double SizeMb = 0;             // file size in units of 2^20 bytes
+    int32_t SubtitleTracks = 0;    // subtitle tracks in the file
+    bool HasSubtitleFile = false;  // a subtitle file with its name lies beside it
     // Whole seconds, as the clip list shows it; the total progress of a run is
     // weighted by it. The worker measures each file's exact length itself.
     std::chrono::seconds SourceDuration{0};

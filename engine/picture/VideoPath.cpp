@@ -12,6 +12,7 @@
 #include "EngineError.h"
 #include "H263Level.h"
 #include "OutputFile.h"
+#include "SubtitlePath.h"
 #include "TranscodeRateControl.h"
 #include "TranscodeRotation.h"
 
@@ -311,6 +312,58 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     ScalerColourSpace = source.colorspace;
     ScalerRange = source.color_range;
     ScalerTransfer = source.color_trc;
+    if (Subtitles) PlaceSubtitles(source);
+}
+
+// Tells the subtitles where the picture lies in the output: they go inside it
+// (or into the bar below it), bitmaps scaled and moved with it.
+void VideoPath::PlaceSubtitles(const AVFrame& source) {
+    const AVCodecParameters& codec = *Source.codecpar;
+    subtitles::PicturePlace place;
+    place.FrameWidth = OutputPicture->width;
+    place.FrameHeight = OutputPicture->height;
+    place.SourceWidth = codec.width > 0 ? codec.width : source.width;
+    place.SourceHeight = codec.height > 0 ? codec.height : source.height;
+    if (Rotation == 0 && source.width > 0 && source.height > 0) {
+        place.Picture = {Fit.Placed.Left, Fit.Placed.Top, Fit.Placed.Width, Fit.Placed.Height};
+        // The shown part in the source's coded pixels (the decoded picture may
+        // be narrower: deinterlaced at the output's scale).
+        const auto across = [](int32_t value, int32_t to, int32_t from) {
+            return static_cast<int32_t>(int64_t{value} * to / from);
+        };
+        place.Shown = {across(Fit.Shown.Left, place.SourceWidth, source.width),
+                       across(Fit.Shown.Top, place.SourceHeight, source.height),
+                       across(Fit.Shown.Width, place.SourceWidth, source.width),
+                       across(Fit.Shown.Height, place.SourceHeight, source.height)};
+        place.Bars = Parameters.PictureFit == PictureFitMode::BlackBars;
+    } else {
+        // A turned picture fills the output; the subtitles go over all of it.
+        place.Picture = {0, 0, place.FrameWidth, place.FrameHeight};
+        place.Shown = {0, 0, place.SourceWidth, place.SourceHeight};
+    }
+    Subtitles->Place(place);
+}
+
+// Draws the subtitles shown at the output frame's time into OutputPicture,
+// starting again from the clean picture when the previous frame had some.
+void VideoPath::DrawSubtitlesAt(int64_t frame) {
+    const AVRational microseconds{1, AV_TIME_BASE};
+    const int64_t time = AV.av_rescale_q(VideoStart, Source.time_base, microseconds) +
+                         AV.av_rescale_q(frame, SlotBase(), microseconds);
+    const bool shown = Subtitles->Prepare(time);
+    if (!shown && !OutputDrawnOn) return;
+    // The encoder may still hold the previous frame's buffer.
+    if (AV.av_frame_make_writable(OutputPicture.get()) < 0) throw std::bad_alloc();
+    if (OutputDrawnOn) {
+        if (AV.av_frame_copy(OutputPicture.get(), CleanPicture.get()) < 0) {
+            throw std::bad_alloc();
+        }
+        OutputDrawnOn = false;
+    }
+    if (shown) {
+        Subtitles->DrawOn(*OutputPicture);
+        OutputDrawnOn = true;
+    }
 }
 
 void VideoPath::ScalePicture() {
@@ -359,6 +412,13 @@ void VideoPath::ScalePicture() {
     // source, at a fraction of the work.
     if (Rotation != 0) RotatePicture(turned, *OutputPicture, Rotation);
     PictureScaled = true;
+    OutputDrawnOn = false;
+    if (Subtitles) {
+        if (!CleanPicture) CleanPicture = NewPicture(OutputPicture->width, OutputPicture->height);
+        if (!CleanPicture || AV.av_frame_copy(CleanPicture.get(), OutputPicture.get()) < 0) {
+            throw std::bad_alloc();
+        }
+    }
 }
 
 void VideoPath::EncodeVideoFrame() {
@@ -372,6 +432,7 @@ void VideoPath::EncodeVideoFrame() {
             return;
         }
     }
+    if (Subtitles) DrawSubtitlesAt(FramesEncoded);
     AVFrame& picture = *OutputPicture;
     picture.pts = FramesEncoded;
     picture.pict_type = AV_PICTURE_TYPE_NONE;

@@ -19,6 +19,10 @@
 #include "ToneMapping.h"
 #include "UnshownPictures.h"
 
+namespace subtitles {
+class SubtitlePath;
+}
+
 namespace transcode {
 
 class OutputFile;
@@ -45,6 +49,9 @@ public:
     void StartFrom(int64_t offset) { VideoStart += offset; }
     // No more output frames than limit.
     void LimitFrames(int64_t limit) { FrameLimit = limit; }
+    // Subtitles drawn into every output picture after the fit; path must
+    // outlive the video path.
+    void DrawSubtitles(subtitles::SubtitlePath& path) { Subtitles = &path; }
     // The output stream and its encoder, set up but not yet opened.
     void NewVideoStream();
     void StartVideoEncoder();
@@ -102,6 +109,8 @@ private:
     AVRational PictureAspect(const AVFrame& picture) const;
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
+    void PlaceSubtitles(const AVFrame& source);
+    void DrawSubtitlesAt(int64_t frame);
     void EncodePicture(AVFrame& picture, EncoderThread::Packets& made);
     // Writes the packets the encoder's thread handed back.
     void WritePackets(EncoderThread::Packets packets);
@@ -155,6 +164,10 @@ private:
     bool Still = false;        // a cover picture (IsStill)
     int64_t StillEvery = 1;    // a still is encoded in one slot of this many
     bool StillBehind = false;  // the latest slot of a still was left out
+    // Subtitles: OutputPicture without them is kept in CleanPicture.
+    subtitles::SubtitlePath* Subtitles = nullptr;
+    av::FramePtr CleanPicture;
+    bool OutputDrawnOn = false;  // OutputPicture shows subtitles
     // Last, so that it ends first: it uses the encoder and the output file.
     std::unique_ptr<EncoderThread> Encoding;
 };

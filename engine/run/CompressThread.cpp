@@ -58,6 +58,12 @@ bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness)
     return true;
 }
 
+void TCompressThread::SetSubtitles(bool burnIn, const std::string& file, int32_t track) {
+    Parameters_.BurnSubtitles = burnIn;
+    Parameters_.SubtitleFile = file;
+    Parameters_.SubtitleTrack = std::max(track, 0);
+}
+
 bool TCompressThread::SetPictureFit(int32_t fit) {
     if (fit < 0 || fit > 2) return false;
     Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
@@ -98,12 +104,21 @@ void TCompressThread::run() {
         ShowStatus();
         CurrentDamaged = false;
         CurrentEndedEarly.clear();
+        SubtitleProblem.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
         if (result && !CurrentEndedEarly.isEmpty()) {
             // Damage where the source stops is the cut's own, told by this line.
             if (CurrentDamaged && CurrentDamageAt >= CurrentEndSeconds - 2) CurrentDamaged = false;
             EndedEarly << CurrentEndedEarly;
             RunOnHost([this] { Host.ShowWarning(CurrentEndedEarly + u'\n'); });
+        }
+        if (result && !SubtitleProblem.empty()) {
+            ClipsWithoutSubtitles << clip.DisplayName;
+            RunOnHost([this, &clip] {
+                Host.ShowWarning(
+                    QStringLiteral("The subtitles of %1 were left out: %2\n")
+                        .arg(clip.DisplayName, QString::fromStdString(SubtitleProblem)));
+            });
         }
         if (result && CurrentDamaged) {
             DamagedClips << clip.DisplayName;
@@ -202,6 +217,10 @@ void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
             .arg(Clips[CurrentIndex]->DisplayName, ClockTime(endSeconds), ClockTime(lengthSeconds));
 }
 
+void TCompressThread::SubtitlesLeftOut(const std::string& reason) {
+    if (SubtitleProblem.empty()) SubtitleProblem = reason;
+}
+
 void TCompressThread::Remark(const std::string& text) {
     const QString line = QString::fromStdString(text) + u'\n';
     RunOnHost([this, &line] { Host.ShowRemark(line); });
@@ -290,6 +309,10 @@ void TCompressThread::ShowCompletion() {
                    DamagedClips.join(QStringLiteral(", "));
     }
     for (const QString& line : EndedEarly) message += u'\n' + line;
+    if (!ClipsWithoutSubtitles.isEmpty()) {
+        message += QStringLiteral("\nSubtitles were left out in: ") +
+                   ClipsWithoutSubtitles.join(QStringLiteral(", "));
+    }
     for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }

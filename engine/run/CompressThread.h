@@ -50,6 +50,11 @@ public:
     bool SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
                             int32_t codecChoice) override;
     bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
+    // Subtitles burned into the pictures: file (the file system's bytes) for
+    // every clip when not empty, else track (1-based among a clip's subtitle
+    // tracks; 0 the forced, default or first one), else a file beside the clip.
+    void SetSubtitles(bool burnIn, const std::string& file = {}, int32_t track = 0);
+    void SetSubtitleBurnIn(bool burnIn) override { SetSubtitles(burnIn); }
 
     const ConversionParameters& Parameters() const { return Parameters_; }
 
@@ -94,6 +99,7 @@ private:
     void TemporaryFileChanged(const std::string& path) override;
     void CreateTemporaryFile(const std::function<std::string()>& create) override;
     void FileRestarted() override;
+    void SubtitlesLeftOut(const std::string& reason) override;
     void Remark(const std::string& text) override;
     void Warning(const std::string& text) override;
 
@@ -123,6 +129,8 @@ private:
     QStringList DamagedClips;      // display names of the converted clips with damage
     QStringList EndedEarly;        // a line for each converted clip cut short
     QStringList Warnings;          // "NAME: why it will not look right", per clip
+    std::string SubtitleProblem;        // why the current file's subtitles were left out
+    QStringList ClipsWithoutSubtitles;  // display names of the converted clips without them
 
     // The temporary files of the current clip (a size limit's passes may keep
     // an earlier one beside the one being written). Once the output is

@@ -12,6 +12,7 @@
 #include "EngineError.h"
 #include "LocalMedia.h"
 #include "OutputFile.h"
+#include "SubtitlePath.h"
 #include "TimeText.h"
 #include "TranscodeState.h"
 #include "Transcoder.h"
@@ -147,6 +148,15 @@ bool TTranscoder::ReadPacket() {
             if (decoded != transcode::AudioPath::Decoded::Nothing) {
                 NoteDecoding(false, decoded == transcode::AudioPath::Decoded::Damaged);
             }
+            return true;
+        }
+        if (s.InputSubtitle && index == s.InputSubtitle->index) {
+            // A damaged cue is passed over, and told like damaged sound.
+            if (Subtitles && !Subtitles->SendPacket(*packet) && !s.DamageReported) {
+                s.DamageReported = true;
+                Observer.DamagePassedOver(static_cast<double>(s.PacketTime) / AV_TIME_BASE);
+            }
+            AV.av_packet_unref(packet);
             return true;
         }
         // Another stream's packet: skipped.

@@ -16,6 +16,7 @@ struct TTranscoder::TranscodeState {
     av::InputContextPtr Input;
     AVStream* InputVideo = nullptr;  // either may be absent
     AVStream* InputAudio = nullptr;
+    AVStream* InputSubtitle = nullptr;  // the track burned in, if any
     av::PacketPtr InputPacket;
     bool InputEnded = false;     // the demuxer has no more packets
     bool VideoDrained = false;   // the video decoder has given its last picture

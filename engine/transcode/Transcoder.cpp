@@ -17,6 +17,9 @@
 #include "SizeDecision.h"
 #include "SizeLimit.h"
 #include "StreamChoice.h"
+#include "SubtitleChoice.h"
+#include "SubtitleFiles.h"
+#include "SubtitlePath.h"
 #include "TimeText.h"
 #include "ToneMapping.h"
 #include "TranscodeState.h"
@@ -62,6 +65,7 @@ void TTranscoder::ReleaseState() noexcept {
     if (Video) Video->AbandonEncoding();
     if (Output) Output->ReleaseState();
     Video.reset();
+    Subtitles.reset();
     Audio.reset();
     Output.reset();
     State.reset();
@@ -155,6 +159,7 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         OpenSource(sourcePathUtf8, outputPathUtf8);
         if (Parameters.SizeLimitBytes > 0 && !Planned) PlanForLimit();
         StartDecoders();
+        StartSubtitles(sourcePathUtf8);
         SeekToStart();
         CreateOutput(outputPathUtf8);
         Observer.CreateTemporaryFile([&] {
@@ -261,10 +266,15 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
         throw SourceError("The source file has neither pictures nor sound\n", 0,
                           "No video or audio stream");
     }
+    if (Current.BurnSubtitles && State->InputVideo && Current.SubtitleFile.empty()) {
+        const int32_t index = subtitles::ChooseSubtitleStream(*input, Current.SubtitleTrack);
+        if (index >= 0) State->InputSubtitle = input->streams[index];
+    }
     // Further sound tracks, subtitles and data are never read into memory.
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         AVStream* stream = input->streams[i];
-        if (stream != State->InputVideo && stream != State->InputAudio) {
+        if (stream != State->InputVideo && stream != State->InputAudio &&
+            stream != State->InputSubtitle) {
             stream->discard = AVDISCARD_ALL;
         }
     }
@@ -331,6 +341,32 @@ void TTranscoder::StartDecoders() {
     }
     s.InputPacket.reset(AV.av_packet_alloc());
     if (!s.InputPacket) throw std::bad_alloc();
+}
+
+void TTranscoder::StartSubtitles(const std::string& sourcePath) {
+    TranscodeState& s = *State;
+    if (!Video || !Current.BurnSubtitles) return;
+    try {
+        if (!Current.SubtitleFile.empty()) {
+            Subtitles = std::make_unique<subtitles::SubtitlePath>(Current.SubtitleFile);
+        } else if (s.InputSubtitle) {
+            Subtitles = std::make_unique<subtitles::SubtitlePath>(*s.Input, *s.InputSubtitle);
+            // Cues begun before a later start come from the source's beginning.
+            if (Range.Start > 0) {
+                Subtitles->ReadUpTo(sourcePath,
+                                    AV.av_rescale_q(Video->Start(), s.InputVideo->time_base,
+                                                    AVRational{1, AV_TIME_BASE}));
+            }
+        } else if (const std::string beside = SubtitleFileBeside(sourcePath); !beside.empty()) {
+            Subtitles = std::make_unique<subtitles::SubtitlePath>(beside);
+        }
+    } catch (const subtitles::SubtitleProblem& problem) {
+        Subtitles.reset();
+        if (s.InputSubtitle) s.InputSubtitle->discard = AVDISCARD_ALL;
+        s.InputSubtitle = nullptr;
+        Observer.SubtitlesLeftOut(problem.what());
+    }
+    if (Subtitles) Video->DrawSubtitles(*Subtitles);
 }
 
 void TTranscoder::CreateOutput(const std::string& outputPath) {

@@ -14,6 +14,10 @@
 
 #include "ConversionParameters.h"
 
+namespace subtitles {
+class SubtitlePath;
+}
+
 namespace transcode {
 class AudioPath;
 class OutputFile;
@@ -56,6 +60,10 @@ public:
     // The file is encoded once more (at another bitrate, to fit its size
     // limit): its percentage starts again from 0.
     virtual void FileRestarted() {}
+    // The clip converts without the subtitles it was to get: reason says why
+    // ("The subtitle file film.srt could not be read"). At every encoding of
+    // the file (again for each pass of a size limit).
+    virtual void SubtitlesLeftOut(const std::string& reason) { (void)reason; }
     // Called on the worker's thread, once per file, with a remark on how it
     // is converted ("HDR picture (PQ) mapped to SDR"): for a detailed log.
     virtual void Remark(const std::string& /*text*/) {}
@@ -124,6 +132,10 @@ private:
     void SeekToStart();
     void OpenSource(const std::string& sourcePath, const std::string& outputPath);
     void StartDecoders();
+    // The subtitles to burn in, when asked for: a file named, a track of the
+    // source, a file beside it. Subtitles that cannot be used are left out
+    // with a warning.
+    void StartSubtitles(const std::string& sourcePath);
     void CreateOutput(const std::string& outputPath);
     void DiscardDestination() noexcept;
 
@@ -164,4 +176,5 @@ private:
     std::unique_ptr<transcode::OutputFile> Output;
     std::unique_ptr<transcode::VideoPath> Video;
     std::unique_ptr<transcode::AudioPath> Audio;
+    std::unique_ptr<subtitles::SubtitlePath> Subtitles;  // absent: none burned in
 };

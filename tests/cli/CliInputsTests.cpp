@@ -371,3 +371,32 @@ TEST_F(CliInputs, OutputsAreDurableAndNeverShared) {
 #endif
 
 }  // namespace
+
+// Subtitles asked for that cannot be had: a named file that is missing, or a
+// track number a source does not have, is refused before the run; a subtitle
+// file beside the source that cannot be read gives a warning and the clip
+// converts without it.
+TEST_F(CliInputs, SubtitleRequestsAreCheckedBeforeTheRun) {
+    const ProcessResult missing =
+        Cli({"-o", Out.path(), "--subtitle-file", Source("nowhere.srt"), Source("short.mpg")});
+    EXPECT_EQ(missing.ExitCode, 2) << missing.Err.toStdString();
+    EXPECT_TRUE(missing.Err.contains("nowhere.srt")) << missing.Err.toStdString();
+    const ProcessResult track =
+        Cli({"-o", Out.path(), "--subtitle-track", "1", Source("short.mpg")});
+    EXPECT_EQ(track.ExitCode, 2) << track.Err.toStdString();
+    EXPECT_TRUE(track.Err.contains("no track 1")) << track.Err.toStdString();
+    EXPECT_TRUE(OutputFiles().isEmpty());
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::copy(Source("short.mpg"), folder.filePath("film.mpg")));
+    QFile junk(folder.filePath("film.en.srt"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(2048, '\x02'));
+    junk.close();
+    const ProcessResult converted =
+        Cli({"-o", Out.path(), "--subtitles", folder.filePath("film.mpg")});
+    EXPECT_EQ(converted.ExitCode, 0) << converted.Err.toStdString();
+    EXPECT_TRUE(converted.Err.contains("Warning: The subtitles of film.mpg were left out"))
+        << converted.Err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Out.filePath("film.3gp")));
+}

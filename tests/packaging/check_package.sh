@@ -24,9 +24,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 3 ] || { echo "no extended description"; exit 1; }
 depends=$(field Depends)
 echo "Depends: $depends"
-# The FFmpeg libraries are loaded at run time, so dpkg-shlibdeps cannot find
+# The FFmpeg libraries and libass are loaded at run time, so dpkg-shlibdeps cannot find
 # them; the plain libavcodec59 has no AMR encoder.
-wanted="libavcodec-extra59 libavformat59 libavutil57 libswscale6 libswresample4 libavfilter8 libqt6core6 libc6"
+wanted="libavcodec-extra59 libavformat59 libavutil57 libswscale6 libswresample4 libavfilter8 libass9 libqt6core6 libc6"
 if [ "$with_gui" = 1 ]; then wanted="$wanted libqt6widgets6"; fi
 for package in $wanted; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || { echo "Depends lacks $package"; exit 1; }

@@ -36,6 +36,8 @@ public:
         fit = pictureFit;
         return true;
     }
+    void SetSubtitleBurnIn(bool burnIn) override { subtitles = burnIn; }
+    bool subtitles = false;
 };
 
 std::vector<std::string> Configure(const ProfileSelection& s) {

@@ -3,6 +3,7 @@
 // settings folder of its own.
 #include <QAction>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -63,6 +64,7 @@ private slots:
         QStringList expected;
         for (const char* name : SettingsStore::ValueNames) expected << name;
         for (const char* name : SettingsStore::PhoneValueNames) expected << name;
+        expected << SettingsStore::SubtitlesValueName;
         expected.sort();
         QCOMPARE(keys, expected);
         QCOMPARE(stored.value("Resolution").toInt(), 11);
@@ -201,6 +203,35 @@ private slots:
             QCOMPARE(dialog.ebPictureFit->text(), QString("Stretch"));
         }
         QCOMPARE(StoredText("PictureFit"), QString("0"));
+    }
+
+    // Subtitles: the "Subtitles:" row shows None or Burn in, a choice there is
+    // stored; a stored number other than 0 or 1 reads as None.
+    void subtitlesRoundTripThroughTheDialog() {
+        settings->WriteFile("Subtitles=1\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().Subtitles, 1);
+            QCOMPARE(dialog.ebSubtitles->text(), QString("Burn in"));
+            QStringList items;
+            for (const QAction* item : dialog.SubtitlesPopupActionBar->actions())
+                items << item->text();
+            QCOMPARE(items, QStringList({"None", "Burn in"}));
+            dialog.SubtitlesPopupActionBar->actions().at(0)->trigger();
+            QCOMPARE(dialog.ebSubtitles->text(), QString("None"));
+            QVERIFY(dialog.btnSelectSound->geometry().bottom() <
+                    dialog.btnSelectSubtitles->geometry().top());
+            QVERIFY(dialog.btnSelectSubtitles->geometry().bottom() < dialog.gbSettings->height());
+        }
+        QCOMPARE(StoredText("Subtitles"), QString("0"));
+        settings->WriteFile("Subtitles=3\n");
+        {
+            TMainForm form;
+            TAdvancedSettingsForm dialog(&form, &form);
+            QCOMPARE(form.Selection().Subtitles, 0);
+            QCOMPARE(dialog.ebSubtitles->text(), QString("None"));
+        }
     }
 
     void wrongTypeEndsTheConstruction_data() {

@@ -125,7 +125,7 @@ private slots:
         QVERIFY(seen);
         QCOMPARE(MainForm, nullptr);
         QSettings stored(settings->FilePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 13);  // the eleven values, SizeLimit and EvenLoudness
+        QCOMPARE(stored.allKeys().size(), 14);  // the eleven, SizeLimit, EvenLoudness, Subtitles
     }
 
     void errorInAnEventHandlerIsShownAndTheProgramGoesOn() {

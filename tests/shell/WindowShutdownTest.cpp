@@ -103,9 +103,9 @@ private slots:
         QVERIFY2(seconds > 0 && seconds < 19.5, qPrintable(QString::number(seconds)));
         // The settings were written as well.
         QSettings stored(settings.FilePath(), QSettings::IniFormat);
-        // The eleven values, SizeLimit, EvenLoudness, and the folder of the clip
-        // added (LastSourceFolder).
-        QCOMPARE(stored.allKeys().size(), 14);
+        // The eleven values, SizeLimit, EvenLoudness, Subtitles, and the folder
+        // of the clip added (LastSourceFolder).
+        QCOMPARE(stored.allKeys().size(), 15);
     }
 };
 

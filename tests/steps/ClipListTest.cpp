@@ -318,6 +318,29 @@ private slots:
         QCOMPARE(window_->OpenClipPage()->Clips().size(), std::size_t{1});
     }
 
+    // The row's tooltip tells whether the clip has subtitles: its own tracks,
+    // or a subtitle file beside it; a row moved up by a deletion keeps its own.
+    void tooltipTellsOfSubtitles() {
+        QFile srt(Clip("second.srt"));
+        QVERIFY(srt.open(QIODevice::WriteOnly));
+        srt.write("1\n00:00:00,000 --> 00:00:01,000\nHello\n");
+        srt.close();
+        const QString subtitled = steps_test::MakeClip(
+            Clip("subtitled.mkv"), {"-f", "lavfi", "-i", "color=c=gray:s=32x32:r=5", "-i",
+                                    Clip("second.srt"), "-t", "1", "-c:v", "mpeg4", "-c:s", "srt"});
+        QVERIFY(!subtitled.isEmpty());
+        window_->OpenClipPage()->FileOpenClipAccept(small_);
+        window_->OpenClipPage()->FileOpenClipAccept(second_);
+        window_->OpenClipPage()->FileOpenClipAccept(subtitled);
+        QCOMPARE(Grid()->RowToolTip(1), QStringLiteral("No subtitles"));
+        QCOMPARE(Grid()->RowToolTip(2), QStringLiteral("Subtitles: a file beside it"));
+        QCOMPARE(Grid()->RowToolTip(3), QStringLiteral("Subtitles: 1 track"));
+        Grid()->SelectRow(1);
+        window_->OpenClipPage()->FileDeleteClipExecute();
+        QCOMPARE(Grid()->RowToolTip(1), QStringLiteral("Subtitles: a file beside it"));
+        QFile::remove(Clip("second.srt"));
+    }
+
     void audioOnlyFileHasNoPictureSize() {
         window_->OpenClipPage()->FileOpenClipAccept(audioOnly_);
         QCOMPARE(Grid()->RowTexts(1).at(2), FormatTimeOfDay(2));

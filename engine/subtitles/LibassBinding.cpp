@@ -1,0 +1,41 @@
+#include "LibassBinding.h"
+
+namespace subtitles {
+
+std::string LibassFileName() {
+#ifdef _WIN32
+    return "libass-9.dll";
+#else
+    return "libass.so.9";
+#endif
+}
+
+LibassBinding::LibassBinding()
+    : Library(LibassFileName())
+#define KESTOVAR_ASS_CONSTRUCT(name) , name(Library, #name)
+          KESTOVAR_ASS_FUNCTIONS(KESTOVAR_ASS_CONSTRUCT)
+#undef KESTOVAR_ASS_CONSTRUCT
+{
+}
+
+std::string LibassBinding::Problem() const {
+    if (!Library.IsLoaded()) {
+        return "The subtitle library file \"" + Library.FileName + "\" could not be loaded";
+    }
+    std::string missing;
+#define KESTOVAR_ASS_CHECK(name) \
+    if (missing.empty() && !name.IsResolved()) missing = #name;
+    KESTOVAR_ASS_FUNCTIONS(KESTOVAR_ASS_CHECK)
+#undef KESTOVAR_ASS_CHECK
+    if (!missing.empty()) {
+        return "The subtitle library file \"" + Library.FileName + "\" lacks " + missing;
+    }
+    return {};
+}
+
+const LibassBinding& Libass() {
+    static const LibassBinding binding;
+    return binding;
+}
+
+}  // namespace subtitles
