@@ -122,13 +122,13 @@ private:
     ConversionParameters Parameters_;
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
-    bool CurrentDamaged = false;   // damage of the current file was passed over
-    double CurrentDamageAt = 0;    // where, in seconds
-    double CurrentEndSeconds = 0;  // where a source cut short ends
-    QString CurrentEndedEarly;     // "X ends at ...", for a source cut short
-    QStringList DamagedClips;      // display names of the converted clips with damage
-    QStringList EndedEarly;        // a line for each converted clip cut short
-    QStringList Warnings;          // "NAME: why it will not look right", per clip
+    bool CurrentDamaged = false;        // damage of the current file was passed over
+    double CurrentDamageAt = 0;         // where, in seconds
+    double CurrentEndSeconds = 0;       // where a source cut short ends
+    QString CurrentEndedEarly;          // "X ends at ...", for a source cut short
+    QStringList DamagedClips;           // display names of the converted clips with damage
+    QStringList EndedEarly;             // a line for each converted clip cut short
+    QStringList Warnings;               // "NAME: why it will not look right", per clip
     std::string SubtitleProblem;        // why the current file's subtitles were left out
     QStringList ClipsWithoutSubtitles;  // display names of the converted clips without them
 
