@@ -164,7 +164,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption subtitleFile(
         QStringLiteral("subtitle-file"),
         QStringLiteral("Burn in the subtitles of this file (SubRip, ASS/SSA or WebVTT) for "
-                       "every video; wins over the file's own tracks."),
+                       "every video, in place of the file's own tracks."),
         QStringLiteral("FILE"));
     const QCommandLineOption subtitleTrack(
         QStringLiteral("subtitle-track"),

@@ -89,9 +89,9 @@ private slots:
 
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
-        // The eleven values, SizeLimit, EvenLoudness, and the folder of the clip
-        // added (LastSourceFolder).
-        QCOMPARE(stored.allKeys().size(), 14);
+        // The eleven values, SizeLimit, EvenLoudness, Subtitles, and the folder
+        // of the clip added (LastSourceFolder).
+        QCOMPARE(stored.allKeys().size(), 15);
         CheckStoppedOutput(folder);
     }
 

@@ -316,7 +316,7 @@ private slots:
         QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("unreadable"));
         QCOMPARE(grid->item(1, 2)->toolTip(),
                  QStringLiteral("Invalid data found when processing input"));
-        QVERIFY(grid->item(0, 2)->toolTip().isEmpty());
+        QCOMPARE(grid->item(0, 2)->toolTip(), QStringLiteral("No subtitles"));
         Control<QAction>(form, "ConvertStep")->trigger();
         Control<QLineEdit>(form, "ebOutFolder")->setText(out.path());
 
