@@ -110,6 +110,8 @@ TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, ::ProfileSelection& sele
     btnAdvanced->setAutoDefault(false);
     btnAdvanced->setFocusPolicy(Qt::TabFocus);
     connect(btnAdvanced, &QPushButton::clicked, this, &TSelPhoneModelPage::btnAdvancedClick);
+
+    CreatePreview();
 }
 
 void TSelPhoneModelPage::PopupButtonMenu(TPopupButton* button) {
@@ -266,6 +268,12 @@ void TSelPhoneModelPage::BuildQualityMenus() {
     for (int row = 0; row < static_cast<int>(SoundChoiceNames.size()); ++row) {
         QAction* item = AddItem(dialog->SoundPopupActionBar, Text(SoundChoiceNames[row]), row);
         connect(item, &QAction::triggered, this, [this, item] { OnSoundClick(item); });
+    }
+    // The preview follows the dialog's choices as they are made.
+    for (QMenu* menu : {dialog->FrameratePopupActionBar, dialog->VideoQualityPopupActionBar,
+                        dialog->AudioQualityPopupActionBar, dialog->PictureFitPopupActionBar,
+                        dialog->SizeLimitPopupActionBar, dialog->SoundPopupActionBar}) {
+        WatchForChanges(menu);
     }
 }
 

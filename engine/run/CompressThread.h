@@ -17,6 +17,7 @@
 #include "SourceClip.h"
 #include "Transcoder.h"
 #include "WorkerHost.h"
+#include "WorkerParameters.h"
 #include "WorkerSetup.h"
 
 // Life of a worker: constructed (not started) over the host's clip list and the
@@ -50,7 +51,7 @@ public:
                             int32_t codecChoice) override;
     bool SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) override;
 
-    const ConversionParameters& Parameters() const { return Parameters_; }
+    const ConversionParameters& Parameters() const { return Setup.Parameters(); }
 
     // Converts one source file; true lets the run go on. A failure has been
     // shown to the host (ShowError) when this returns false.
@@ -108,7 +109,7 @@ private:
     const ClipList& Clips;
     const QString OutputFolder;
     WorkerHost& Host;
-    ConversionParameters Parameters_;
+    WorkerParameters Setup;  // what the setters made of the selection
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;  // damage of the current file was passed over

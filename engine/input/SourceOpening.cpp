@@ -1,0 +1,49 @@
+#include "SourceOpening.h"
+
+#include <limits>
+
+#include "EngineError.h"
+#include "LocalMedia.h"
+
+av::InputContextPtr OpenSourceFile(const std::string& nativePath) {
+    // A pipe or a device is never opened: the open could wait for good.
+    if (const std::string problem = SourceFileProblem(nativePath); !problem.empty()) {
+        throw SourceError("Could not open source file\n", 0, problem);
+    }
+    AVFormatContext* opened = nullptr;
+    if (const int code = OpenLocalInput(&opened, nativePath); code != 0) {
+        throw SourceError("Could not open source file\n", code);
+    }
+    av::InputContextPtr input(opened);
+    if (const int code = AV.avformat_find_stream_info(input.get(), nullptr); code < 0) {
+        throw SourceError("Could not find stream info in source file\n", code);
+    }
+    return input;
+}
+
+AVStream* FindStream(AVFormatContext& input, AVMediaType type) {
+    for (unsigned i = 0; i < input.nb_streams; ++i) {
+        AVStream* stream = input.streams[i];
+        if (stream->codecpar->codec_type != type) continue;
+        if (type == AVMEDIA_TYPE_VIDEO && (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            continue;
+        }
+        return stream;
+    }
+    return nullptr;
+}
+
+void SeekToKeyPictureBefore(AVFormatContext& input, double seconds) {
+    int64_t target = static_cast<int64_t>(seconds * AV_TIME_BASE);
+    if (input.start_time != AV_NOPTS_VALUE) target += input.start_time;
+    AV.avformat_seek_file(&input, -1, std::numeric_limits<int64_t>::min(), target, target, 0);
+}
+
+EngineError NamingFile(const EngineError& error, const std::string& path) {
+    if (!error.Path().empty()) return error;
+    std::string reason = error.Reason();
+    if (reason.empty()) {
+        reason = error.Code() < 0 ? LibraryErrorText(error.Code()) : "Unknown cause";
+    }
+    return EngineError(error.FirstLine(), error.Code(), reason, path);
+}
