@@ -26,18 +26,16 @@ namespace {
 constexpr int kPreviewTop = 169;
 constexpr int kPreviewGroupHeight = 136;
 
-// The seconds of the clip that are converted: its length less what the trim
-// times leave out.
-double ConvertedSeconds(const SourceClipItem& clip) {
-    double end = clip.LengthSeconds > 0 ? clip.LengthSeconds
-                                        : static_cast<double>(clip.SourceDuration.count());
-    if (clip.TrimEnd > 0) end = end > 0 ? std::min(end, clip.TrimEnd) : clip.TrimEnd;
-    return std::max(0.0, end - std::max(clip.TrimStart, 0.0));
+// The seconds of the clip that are converted.
+double ClipLength(const SourceClipItem& clip) {
+    return clip.LengthSeconds > 0 ? clip.LengthSeconds
+                                  : static_cast<double>(clip.SourceDuration.count());
 }
 
-QString MbText(int64_t bytes) {
-    return QLocale().toString(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 2) +
-           QStringLiteral(" Mb");
+QString SizeText(std::optional<int64_t> bytes, bool limited) {
+    const QString decimal = QLocale().decimalPoint();
+    return QString::fromStdString(
+        ExpectedSizeText(bytes, limited, decimal.size() == 1 ? decimal.at(0).toLatin1() : '.'));
 }
 
 }  // namespace
@@ -160,14 +158,14 @@ void TSelPhoneModelPage::ShowExpectedSizes(const ConversionParameters& parameter
     for (int row = 0; row < count; ++row) {
         const SourceClipItem& clip = *(*PreviewClips)[static_cast<size_t>(row)];
         const std::optional<int64_t> bytes = ExpectedOutputBytes(
-            parameters.SizeLimitBytes, parameters.VideoBitRate, ConvertedSeconds(clip), frameRate);
-        QString text = tr("does not fit");
+            parameters.SizeLimitBytes, parameters.VideoBitRate,
+            ConvertedLength(ClipLength(clip), clip.TrimStart, clip.TrimEnd), frameRate);
         if (bytes) {
             total += *bytes;
-            text = limited ? tr("up to %1").arg(MbText(*bytes)) : MbText(*bytes);
         } else {
             allFit = false;
         }
+        const QString text = SizeText(bytes, limited);
         auto* name = new QTableWidgetItem(clip.DisplayName);
         name->setToolTip(clip.SourcePath);
         ExpectedSizes->setItem(row, 0, name);
@@ -175,8 +173,7 @@ void TSelPhoneModelPage::ShowExpectedSizes(const ConversionParameters& parameter
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         ExpectedSizes->setItem(row, 1, size);
     }
-    QString totalText =
-        limited ? tr("Total: up to %1").arg(MbText(total)) : tr("Total: %1").arg(MbText(total));
+    QString totalText = tr("Total: %1").arg(SizeText(total, limited));
     if (!allFit) totalText += tr(" (without the clips that do not fit)");
     lbTotalSize->setText(count > 0 ? totalText : QString());
 }

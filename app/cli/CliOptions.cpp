@@ -168,9 +168,14 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption idle(QStringLiteral("idle"),
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
+    const QCommandLineOption preview(
+        QStringLiteral("preview"),
+        QStringLiteral("Convert nothing: write each file's still, as the phone will show it, "
+                       "as NAME.ppm into the output folder, and print each file's expected "
+                       "output size and the total."));
     parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
                        videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
-                       outputFolder, verbose, idle});
+                       outputFolder, verbose, idle, preview});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -220,6 +225,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     }
     request.Verbose = parser.isSet(verbose);
     request.IdlePriority = parser.isSet(idle);
+    request.PreviewOnly = parser.isSet(preview);
     request.OutputFolder =
         parser.isSet(outputFolder) ? parser.value(outputFolder) : DefaultOutputFolder();
     if (parser.isSet(maxSize)) {

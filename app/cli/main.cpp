@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
+#include <QTextStream>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,9 @@
 #include "ModelListing.h"
 #include "NativePath.h"
 #include "OutputFolder.h"
+#include "PreviewOutput.h"
 #include "StartupCheck.h"
+#include "WorkerParameters.h"
 
 namespace {
 
@@ -97,6 +100,21 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         clips.push_back(ProbeClip(file));
         clips.back()->TrimStart = request.TrimStart;
         clips.back()->TrimEnd = request.TrimEnd;
+    }
+
+    if (request.PreviewOnly) {
+        const std::optional<ConversionParameters> parameters =
+            ParametersForSelection(request.Selection);
+        if (!parameters) {
+            Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
+            return kExitUsage;
+        }
+        ConversionParameters limited = *parameters;
+        limited.SizeLimitBytes = request.SizeLimitBytes;
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return WritePreview(clips, limited, request.OutputFolder, out, err) == 0 ? kExitConverted
+                                                                                 : kExitFailed;
     }
 
     QFile errorOut;

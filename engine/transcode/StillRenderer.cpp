@@ -6,6 +6,7 @@
 
 #include "EngineError.h"
 #include "LocalMedia.h"
+#include "OutputEstimate.h"
 #include "OutputFile.h"
 #include "SourceOpening.h"
 #include "VideoPath.h"
@@ -75,10 +76,7 @@ StillImage Render(const ConversionParameters& parameters, const std::string& sou
 
 double StillTime(double lengthSeconds, const ClipRange& range) {
     const double start = std::max(range.Start, 0.0);
-    double end = lengthSeconds > 0 ? lengthSeconds : 0;
-    if (range.End > 0) end = end > 0 ? std::min(range.End, end) : range.End;
-    if (end <= start) return start;
-    return start + (end - start) / 10;
+    return start + ConvertedLength(lengthSeconds, range.Start, range.End) / 10;
 }
 
 StillImage RenderStill(const ConversionParameters& parameters, const std::string& sourcePath,
