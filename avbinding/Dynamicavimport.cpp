@@ -2,17 +2,11 @@
 
 #include <sstream>
 
+#include "SharedLibrary.h"
+
 namespace av {
 
 namespace {
-
-std::string SharedLibraryName(const char* base, int major) {
-#ifdef _WIN32
-    return std::string(base) + "-" + std::to_string(major) + ".dll";
-#else
-    return "lib" + std::string(base) + ".so." + std::to_string(major);
-#endif
-}
 
 std::string VersionText(unsigned version) {
     return std::to_string(version >> 16) + "." + std::to_string((version >> 8) & 0xff) + "." +
@@ -42,12 +36,12 @@ std::vector<LibraryRow> Rows(const Binding& b) {
 }  // namespace
 
 LibraryFiles LibraryFiles::Default() {
-    return {SharedLibraryName("avcodec", LIBAVCODEC_VERSION_MAJOR),
-            SharedLibraryName("avformat", LIBAVFORMAT_VERSION_MAJOR),
-            SharedLibraryName("avutil", LIBAVUTIL_VERSION_MAJOR),
-            SharedLibraryName("swscale", LIBSWSCALE_VERSION_MAJOR),
-            SharedLibraryName("swresample", LIBSWRESAMPLE_VERSION_MAJOR),
-            SharedLibraryName("avfilter", LIBAVFILTER_VERSION_MAJOR)};
+    return {platform::SharedLibraryFileName("avcodec", LIBAVCODEC_VERSION_MAJOR),
+            platform::SharedLibraryFileName("avformat", LIBAVFORMAT_VERSION_MAJOR),
+            platform::SharedLibraryFileName("avutil", LIBAVUTIL_VERSION_MAJOR),
+            platform::SharedLibraryFileName("swscale", LIBSWSCALE_VERSION_MAJOR),
+            platform::SharedLibraryFileName("swresample", LIBSWRESAMPLE_VERSION_MAJOR),
+            platform::SharedLibraryFileName("avfilter", LIBAVFILTER_VERSION_MAJOR)};
 }
 
 Binding::Binding(const LibraryFiles& files)

@@ -8,7 +8,7 @@ if(NOT KESTOVAR_CLANG_FORMAT)
 endif()
 
 set(KESTOVAR_FORMAT_FILES)
-foreach(dir app avbinding bench engine profiles tests ui)
+foreach(dir app avbinding bench engine platform profiles tests ui)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
          ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h
          ${PROJECT_SOURCE_DIR}/${dir}/*.c)

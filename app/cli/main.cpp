@@ -8,14 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 #include "CliOptions.h"
 #include "ClipProbe.h"
 #include "CompressThread.h"
@@ -29,6 +21,7 @@
 #include "OutputFolder.h"
 #include "PreviewOutput.h"
 #include "StartupCheck.h"
+#include "Terminal.h"
 #include "WorkerParameters.h"
 
 namespace {
@@ -52,27 +45,6 @@ bool BindingUsable() {
         return false;
     }
     return true;
-}
-
-bool ErrorsGoToTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-int TerminalWidth() {
-#ifdef Q_OS_WIN
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) {
-        return info.srWindow.Right - info.srWindow.Left + 1;
-    }
-#else
-    winsize size = {};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-#endif
-    return 80;
 }
 
 int Convert(QCoreApplication& app, CliRequest& request) {
@@ -119,8 +91,8 @@ int Convert(QCoreApplication& app, CliRequest& request) {
 
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const bool terminal = ErrorsGoToTerminal();
-    ConsoleHost host(errorOut, terminal, terminal ? TerminalWidth() : 80);
+    const bool terminal = platform::ErrorsGoToTerminal();
+    ConsoleHost host(errorOut, terminal, terminal ? platform::ErrorTerminalWidth() : 80);
 
     // The worker frees itself after its run (deleteLater on finished), so it is
     // only held through a guarded pointer.
@@ -141,7 +113,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     int firstSignal = 0;
     InterruptWatcher watcher([&](int signalNumber) {
         TCompressThread* active = host.Active();
-        if (firstSignal != 0 && signalNumber != SIGPIPE) {
+        if (firstSignal != 0 && !InterruptWatcher::IsClosedPipe(signalNumber)) {
             if (active) active->AbandonOutput();
             Print(stderr, QStringLiteral("\n"));
             std::_Exit(128 + firstSignal);
@@ -170,13 +142,7 @@ int main(int argc, char* argv[]) {
 
     // The arguments with their own bytes kept: a file name that is no valid
     // UTF-8 still reaches the open call as the file system spells it.
-#ifdef Q_OS_WIN
-    const QStringList arguments = QCoreApplication::arguments();
-#else
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments.append(PathFromNative(QByteArray(argv[i])));
-#endif
-    CliParseResult parsed = ParseCommandLine(arguments);
+    CliParseResult parsed = ParseCommandLine(CommandLineArguments(argc, argv));
     if (!parsed.Error.isEmpty()) {
         Print(stderr, QStringLiteral("kestovar3gp-cli: ") + parsed.Error + u'\n');
         return kExitUsage;

@@ -3,7 +3,7 @@
 // bytes, so a final name the file system takes never makes it too long), and
 // takes the final name by a rename only once the output is whole.
 //
-// While a process writes it, that process holds an exclusive lock (flock) on
+// While a process writes it, that process holds an exclusive lock on
 // it. A file of that naming whose lock can be taken belongs to no live process:
 // it was left by a program that was killed (SIGKILL, a power cut) and may be
 // removed; one whose lock is held is being written and is left alone.
@@ -11,6 +11,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "LockedFile.h"
 
 class TemporaryOutputFile {
 public:
@@ -31,11 +33,9 @@ public:
     void Commit();
 
 private:
-    void Release();
-
     std::string FinalPath;
     std::string TemporaryPath;
-    int Descriptor = -1;  // holds the lock
+    platform::TLockedFile File;  // holds the lock
 };
 
 // Throws EngineError "Could not open destination file" with the reason when

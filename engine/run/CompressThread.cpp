@@ -1,13 +1,12 @@
 #include "CompressThread.h"
 
-#include <unistd.h>
-
 #include <QMetaObject>
 #include <QSet>
 #include <exception>
 #include <utility>
 
 #include "EngineError.h"
+#include "LockedFile.h"
 #include "NativePath.h"
 #include "OutputNames.h"
 #include "Progress.h"
@@ -149,7 +148,7 @@ void TCompressThread::TemporaryFileChanged(const std::string& path) {
 
 void TCompressThread::AbandonOutput() {
     const std::lock_guard lock(TemporaryFileMutex);
-    if (!TemporaryFile.empty()) unlink(TemporaryFile.c_str());
+    if (!TemporaryFile.empty()) platform::RemoveFile(TemporaryFile);
     TemporaryFile.clear();
 }
 

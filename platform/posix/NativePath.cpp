@@ -81,3 +81,9 @@ QString PathFromNative(const QByteArray& bytes) {
     path += QFile::decodeName(bytes.mid(runStart));
     return path;
 }
+
+QStringList CommandLineArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(PathFromNative(QByteArray(argv[i])));
+    return arguments;
+}
