@@ -26,12 +26,6 @@ namespace {
 constexpr int kPreviewTop = 169;
 constexpr int kPreviewGroupHeight = 136;
 
-// The seconds of the clip that are converted.
-double ClipLength(const SourceClipItem& clip) {
-    return clip.LengthSeconds > 0 ? clip.LengthSeconds
-                                  : static_cast<double>(clip.SourceDuration.count());
-}
-
 QString SizeText(std::optional<int64_t> bytes, bool limited) {
     const QString decimal = QLocale().decimalPoint();
     return QString::fromStdString(
@@ -159,7 +153,7 @@ void TSelPhoneModelPage::ShowExpectedSizes(const ConversionParameters& parameter
         const SourceClipItem& clip = *(*PreviewClips)[static_cast<size_t>(row)];
         const std::optional<int64_t> bytes = ExpectedOutputBytes(
             parameters.SizeLimitBytes, parameters.VideoBitRate,
-            ConvertedLength(ClipLength(clip), clip.TrimStart, clip.TrimEnd), frameRate);
+            ConvertedLength(clip.KnownLength(), clip.TrimStart, clip.TrimEnd), frameRate);
         if (bytes) {
             total += *bytes;
         } else {

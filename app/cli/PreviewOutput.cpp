@@ -25,11 +25,6 @@ bool SavePpm(const transcode::StillImage& still, const QString& path) {
            file.flush();
 }
 
-double ClipLength(const SourceClipItem& clip) {
-    return clip.LengthSeconds > 0 ? clip.LengthSeconds
-                                  : static_cast<double>(clip.SourceDuration.count());
-}
-
 }  // namespace
 
 int WritePreview(const ClipList& clips, const ConversionParameters& parameters,
@@ -40,7 +35,7 @@ int WritePreview(const ClipList& clips, const ConversionParameters& parameters,
     int64_t total = 0;
     int status = 0;
     for (const auto& clip : clips) {
-        const double length = ClipLength(*clip);
+        const double length = clip->KnownLength();
         const std::optional<int64_t> bytes =
             ExpectedOutputBytes(parameters.SizeLimitBytes, parameters.VideoBitRate,
                                 ConvertedLength(length, clip->TrimStart, clip->TrimEnd), frameRate);

@@ -30,6 +30,10 @@ struct SourceClipItem {
     // trim times leave out. With an unknown length and no end, 0 like the
     // length itself.
     std::chrono::seconds ConvertedDuration() const;
+    // The length in seconds: the exact one, else the whole seconds listed.
+    double KnownLength() const {
+        return LengthSeconds > 0 ? LengthSeconds : static_cast<double>(SourceDuration.count());
+    }
 };
 
 using ClipList = std::vector<std::unique_ptr<SourceClipItem>>;
