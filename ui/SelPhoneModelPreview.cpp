@@ -135,10 +135,8 @@ void TSelPhoneModelPage::RefreshPreview() {
         return;
     }
     const SourceClipItem& clip = *(*PreviewClips)[static_cast<size_t>(selected)];
-    const double length = clip.LengthSeconds > 0 ? clip.LengthSeconds
-                                                 : static_cast<double>(clip.SourceDuration.count());
     Maker->Request(*parameters, clip.SourcePath,
-                   transcode::StillTime(length, {clip.TrimStart, clip.TrimEnd}));
+                   transcode::StillTime(clip.KnownLength(), {clip.TrimStart, clip.TrimEnd}));
 }
 
 void TSelPhoneModelPage::ShowExpectedSizes(const ConversionParameters& parameters) {
