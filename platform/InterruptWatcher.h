@@ -25,6 +25,9 @@ public:
     // write and so only ever stops the run.
     static bool IsClosedPipe(int signalNumber);
 
+    // Calls the handler with the signal's number, on the watcher's thread.
+    void Deliver(int signalNumber);
+
 private:
     struct TState;
     std::function<void(int)> OnInterrupt;

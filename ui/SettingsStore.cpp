@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <limits>
 
+#include "Process.h"
+
 namespace {
 
 const QString Organisation = QStringLiteral("Brenholt");
@@ -74,6 +76,10 @@ bool ReadIntegerSetting(const QString& path, int32_t& value) {
             return true;
         case QMetaType::QString: {
             // Files keep numbers as text: only a whole decimal number is one.
+            // The registry keeps types: text there is never a number.
+            if (!platform::SettingsKeepNumbersAsText()) {
+                Fail("Invalid data type for '%s'", location.Name);
+            }
             bool isNumber = false;
             const long long number = stored.toString().trimmed().toLongLong(&isNumber, 10);
             if (!isNumber) Fail("Invalid data type for '%s'", location.Name);

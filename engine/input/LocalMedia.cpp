@@ -1,11 +1,10 @@
 #include "LocalMedia.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <system_error>
 
 #include "Dynamicavimport.h"
+#include "FileKind.h"
 
 namespace {
 
@@ -42,16 +41,9 @@ int OpenLocalOutput(AVIOContext** output, const std::string& nativePath) {
 }
 
 std::string SourceFileProblem(const std::string& nativePath) {
-    struct stat status = {};
-    if (stat(nativePath.c_str(), &status) != 0) return {};
-    const mode_t type = status.st_mode & S_IFMT;
-    if (type == S_IFREG) return {};
-    const char* kind = "a special file";
-    if (type == S_IFIFO) kind = "a pipe";
-    if (type == S_IFDIR) kind = "a folder";
-    if (type == S_IFCHR || type == S_IFBLK) kind = "a device";
-    if (type == S_IFSOCK) kind = "a socket";
-    return std::string("Not a regular file (") + kind + ")";
+    const std::string kind = platform::NotRegularFileKind(nativePath);
+    if (kind.empty()) return {};
+    return "Not a regular file (" + kind + ")";
 }
 
 std::string LibraryErrorText(int code) {

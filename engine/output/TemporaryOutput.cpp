@@ -1,11 +1,13 @@
 #include "TemporaryOutput.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <cerrno>
 
 #include "EngineError.h"
 #include "LocalMedia.h"
 #include "LockedFile.h"
+#include "PathNames.h"
 
 namespace {
 
@@ -15,21 +17,36 @@ constexpr std::size_t kRandomLength = 6;
 constexpr char kOpenError[] = "Could not open destination file";
 constexpr char kReplaceError[] = "Could not replace destination file\n";
 
+// The separators are ASCII, so they are found in the name's bytes as they are.
+bool IsSeparator(char c) {
+    return IsPathSeparator(QChar::fromLatin1(c));
+}
+
+std::size_t LastSeparator(const std::string& path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsSeparator(path[i - 1])) return i - 1;
+    }
+    return std::string::npos;
+}
+
 std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = LastSeparator(path);
     if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    // The root keeps its separator: "/", or "C:\" (not drive C's current folder).
+    if (slash == 0 || (slash == 2 && path[1] == ':' && IsSeparator('\\'))) {
+        return path.substr(0, slash + 1);
+    }
     return path.substr(0, slash);
 }
 
 std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = LastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/') return folder + name;
-    return folder + '/' + name;
+    if (folder.empty() || IsSeparator(folder.back())) return folder + name;
+    return folder + QDir::separator().toLatin1() + name;
 }
 
 std::string RandomName() {

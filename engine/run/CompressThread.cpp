@@ -9,6 +9,7 @@
 #include "LockedFile.h"
 #include "NativePath.h"
 #include "OutputNames.h"
+#include "Process.h"
 #include "Progress.h"
 #include "TemporaryOutput.h"
 
@@ -41,7 +42,12 @@ bool TCompressThread::SetPictureFit(int32_t fit) {
 }
 
 void TCompressThread::run() {
-    if (WorkPriority != QThread::InheritPriority) setPriority(WorkPriority);
+    const bool idle = WorkPriority == QThread::IdlePriority;
+    if (idle) {
+        platform::UseIdlePriority(true);
+    } else if (WorkPriority != QThread::InheritPriority) {
+        setPriority(WorkPriority);
+    }
 
     StartTime = std::chrono::steady_clock::now();
     CurrentPercent = 0;
@@ -86,6 +92,7 @@ void TCompressThread::run() {
     CurrentPercent = 0;
     ShowProgress();
     EnterIdleState();
+    if (idle) platform::UseIdlePriority(false);
     // The deletion follows from finished() (see the constructor).
 }
 

@@ -76,6 +76,10 @@ InterruptWatcher::~InterruptWatcher() {
     SignalPipe[0] = SignalPipe[1] = -1;
 }
 
+void InterruptWatcher::Deliver(int signalNumber) {
+    if (OnInterrupt) OnInterrupt(signalNumber);
+}
+
 bool InterruptWatcher::IsClosedPipe(int signalNumber) {
     return signalNumber == SIGPIPE;
 }

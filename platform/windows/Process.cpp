@@ -1,0 +1,15 @@
+#include "Process.h"
+
+#include <windows.h>
+
+namespace platform {
+
+void UseIdlePriority(bool idle) {
+    SetPriorityClass(GetCurrentProcess(), idle ? IDLE_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
+}
+
+bool SettingsKeepNumbersAsText() {
+    return false;
+}
+
+}  // namespace platform

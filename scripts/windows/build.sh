@@ -1,0 +1,326 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs from Debian's own packages and sources:
+#   1. installs the cross tools (apt) and fetches the source packages;
+#   2. builds opencore-amr, zimg, FFmpeg and Qt's qtbase for x86_64-w64-mingw32
+#      into a cache outside the build tree (each stage is skipped once done);
+#   3. builds kestovar3gp.exe and kestovar3gp-cli.exe with the project's CMake,
+#      lays out the DLLs beside them, and makes the installer and the zip.
+#
+# Usage: scripts/windows/build.sh [deps|sources|libs|programs|package|all]
+#   KESTOVAR_WINDOWS_CACHE  library cache   (default ~/.cache/kestovar3gp-windows)
+#   KESTOVAR_WINDOWS_BUILD  program build   (default <repo>/build-windows)
+#   KESTOVAR_WINDOWS_JOBS   parallel jobs   (default 2)
+# The libraries are never part of ./test.sh or .ci/run: the first build takes
+# about an hour on two cores.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+CACHE="${KESTOVAR_WINDOWS_CACHE:-$HOME/.cache/kestovar3gp-windows}"
+BUILD="${KESTOVAR_WINDOWS_BUILD:-$ROOT/build-windows}"
+JOBS="${KESTOVAR_WINDOWS_JOBS:-2}"
+HOST=x86_64-w64-mingw32
+PREFIX="$CACHE/prefix"
+SRC="$CACHE/src"
+WORK="$CACHE/work"
+LOGS="$CACHE/logs"
+NICE=(nice -n 15)
+
+PACKAGES=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+    libz-mingw-w64-dev wine64 nsis nasm zip icoutils dpkg-dev autoconf automake libtool
+    xvfb xdotool x11-apps imagemagick
+    cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev ffmpeg
+)
+
+log() { printf '[windows %s] %s\n' "$(date +%H:%M:%S)" "$*"; }
+
+stamp_done() { [ -f "$WORK/$1.done" ]; }
+stamp() { date -u +%FT%TZ >"$WORK/$1.done"; }
+
+deps() {
+    local sources=/etc/apt/sources.list.d/kestovar-deb-src.sources
+    local SUDO=()
+    if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ /etc/apt/sources.list 2>/dev/null; then
+        log "adding deb-src entries beside the machine's own sources"
+        # Same mirrors and suites as the binary entries, source packages only.
+        sed -e 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            "${SUDO[@]}" tee "$sources" >/dev/null
+        NEED_UPDATE=1
+    fi
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if ((${#missing[@]})) || [ -n "${NEED_UPDATE:-}" ]; then
+        "${SUDO[@]}" apt-get update
+    fi
+    if ((${#missing[@]})); then
+        log "installing ${missing[*]}"
+        DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+sources() {
+    mkdir -p "$SRC" "$WORK" "$LOGS"
+    for pkg in opencore-amr zimg lame x264 ffmpeg qt6-base; do
+        if ! compgen -G "$SRC/$pkg-[0-9]*/" >/dev/null; then
+            log "fetching the source package $pkg"
+            (cd "$SRC" && apt-get source "$pkg" >"$LOGS/source-$pkg.log" 2>&1)
+        fi
+    done
+}
+
+srcdir() { compgen -G "$SRC/$1-[0-9]*/" | head -1 | sed 's:/$::'; }
+
+cross_env() {
+    export PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig"
+    export PKG_CONFIG_PATH=
+    export PKG_CONFIG_SYSROOT_DIR=
+}
+
+build_opencore() {
+    stamp_done opencore-amr && return
+    log "opencore-amr"
+    local s; s="$(srcdir opencore-amr)"
+    rm -rf "$WORK/opencore-amr" && mkdir -p "$WORK/opencore-amr"
+    (cd "$WORK/opencore-amr" &&
+        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
+            CC=$HOST-gcc-posix CXX=$HOST-g++-posix &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/opencore-amr.log" 2>&1
+    stamp opencore-amr
+}
+
+build_zimg() {
+    stamp_done zimg && return
+    log "zimg"
+    local s; s="$(srcdir zimg)"
+    rm -rf "$WORK/zimg" && cp -a "$s" "$WORK/zimg"
+    (cd "$WORK/zimg" && { [ -x configure ] || autoreconf -fi; } &&
+        ./configure --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
+            CC=$HOST-gcc-posix CXX=$HOST-g++-posix &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/zimg.log" 2>&1
+    stamp zimg
+}
+
+# LAME and x264 only serve the ffmpeg.exe and ffprobe.exe that the Windows
+# test programs make their source clips with (the clips the Linux tests make
+# with Debian's ffmpeg use them); the program itself never encodes with them.
+build_lame() {
+    stamp_done lame && return
+    log "lame"
+    local s; s="$(srcdir lame)"
+    rm -rf "$WORK/lame" && mkdir -p "$WORK/lame"
+    (cd "$WORK/lame" &&
+        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
+            --disable-frontend --disable-decoder --disable-gtktest CC=$HOST-gcc-posix &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/lame.log" 2>&1
+    stamp lame
+}
+
+build_x264() {
+    stamp_done x264 && return
+    log "x264"
+    local s; s="$(srcdir x264)"
+    rm -rf "$WORK/x264" && mkdir -p "$WORK/x264"
+    (cd "$WORK/x264" &&
+        "$s/configure" --host=$HOST --cross-prefix=$HOST- --prefix="$PREFIX" --enable-static \
+            --disable-cli --disable-opencl --bit-depth=8 --enable-win32thread --enable-strip &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/x264.log" 2>&1
+    stamp x264
+}
+
+FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
+wmv2,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis
+FFMPEG_MUXERS=3gp,3g2,mp4,mov,ipod,avi,mpeg,vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
+framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc
+FFMPEG_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\
+yadif,bwdif,loudnorm,zscale,tonemap,colorspace,pad,crop,setsar,setdar,setpts,asetpts,fps,trim,atrim,\
+transpose,hflip,vflip,rotate,idet,interlace,tinterlace,fieldorder,setfield,volume,pan,aevalsrc,\
+anullsrc,sine,testsrc,testsrc2,color,smptebars,smptehdbars,rgbtestsrc,nullsrc,split,asplit,concat,\
+overlay,drawbox,noise,showinfo,copy,acopy,apad,atempo,asetnsamples,aselect,select,amerge,amix,\
+channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract
+
+build_ffmpeg() {
+    stamp_done ffmpeg && return
+    log "ffmpeg (DLLs)"
+    local s; s="$(srcdir ffmpeg)"
+    cross_env
+    rm -rf "$WORK/ffmpeg" && mkdir -p "$WORK/ffmpeg"
+    # Every default decoder, demuxer and parser, as the Linux build accepts
+    # them; the encoders, muxers and filters the program uses (the AMR-NB
+    # encoder from opencore-amr, zscale from zimg), and those the test
+    # programs make their clips with through ffmpeg.exe and read back through
+    # ffprobe.exe (built for the tests only); zlib. Nothing else is
+    # autodetected from the build machine. Leaving out the other encoders,
+    # muxers and filters halves the build.
+    (cd "$WORK/ffmpeg" &&
+        "$s/configure" --prefix="$PREFIX" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
+            --cross-prefix=$HOST- --cc=$HOST-gcc-posix --cxx=$HOST-g++-posix \
+            --pkg-config=pkg-config --pkg-config-flags=--static \
+            --enable-shared --disable-static --enable-gpl --enable-version3 \
+            --disable-ffplay --disable-doc --disable-debug --disable-autodetect \
+            --enable-w32threads --disable-network --enable-zlib \
+            --enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame \
+            --disable-encoders --enable-encoder="$FFMPEG_ENCODERS" \
+            --disable-muxers --enable-muxer="$FFMPEG_MUXERS" \
+            --disable-filters --enable-filter="$FFMPEG_FILTERS" \
+            --disable-devices --enable-indev=lavfi \
+            --disable-protocols --enable-protocol=file,pipe \
+            --extra-cflags="-I$PREFIX/include" --extra-ldflags="-L$PREFIX/lib -static-libgcc -static-libstdc++" \
+            --extra-libs="-lstdc++" &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/ffmpeg.log" 2>&1
+    stamp ffmpeg
+}
+
+build_qt() {
+    stamp_done qtbase && return
+    log "qtbase"
+    local s; s="$(srcdir qt6-base)"
+    mkdir -p "$WORK/qtbase"
+    # A build that was stopped goes on where it was; QtCore comes first, as
+    # the command-line program needs nothing else.
+    (cd "$WORK/qtbase" && { [ -f build.ninja ] ||
+        cmake -S "$s" -B . -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX/qt" \
+            -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON \
+            -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
+            -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=ON \
+            -DFEATURE_tabletevent=OFF -DFEATURE_opengl=ON -DFEATURE_opengl_desktop=ON \
+            -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
+            -DFEATURE_system_jpeg=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \
+            -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF -DFEATURE_zstd=OFF \
+            -DFEATURE_icu=OFF -DFEATURE_glib=OFF -DFEATURE_sql_odbc=OFF; } &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" --target Core &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install .) >>"$LOGS/qtbase.log" 2>&1
+    stamp qtbase
+}
+
+# GoogleTest for the Windows test programs, from Debian's libgtest-dev sources.
+build_gtest() {
+    stamp_done gtest && return
+    log "googletest"
+    rm -rf "$WORK/gtest" && mkdir -p "$WORK/gtest"
+    (cd "$WORK/gtest" &&
+        cmake -S /usr/src/googletest -B . -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_GMOCK=OFF &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install .) >"$LOGS/gtest.log" 2>&1
+    stamp gtest
+}
+
+libs() {
+    mkdir -p "$WORK" "$LOGS"
+    local t0=$SECONDS
+    build_opencore
+    build_zimg
+    build_lame
+    build_x264
+    build_ffmpeg
+    build_qt
+    build_gtest
+    log "libraries ready in $((SECONDS - t0)) s ($PREFIX)"
+}
+
+# The GCC runtime the cross compiler's programs and Qt's DLLs need.
+runtime_dlls() {
+    local name
+    for name in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        $HOST-g++-posix -print-file-name="$name"
+    done
+}
+
+FFMPEG_DLLS=(avcodec-59 avformat-59 avutil-57 swscale-6 swresample-4 avfilter-8 postproc-56)
+QT_DLLS=(Qt6Core Qt6Gui Qt6Widgets)
+
+# Puts what the programs load beside them in $1: the FFmpeg and Qt DLLs, the
+# Qt platform and style plugins and the GCC runtime. With "tests", also
+# Qt6Test.dll and the ffmpeg.exe and ffprobe.exe the test programs run.
+lay_out_runtime() {
+    local dir="$1" what="${2:-}"
+    mkdir -p "$dir/platforms" "$dir/styles"
+    local f
+    for f in "${FFMPEG_DLLS[@]}"; do cp -u "$PREFIX/bin/$f.dll" "$dir/"; done
+    for f in "${QT_DLLS[@]}"; do cp -u "$PREFIX/qt/bin/$f.dll" "$dir/"; done
+    cp -u "$PREFIX/qt/plugins/platforms/qwindows.dll" "$dir/platforms/"
+    cp -u "$PREFIX/qt/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
+    runtime_dlls | while read -r f; do cp -u "$f" "$dir/"; done
+    if [ "$what" = tests ]; then
+        cp -u "$PREFIX/qt/bin/Qt6Test.dll" "$PREFIX/bin/ffmpeg.exe" "$PREFIX/bin/ffprobe.exe" "$dir/"
+    fi
+}
+
+programs() {
+    cross_env
+    export KESTOVAR_WINDOWS_PREFIX="$PREFIX"
+    local launcher=()
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    log "configuring the programs in $BUILD"
+    # Every program, the tests' included, goes to bin/, where the DLLs are.
+    # The test programs make their clips with the Windows ffmpeg.exe beside
+    # them (a Windows program cannot wait for a Linux one under Wine).
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$PREFIX/qt;$PREFIX" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$BUILD/bin" \
+        -DKESTOVAR_BUILD_TESTS="${KESTOVAR_WINDOWS_TESTS:-ON}" \
+        -DKESTOVAR_FFMPEG=ffmpeg.exe -DKESTOVAR_FFPROBE=ffprobe.exe \
+        "${launcher[@]}" >"$BUILD.configure.log" 2>&1 || { cat "$BUILD.configure.log"; exit 1; }
+    log "building the programs"
+    "${NICE[@]}" cmake --build "$BUILD" --parallel "$JOBS"
+    lay_out_runtime "$BUILD/bin" tests
+}
+
+VERSION_TEXT() { sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"; }
+
+package() {
+    local version; version="$(VERSION_TEXT)"
+    local dist="$BUILD/dist/Kestovar3GP"
+    log "laying out $dist"
+    rm -rf "$BUILD/dist" && mkdir -p "$dist"
+    cp "$BUILD/bin/kestovar3gp.exe" "$BUILD/bin/kestovar3gp-cli.exe" "$dist/"
+    $HOST-strip "$dist"/*.exe
+    lay_out_runtime "$dist"
+    cp "$BUILD/packaging/windows/kestovar3gp.ico" "$dist/"
+    # Windows editors want CRLF line ends.
+    sed 's/$/\r/' "$ROOT/LICENSE" >"$dist/COPYING.txt"
+    sed 's/$/\r/' "$ROOT/packaging/windows/SOURCES.txt" >"$dist/SOURCES.txt"
+
+    local zip="$BUILD/kestovar3gp-$version-portable.zip"
+    rm -f "$zip"
+    (cd "$BUILD/dist" && zip -qr9 "$zip" Kestovar3GP)
+
+    # The uninstaller deletes exactly the files laid out here.
+    local list="$BUILD/dist/uninstall-files.nsh"
+    (cd "$dist" && find . -type f | sed 's:^\./::; s:/:\\:g' | sort |
+        sed 's/.*/    Delete "$INSTDIR\\&"/'
+     cd "$dist" && find . -mindepth 1 -type d | sed 's:^\./::; s:/:\\:g' | sort -r |
+        sed 's/.*/    RMDir "$INSTDIR\\&"/') >"$list"
+    local setup="$BUILD/kestovar3gp-$version-setup.exe"
+    makensis -V2 -DVERSION="$version" -DDIST="$dist" -DDIST_FILES="$list" -DOUTFILE="$setup" \
+        "$ROOT/packaging/windows/installer.nsi"
+    log "$(du -h "$setup" | cut -f1) $setup"
+    log "$(du -h "$zip" | cut -f1) $zip"
+}
+
+# The whole command is read before it runs (and exit ends it), so editing this
+# file while a long build runs does not disturb that build.
+{
+    stage="${1:-all}"
+    case "$stage" in
+        deps) deps ;;
+        sources) sources ;;
+        libs) libs ;;
+        build_*) mkdir -p "$WORK" "$LOGS"; "$stage" ;;  # one library, for example build_qt
+        programs) programs ;;
+        package) package ;;
+        all) t=$SECONDS; deps; sources; libs; programs; package; log "all done in $((SECONDS - t)) s" ;;
+        *) echo "unknown stage $stage" >&2; exit 2 ;;
+    esac
+    exit 0
+}
