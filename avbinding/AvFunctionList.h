@@ -57,6 +57,7 @@ extern "C" {
     X(Avformat, av_read_frame)                  \
     X(Avformat, avformat_seek_file)             \
     X(Avformat, av_stream_get_side_data)        \
+    X(Avformat, av_find_best_stream)            \
     X(Avformat, avformat_alloc_output_context2) \
     X(Avformat, avformat_free_context)          \
     X(Avformat, avformat_new_stream)            \
@@ -89,6 +90,7 @@ extern "C" {
     X(Avutil, av_frame_make_writable)           \
     X(Avutil, av_frame_apply_cropping)          \
     X(Avutil, av_frame_move_ref)                \
+    X(Avutil, av_frame_get_side_data)           \
     X(Avutil, av_pix_fmt_desc_get)              \
     X(Avutil, av_channel_layout_default)        \
     X(Avutil, av_channel_layout_uninit)         \
@@ -107,6 +109,7 @@ extern "C" {
     X(Swresample, swresample_version)           \
     X(Swresample, swr_alloc_set_opts2)          \
     X(Swresample, swr_init)                     \
+    X(Swresample, swr_set_matrix)               \
     X(Swresample, swr_convert)                  \
     X(Swresample, swr_get_delay)                \
     X(Swresample, swr_free)                     \

@@ -157,6 +157,12 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                        "black bars beside or above and below) or crop (the screen filled, the "
                        "overflow cut off). Default: stretch."),
         QStringLiteral("FIT"));
+    const QCommandLineOption audioTrack(
+        QStringLiteral("audio-track"),
+        QStringLiteral("The sound track to convert, counted from 1 among each file's sound "
+                       "tracks. Default: the track flagged default, else the one that best "
+                       "goes with the picture."),
+        QStringLiteral("N"));
     const QCommandLineOption outputFolder(
         {QStringLiteral("o"), QStringLiteral("output-folder")},
         QStringLiteral("Folder for the .3gp files; a missing folder is created (one level). "
@@ -175,7 +181,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                        "output size and the total."));
     parser.addOptions({help, version, listModels, listResolutions, model, size, quality, frameRate,
                        videoBitrate, audioBitrate, fit, maxSize, start, end, evenLoudness,
-                       outputFolder, verbose, idle, preview});
+                       audioTrack, outputFolder, verbose, idle, preview});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -250,6 +256,16 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
             return result;
         }
         *field = *time;
+    }
+    if (parser.isSet(audioTrack)) {
+        bool number = false;
+        const int track = parser.value(audioTrack).toInt(&number);
+        if (!number || track < 1) {
+            result.Error = QStringLiteral("Sound track %1 is not a track number: give 1 or more")
+                               .arg(parser.value(audioTrack));
+            return result;
+        }
+        request.AudioTrack = track;
     }
     if (parser.isSet(end) && request.TrimEnd <= request.TrimStart) {
         result.Error = QStringLiteral("The start must come before the end.");

@@ -21,6 +21,7 @@ struct CliRequest {
     int64_t SizeLimitBytes = 0;  // --max-size; 0: no limit
     double TrimStart = 0;        // --start, seconds, for every file
     double TrimEnd = 0;          // --end, seconds; 0: to each file's end
+    int32_t AudioTrack = 0;      // --audio-track, 1-based; 0: each file's default
     bool PreviewOnly = false;    // --preview: stills and expected sizes, nothing converted
 
     // ListResolutions

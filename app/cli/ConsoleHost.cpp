@@ -56,6 +56,10 @@ void ConsoleHost::ShowWarning(const QString& text) {
     PrintMessage(QStringLiteral("Warning: ") + text);
 }
 
+void ConsoleHost::ShowRemark(const QString& text) {
+    if (Verbose) PrintMessage(text);
+}
+
 void ConsoleHost::DetachFromWindow(TCompressThread* worker) {
     // The last picture of the run stays on the screen; nothing is drawn after it.
     EndLine();

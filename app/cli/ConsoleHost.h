@@ -25,6 +25,9 @@ public:
     void ShowError(const QString& errorText) override;
     void ShowCompletion(const QString& message) override;
     void ShowWarning(const QString& text) override;
+    // Remarks are printed only with --verbose.
+    void ShowRemark(const QString& text) override;
+    void SetVerbose(bool verbose) { Verbose = verbose; }
     void DetachFromWindow(TCompressThread* worker) override;
     void EnterIdleState() override;
 
@@ -48,6 +51,7 @@ private:
     bool LineOpen = false;  // a redrawn line stands without its line feed
     bool ErrorSeen = false;
     bool Idle = false;
+    bool Verbose = false;
 
     StatusReport Status;
     int32_t CurrentPercent = 0;

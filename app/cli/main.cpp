@@ -72,7 +72,21 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         clips.push_back(ProbeClip(file));
         clips.back()->TrimStart = request.TrimStart;
         clips.back()->TrimEnd = request.TrimEnd;
+        clips.back()->AudioTrack = request.AudioTrack;
     }
+    // A sound track the file does not have is bad usage, told before anything
+    // is converted. A file whose tracks could not be read fails in its turn.
+    bool tracksUsable = true;
+    for (const auto& clip : clips) {
+        const bool read = clip->SizeMb > 0 || clip->SoundTracks > 0 || clip->SourceWidth > 0;
+        if (request.AudioTrack <= clip->SoundTracks || !read) continue;
+        Print(stderr, QStringLiteral("There is no sound track %1 in %2: it has %3\n")
+                          .arg(request.AudioTrack)
+                          .arg(clip->SourcePath)
+                          .arg(clip->SoundTracks));
+        tracksUsable = false;
+    }
+    if (!tracksUsable) return kExitUsage;
 
     if (request.PreviewOnly) {
         const std::optional<ConversionParameters> parameters =
@@ -93,6 +107,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const bool terminal = platform::ErrorsGoToTerminal();
     ConsoleHost host(errorOut, terminal, terminal ? platform::ErrorTerminalWidth() : 80);
+    host.SetVerbose(request.Verbose);
 
     // The worker frees itself after its run (deleteLater on finished), so it is
     // only held through a guarded pointer.

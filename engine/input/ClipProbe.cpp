@@ -4,6 +4,7 @@
 #include "LocalMedia.h"
 #include "NativePath.h"
 #include "PathNames.h"
+#include "StreamChoice.h"
 #include "TimestampJumps.h"
 
 namespace {
@@ -40,15 +41,14 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
             item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
             item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;
         }
-        for (unsigned i = 0; i < input->nb_streams; ++i) {
-            const AVStream* stream = input->streams[i];
-            if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-                !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-                item->SourceWidth = stream->codecpar->width;
-                item->SourceHeight = stream->codecpar->height;
-                break;
-            }
+        const AVStream* video = ChooseVideoStream(*input);
+        // A sound file's cover becomes its picture.
+        if (const AVStream* shown = video ? video : ChooseCoverStream(*input)) {
+            item->SourceWidth = shown->codecpar->width;
+            item->SourceHeight = shown->codecpar->height;
         }
+        item->SoundTracks = SoundTrackCount(*input);
+        item->ChosenSoundTrack = SoundTrackNumber(*input, ChooseSoundStream(*input, video));
         if (measure) {
             duration = MeasureContentDuration(*input);
             if (duration > 0) {

@@ -12,7 +12,9 @@
 // a regular file, keeps size 0, duration 0 and picture size 0 x 0, and one
 // whose stream information cannot be read keeps its size but a zero duration
 // and picture size. The duration is in whole seconds (0 when unknown); the
-// picture size is that of the first video stream. path may carry a name's
+// picture size is that of the first video stream (of the cover picture, for a
+// sound file with one). The sound tracks are counted, and the one a
+// conversion would choose is noted. path may carry a name's
 // own bytes (NativePath.h). Call only once the binding has been checked.
 std::unique_ptr<SourceClipItem> ProbeClip(const QString& path);
 

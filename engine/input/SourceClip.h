@@ -24,6 +24,14 @@ struct SourceClipItem {
     // neither are these.
     double TrimStart = 0;
     double TrimEnd = 0;
+    // The sound track to convert, 1-based among the clip's sound tracks; 0
+    // lets the conversion choose (the one flagged default, else the best for
+    // the picture).
+    int32_t AudioTrack = 0;
+    // What the probe found: the number of sound tracks, and which of them
+    // (1-based) the conversion takes when AudioTrack is 0; 0 for none.
+    int32_t SoundTracks = 0;
+    int32_t ChosenSoundTrack = 0;
 
     bool IsTrimmed() const { return TrimStart > 0 || TrimEnd > 0; }
     // The whole seconds that will be converted: the length less what the

@@ -21,18 +21,6 @@ av::InputContextPtr OpenSourceFile(const std::string& nativePath) {
     return input;
 }
 
-AVStream* FindStream(AVFormatContext& input, AVMediaType type) {
-    for (unsigned i = 0; i < input.nb_streams; ++i) {
-        AVStream* stream = input.streams[i];
-        if (stream->codecpar->codec_type != type) continue;
-        if (type == AVMEDIA_TYPE_VIDEO && (stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-            continue;
-        }
-        return stream;
-    }
-    return nullptr;
-}
-
 void SeekToKeyPictureBefore(AVFormatContext& input, double seconds) {
     int64_t target = static_cast<int64_t>(seconds * AV_TIME_BASE);
     if (input.start_time != AV_NOPTS_VALUE) target += input.start_time;

@@ -12,10 +12,6 @@
 // info in source file\n"); the caller names the path.
 av::InputContextPtr OpenSourceFile(const std::string& nativePath);
 
-// The first stream of the kind, in stream order; none when there is none. A
-// cover picture attached to a sound file is no video.
-AVStream* FindStream(AVFormatContext& input, AVMediaType type);
-
 // Moves the input to the key picture at or before seconds from the source's
 // start, so that what lies before that time can be decoded and dropped. Where
 // the format cannot seek, the input stays where it is.

@@ -4,9 +4,8 @@
 // scaling, on the small output picture, where it costs next to nothing.
 //
 // Only the matrix and the range change. The primaries and the transfer stay
-// as they are: BT.709 and BT.601 primaries are close, and HDR sources (PQ or
-// HLG transfer, BT.2020 primaries) get the matrix conversion only, without
-// tone mapping, so they look flat and dim.
+// as they are: BT.709 and BT.601 primaries are close. HDR sources (PQ or HLG
+// transfer) go through ToneMapping instead.
 #pragma once
 
 #include <array>

@@ -54,6 +54,16 @@ void DescribeColours(AVCodecContext& encoder) {
     encoder.sample_aspect_ratio = AVRational{1, 1};
 }
 
+// A 16-bit YUV 4:2:0 picture for the scaler's HDR output.
+av::FramePtr NewHdrPicture(int32_t width, int32_t height) {
+    av::FramePtr picture = NewFrame();
+    picture->format = AV_PIX_FMT_YUV420P16;
+    picture->width = width;
+    picture->height = height;
+    if (AV.av_frame_get_buffer(picture.get(), 0) < 0) throw std::bad_alloc();
+    return picture;
+}
+
 }  // namespace
 
 VideoPath::VideoPath(const ConversionParameters& parameters, const AVStream& source,
@@ -71,6 +81,17 @@ void VideoPath::StartDecoder() {
         transcode::StartDecoder(Source, "Could not open in video codec\n", shrinksByHalf);
     DecodedPicture = NewFrame();
     IncomingPicture = NewFrame();
+    Still = (Source.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+    if (Still) {
+        // The cover is decoded once, from the stream's own copy of it; the
+        // demuxer's packets of it are passed over.
+        AV.avcodec_send_packet(VideoDecoder.get(), &Source.attached_pic);
+        AV.avcodec_send_packet(VideoDecoder.get(), nullptr);
+        const double rate = static_cast<double>(Parameters.FrameRateNumerator) /
+                            std::max(Parameters.FrameRateDenominator, 1);
+        StillEvery = std::max<int64_t>(1, std::llround(rate));
+        return;
+    }
     LeavesOutUnshown =
         UnshownPictures::Applies(source.codec_id) &&
         (source.field_order == AV_FIELD_PROGRESSIVE || source.field_order == AV_FIELD_UNKNOWN);
@@ -143,6 +164,10 @@ AVRational VideoPath::SlotBase() const {
 }
 
 bool VideoPath::SendPacket(AVPacket& packet) {
+    if (Still) {
+        AV.av_packet_unref(&packet);
+        return true;
+    }
     const int64_t duration = PictureDuration(packet.duration, Source);
     // A picture no output frame shows is not decoded unless others refer to
     // it. The decoder takes the packet in at once: the loop sends only once it
@@ -159,6 +184,7 @@ bool VideoPath::SendPacket(AVPacket& packet) {
 }
 
 void VideoPath::SendEnd() {
+    if (Still) return;  // told at the start
     AV.avcodec_send_packet(VideoDecoder.get(), nullptr);
 }
 
@@ -211,6 +237,12 @@ VideoPath::Received VideoPath::ReceivePicture() {
     // pictures must then keep.
     if (picture->best_effort_timestamp != picture->pts) LeavesOutUnshown = false;
     PictureScaled = false;
+    if (Still) {
+        // The still's time stamps say nothing: it starts the output.
+        DecodedEndKnown = true;
+        DecodedSlotsCeil = 1;
+        return Received::Picture;
+    }
 
     const int64_t duration = PictureDuration(picture->pkt_duration, Source);
     const int64_t pts = picture->best_effort_timestamp;
@@ -265,11 +297,20 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     // out there; turning keeps the proportions.
     Fit = FitPicture(Parameters.PictureFit, source.width, source.height, aspect, turned.width,
                      turned.height);
-    Colours = ColourConversionFor(source);
+    Colours.reset();
+    Tones.reset();
+    HdrPicture.reset();
+    if (const auto transfer = HdrTransferOf(source.color_trc)) {
+        Tones.emplace(*transfer, source);
+        HdrPicture = NewHdrPicture(Fit.Placed.Width, Fit.Placed.Height);
+    } else {
+        Colours = ColourConversionFor(source);
+    }
     const int32_t format = Colours ? ScalerSourceFormat(source.format) : source.format;
     Scaler.reset(AV.sws_getContext(
         Fit.Shown.Width, Fit.Shown.Height, static_cast<AVPixelFormat>(format), Fit.Placed.Width,
-        Fit.Placed.Height, AV_PIX_FMT_YUV420P, kScaleFlags, nullptr, nullptr, nullptr));
+        Fit.Placed.Height, Tones ? AV_PIX_FMT_YUV420P16 : AV_PIX_FMT_YUV420P, kScaleFlags, nullptr,
+        nullptr, nullptr));
     if (!Scaler) {
         throw SourceError("Cannot initialize the video conversion context\n", 0,
                           "The picture's size or pixel format cannot be scaled");
@@ -280,6 +321,7 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     ScalerAspect = aspect;
     ScalerColourSpace = source.colorspace;
     ScalerRange = source.color_range;
+    ScalerTransfer = source.color_trc;
 }
 
 void VideoPath::ScalePicture() {
@@ -287,7 +329,8 @@ void VideoPath::ScalePicture() {
     AVFrame& turned = Rotation != 0 ? *TurnedPicture : *OutputPicture;
     if (!Scaler || ScalerWidth != source.width || ScalerHeight != source.height ||
         ScalerFormat != source.format || av_cmp_q(ScalerAspect, PictureAspect(source)) ||
-        ScalerColourSpace != source.colorspace || ScalerRange != source.color_range) {
+        ScalerColourSpace != source.colorspace || ScalerRange != source.color_range ||
+        ScalerTransfer != source.color_trc) {
         PrepareScaler(source, turned);
     }
     // The encoder may still hold the previous picture's buffer.
@@ -311,8 +354,14 @@ void VideoPath::ScalePicture() {
         turned.data[2] + static_cast<ptrdiff_t>(placed.Top / 2) * turned.linesize[2] +
             placed.Left / 2,
         nullptr};
-    AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, destination,
-                 turned.linesize);
+    if (Tones) {
+        AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, HdrPicture->data,
+                     HdrPicture->linesize);
+        Tones->Apply(*HdrPicture, turned, placed.Left, placed.Top);
+    } else {
+        AV.sws_scale(Scaler.get(), source.data, source.linesize, 0, source.height, destination,
+                     turned.linesize);
+    }
     if (Colours) {
         ConvertColours(*Colours, turned, placed.Left, placed.Top, placed.Width, placed.Height);
     }
@@ -325,6 +374,15 @@ void VideoPath::ScalePicture() {
 
 void VideoPath::EncodeVideoFrame() {
     if (!PictureScaled) ScalePicture();
+    if (Still) {
+        // One slot a second; the last slot is encoded at the end (FlushVideo),
+        // so that the pictures last as long as the sound.
+        StillBehind = FramesEncoded % StillEvery != 0;
+        if (StillBehind) {
+            ++FramesEncoded;
+            return;
+        }
+    }
     AVFrame& picture = *OutputPicture;
     picture.pts = FramesEncoded;
     picture.pict_type = AV_PICTURE_TYPE_NONE;
@@ -346,6 +404,13 @@ void VideoPath::AbandonEncoding() noexcept {
 }
 
 void VideoPath::FlushVideo() {
+    if (Still && StillBehind && Encoding) {
+        StillBehind = false;
+        AVFrame& picture = *OutputPicture;
+        picture.pts = FramesEncoded - 1;
+        picture.pict_type = AV_PICTURE_TYPE_NONE;
+        Encoding->Push(picture);
+    }
     if (Encoding) Encoding->Finish();
     AV.avcodec_send_frame(VideoEncoder.get(), nullptr);
     Output.WritePackets(*VideoEncoder, *OutputVideo, "Error while encoding video frame\n",

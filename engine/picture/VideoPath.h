@@ -15,6 +15,7 @@
 #include "Deinterlacer.h"
 #include "EncoderThread.h"
 #include "PictureFit.h"
+#include "ToneMapping.h"
 #include "UnshownPictures.h"
 
 namespace transcode {
@@ -27,8 +28,9 @@ public:
     // make the picture of a damaged packet, and goes on with the next.
     enum class Received { Picture, NeedsInput, Ended, Damaged };
 
-    // source: the input's video stream; output: where the encoded pictures
-    // go. Both must outlive the path.
+    // source: the input's video stream, or a sound file's cover picture (a
+    // stream with an attached picture: then a still, see IsStill); output:
+    // where the encoded pictures go. Both must outlive the path.
     VideoPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
     VideoPath(const VideoPath&) = delete;
     VideoPath& operator=(const VideoPath&) = delete;
@@ -80,6 +82,13 @@ public:
     AVRational SlotBase() const;
     // The start of the source's pictures, in its stream's time base.
     int64_t Start() const { return VideoStart; }
+    // The picture is a sound file's cover: one still that fills every frame
+    // slot the sound asks for. Only one slot a second is encoded (the codecs
+    // tell the time between pictures, so the still stays on the screen).
+    bool IsStill() const { return Still; }
+    // The output frames the path may still fill, at most; the largest
+    // number when there is no limit.
+    int64_t FrameLimitValue() const { return FrameLimit; }
 
     // Encodes the latest picture into the next output slot. The encoding
     // itself runs on the encoder's thread; its failures come back from a later
@@ -135,15 +144,23 @@ private:
     int32_t ScalerRange = -1;
     FitGeometry Fit;                      // where the source goes, for the scaler's source
     std::optional<ColourMatrix> Colours;  // the conversion to BT.601, when needed
-    int32_t Rotation = 0;                 // clockwise degrees that make the source upright
-    bool HavePicture = false;             // DecodedPicture holds a picture
-    bool PictureScaled = false;           // OutputPicture already shows DecodedPicture
-    int64_t VideoStart = 0;               // start of the source's video, in its time base
-    int64_t DecodedEnd = 0;               // end of the latest picture, from VideoStart, same base
+    // HDR sources: the scaler makes HdrPicture (16-bit, the placed size), the
+    // tone mapping turns it into the output picture.
+    std::optional<ToneMapping> Tones;
+    av::FramePtr HdrPicture;
+    int32_t ScalerTransfer = -1;
+    int32_t Rotation = 0;        // clockwise degrees that make the source upright
+    bool HavePicture = false;    // DecodedPicture holds a picture
+    bool PictureScaled = false;  // OutputPicture already shows DecodedPicture
+    int64_t VideoStart = 0;      // start of the source's video, in its time base
+    int64_t DecodedEnd = 0;      // end of the latest picture, from VideoStart, same base
     bool DecodedEndKnown = false;
     int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
     int64_t FramesEncoded = 0;     // pictures passed to the video encoder
     int64_t FrameLimit = std::numeric_limits<int64_t>::max();
+    bool Still = false;        // a cover picture (IsStill)
+    int64_t StillEvery = 1;    // a still is encoded in one slot of this many
+    bool StillBehind = false;  // the latest slot of a still was left out
     // Last, so that it ends first: it uses the encoder and the output file.
     std::unique_ptr<EncoderThread> Encoding;
 };

@@ -105,7 +105,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         TTranscoder transcoder(Parameters(), *this);
         const SourceClipItem& clip = *Clips[index];
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
-                               ClipRange{clip.TrimStart, clip.TrimEnd});
+                               ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});
         return true;
     } catch (const EngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
@@ -146,6 +146,19 @@ bool TCompressThread::IsStopRequested() const {
 
 void TCompressThread::DamagePassedOver(double /*secondsIntoClip*/) {
     CurrentDamaged = true;
+}
+
+void TCompressThread::Remark(const std::string& text) {
+    const QString line = QString::fromStdString(text) + u'\n';
+    RunOnHost([this, &line] { Host.ShowRemark(line); });
+}
+
+void TCompressThread::Warning(const std::string& text) {
+    const QString line =
+        Clips[CurrentIndex]->DisplayName + QStringLiteral(": ") + QString::fromStdString(text);
+    Warnings << line;
+    const QString shown = line + u'\n';
+    RunOnHost([this, &shown] { Host.ShowWarning(shown); });
 }
 
 void TCompressThread::TemporaryFileChanged(const std::string& path) {
@@ -201,6 +214,7 @@ void TCompressThread::ShowCompletion() {
         message += QStringLiteral("\nDamaged parts were passed over in: ") +
                    DamagedClips.join(QStringLiteral(", "));
     }
+    for (const QString& warning : Warnings) message += QStringLiteral("\nWarning: ") + warning;
     RunOnHost([this, &message] { Host.ShowCompletion(message); });
 }
 

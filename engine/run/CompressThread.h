@@ -92,6 +92,8 @@ private:
     void DamagePassedOver(double secondsIntoClip) override;
     void TemporaryFileChanged(const std::string& path) override;
     void FileRestarted() override;
+    void Remark(const std::string& text) override;
+    void Warning(const std::string& text) override;
 
     // The host's procedures, each run on the host object's thread.
     void ShowStatus();
@@ -114,6 +116,7 @@ private:
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;  // damage of the current file was passed over
     QStringList DamagedClips;     // display names of the converted clips with damage
+    QStringList Warnings;         // "NAME: why it will not look right", per clip
 
     std::mutex TemporaryFileMutex;
     std::string TemporaryFile;  // the current clip's, or empty

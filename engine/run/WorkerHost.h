@@ -32,6 +32,8 @@ public:
     // A clip converted, but with damaged parts of its source passed over. The
     // window leaves this to the completion message; a log shows it at once.
     virtual void ShowWarning(const QString& text) { (void)text; }
+    // A remark on how a clip is converted, for a detailed log only.
+    virtual void ShowRemark(const QString& text) { (void)text; }
     // The worker is about to end: a host that still refers to this worker as
     // its active one lets go of it; a host that moved on leaves its own.
     virtual void DetachFromWindow(TCompressThread* worker) = 0;

@@ -114,6 +114,10 @@ AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
         QueueAudio(*decoded);
         AV.av_frame_unref(decoded);
     }
+    if (!packet && Downmix) {
+        Downmix->Finish(
+            [this](const uint8_t* samples, int64_t count) { QueueSamples(samples, count); });
+    }
     if (!packet && Resampler && ResampledAudio) {
         // The resampler's own delay, the very end of the sound.
         const int produced = AV.swr_convert(Resampler.get(), ResampledAudio->data,
@@ -125,6 +129,17 @@ AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
 
 void AudioPath::QueueAudio(const AVFrame& decoded) {
     const AVRational sampleBase{1, Parameters.SampleRate};
+    if (DialogueDownmix::Applies(decoded.ch_layout, Parameters.Channels)) {
+        if (!Downmix || !Downmix->Matches(decoded)) {
+            // What the previous kind of sound left in the mix comes first.
+            if (Downmix)
+                Downmix->Finish([this](const uint8_t* s, int64_t n) { QueueSamples(s, n); });
+            Downmix = std::make_unique<DialogueDownmix>(decoded, Parameters.SampleRate);
+        }
+        PlaceFirstSound(decoded);
+        Downmix->Convert(decoded, [this](const uint8_t* s, int64_t n) { QueueSamples(s, n); });
+        return;
+    }
     if (!Resampler || ResamplerFormat != decoded.format || ResamplerRate != decoded.sample_rate ||
         ResamplerChannels != decoded.ch_layout.nb_channels) {
         Resampler.reset();
@@ -151,22 +166,7 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
         ResamplerChannels = decoded.ch_layout.nb_channels;
     }
 
-    // The first sound is placed against the first picture: sound that starts
-    // later gets as much silence in front, sound that starts earlier loses
-    // what comes before the pictures.
-    if (!AudioStartSeen) {
-        AudioStartSeen = true;
-        const int64_t pts = decoded.best_effort_timestamp;
-        if (PlacedAgainstVideo && pts != AV_NOPTS_VALUE) {
-            const int64_t offset =
-                AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples;
-            if (offset > 0) {
-                QueueSilence(offset);
-            } else {
-                AudioSkip = -offset;
-            }
-        }
-    }
+    PlaceFirstSound(decoded);
 
     const int64_t pending =
         AV.swr_get_delay(Resampler.get(), decoded.sample_rate) + decoded.nb_samples;
@@ -183,6 +183,25 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
                        const_cast<const uint8_t**>(decoded.extended_data), decoded.nb_samples);
     if (produced < 0) throw SourceError(kConversionError, produced);
     QueueSamples(ResampledAudio->data[0], produced);
+}
+
+// The first sound is placed against the first picture: sound that starts
+// later gets as much silence in front, sound that starts earlier loses what
+// comes before the pictures.
+void AudioPath::PlaceFirstSound(const AVFrame& decoded) {
+    if (AudioStartSeen) return;
+    AudioStartSeen = true;
+    const AVRational sampleBase{1, Parameters.SampleRate};
+    const int64_t pts = decoded.best_effort_timestamp;
+    if (PlacedAgainstVideo && pts != AV_NOPTS_VALUE) {
+        const int64_t offset =
+            AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples;
+        if (offset > 0) {
+            QueueSilence(offset);
+        } else {
+            AudioSkip = -offset;
+        }
+    }
 }
 
 // Appends interleaved output samples to the FIFO (less what is still to be

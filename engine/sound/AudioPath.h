@@ -9,6 +9,7 @@
 
 #include "AvPtr.h"
 #include "ConversionParameters.h"
+#include "DialogueDownmix.h"
 #include "LoudnessFilter.h"
 
 namespace transcode {
@@ -51,6 +52,8 @@ public:
 
 private:
     void QueueAudio(const AVFrame& decoded);
+    // Places the first sound against the pictures (once).
+    void PlaceFirstSound(const AVFrame& decoded);
     void QueueSamples(const uint8_t* samples, int64_t count);
     // Into the FIFO, up to FifoLimit samples in all, encoding whole frames.
     void FillFifo(const uint8_t* samples, int64_t count);
@@ -76,6 +79,8 @@ private:
     int32_t ResamplerFormat = -1;  // the decoded sound the resampler was made for
     int32_t ResamplerRate = 0;
     int32_t ResamplerChannels = 0;
+    // Surround sound with a centre into mono: mixed here instead.
+    std::unique_ptr<DialogueDownmix> Downmix;
     av::AudioFifoPtr AudioFifo;
     int32_t AudioFrameSamples = 0;  // samples per channel in one encoder frame
     int32_t BytesPerSample = 2;     // one sample of all channels, interleaved

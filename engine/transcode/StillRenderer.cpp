@@ -9,6 +9,7 @@
 #include "OutputEstimate.h"
 #include "OutputFile.h"
 #include "SourceOpening.h"
+#include "StreamChoice.h"
 #include "VideoPath.h"
 
 namespace transcode {
@@ -22,7 +23,9 @@ constexpr int kMostPackets = 3000;
 StillImage Render(const ConversionParameters& parameters, const std::string& sourcePath,
                   double seconds, const std::stop_token& stop) {
     av::InputContextPtr input = OpenSourceFile(sourcePath);
-    AVStream* video = FindStream(*input, AVMEDIA_TYPE_VIDEO);
+    // The picture a conversion would take: the video, else a sound file's cover.
+    AVStream* video = ChooseVideoStream(*input);
+    if (!video) video = ChooseCoverStream(*input);
     if (!video) return {};
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         if (input->streams[i] != video) input->streams[i]->discard = AVDISCARD_ALL;

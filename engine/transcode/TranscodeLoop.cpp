@@ -189,7 +189,16 @@ void TTranscoder::FinishStreams() {
         s.SoundSearchEnd = AV.av_rescale_q(Video->FramesDone(), slot, s.InputVideo->time_base) +
                            Video->Start() +
                            AV.av_rescale_q(10, AVRational{1, 1}, s.InputVideo->time_base);
-        while (!s.InputEnded && !s.SoundSearchOver && Audio->Queued() < videoSamples &&
+        // A still (a cover) lasts as long as all of the sound.
+        const bool still = Video->IsStill();
+        int64_t soundWanted = videoSamples;
+        if (still) {
+            const int64_t limit = Video->FrameLimitValue();
+            soundWanted = limit == std::numeric_limits<int64_t>::max()
+                              ? limit
+                              : AV.av_rescale_q(limit, slot, sampleBase);
+        }
+        while (!s.InputEnded && (still || !s.SoundSearchOver) && Audio->Queued() < soundWanted &&
                !StopSeen()) {
             ReadPacket();
             ReportProgress();

@@ -16,6 +16,8 @@
 #include "OutputFile.h"
 #include "SizeLimit.h"
 #include "SourceOpening.h"
+#include "StreamChoice.h"
+#include "ToneMapping.h"
 #include "TranscodeState.h"
 #include "VideoPath.h"
 
@@ -90,6 +92,7 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
     Range = range;
     Current = Parameters;
     Planned = false;
+    Remarked = false;
     const int64_t limit = Parameters.SizeLimitBytes;
     // A result within the limit, but far below it; removed unless committed.
     std::unique_ptr<TemporaryOutputFile> kept;
@@ -232,8 +235,15 @@ void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& o
     State->Input = OpenSourceFile(sourcePath);
     AVFormatContext* input = State->Input.get();
     State->Jumps.emplace(*input);
-    State->InputVideo = FindStream(*input, AVMEDIA_TYPE_VIDEO);
-    State->InputAudio = FindStream(*input, AVMEDIA_TYPE_AUDIO);
+    State->InputVideo = ChooseVideoStream(*input);
+    State->InputAudio = ChooseSoundStream(*input, State->InputVideo, Range.AudioTrack);
+    // Sound with a cover picture gets the cover as its picture.
+    if (!State->InputVideo && State->InputAudio) State->InputVideo = ChooseCoverStream(*input);
+    if (Range.AudioTrack > 0 && !State->InputAudio) {
+        throw SourceError(
+            "The source file has no sound track " + std::to_string(Range.AudioTrack) + "\n", 0,
+            "It has " + std::to_string(SoundTrackCount(*input)) + " sound tracks");
+    }
     if (!State->InputVideo && !State->InputAudio) {
         throw SourceError("The source file has neither pictures nor sound\n", 0,
                           "No video or audio stream");
@@ -263,6 +273,14 @@ void TTranscoder::StartDecoders() {
     const int64_t startMicroseconds =
         static_cast<int64_t>(std::llround(Range.Start * AV_TIME_BASE));
 
+    if (s.InputVideo && !Remarked) {
+        Remarked = true;
+        if (const std::string remark = transcode::ToneMappingRemark(*s.InputVideo); !remark.empty())
+            Observer.Remark(remark);
+        if (const std::string warning = transcode::DolbyVisionWarning(*s.InputVideo);
+            !warning.empty())
+            Observer.Warning(warning);
+    }
     if (s.InputVideo) {
         Video = std::make_unique<transcode::VideoPath>(Current, *s.InputVideo, *Output);
         Video->StartDecoder();

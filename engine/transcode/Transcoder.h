@@ -40,6 +40,12 @@ public:
     // The file is encoded once more (at another bitrate, to fit its size
     // limit): its percentage starts again from 0.
     virtual void FileRestarted() {}
+    // Called on the worker's thread, once per file, with a remark on how it
+    // is converted ("HDR picture (PQ) mapped to SDR"): for a detailed log.
+    virtual void Remark(const std::string& /*text*/) {}
+    // Called on the worker's thread, once per file, when it converts but
+    // will not look as it should; the text says why.
+    virtual void Warning(const std::string& /*text*/) {}
 };
 
 // The part of a source to convert, in seconds from its start. End 0 (or
@@ -47,6 +53,9 @@ public:
 struct ClipRange {
     double Start = 0;
     double End = 0;
+    // The sound track, 1-based among the source's sound streams; 0 chooses
+    // the one flagged default, else the library's best for the picture.
+    int32_t AudioTrack = 0;
 };
 
 class TTranscoder {
@@ -122,7 +131,8 @@ private:
     // limit gives.
     ConversionParameters Current;
     ClipRange Range;
-    bool Planned = false;  // Current's bitrates come from the size limit
+    bool Planned = false;   // Current's bitrates come from the size limit
+    bool Remarked = false;  // the file's remarks and warnings have been told
     double Duration = 0;
     // The length converted in seconds: the source's length less what the range
     // leaves out; 0 or less when unknown.

@@ -98,7 +98,9 @@ int RemoveUnheldFiles(const std::string& folder,
 }
 
 int ReplacingRename(const std::string& from, const std::string& to) {
-    // A read-only file of the final name is not replaced: MoveFileExW refuses.
+    // A read-only file of the final name is not replaced. Windows' MoveFileExW
+    // refuses by itself; Wine's replaces it, so it is asked here first.
+    if (IsWriteProtected(to)) return EACCES;
     if (MoveFileExW(WindowsPath(from).c_str(), WindowsPath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING)) {
         return 0;

@@ -146,7 +146,7 @@ build_ffmpeg() {
     log "ffmpeg (DLLs)"
     local s; s="$(srcdir ffmpeg)"
     cross_env
-    rm -rf "$WORK/ffmpeg" && mkdir -p "$WORK/ffmpeg"
+    mkdir -p "$WORK/ffmpeg"
     # Every default decoder, demuxer and parser, as the Linux build accepts
     # them; the encoders, muxers and filters the program uses (the AMR-NB
     # encoder from opencore-amr, zscale from zimg), and those the test
@@ -154,7 +154,13 @@ build_ffmpeg() {
     # ffprobe.exe (built for the tests only); zlib. Nothing else is
     # autodetected from the build machine. Leaving out the other encoders,
     # muxers and filters halves the build.
-    (cd "$WORK/ffmpeg" &&
+    # A build that was stopped goes on where it was, unless the configuration
+    # changed (configure then starts it anew).
+    local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"
+    if [ "$(cat "$WORK/ffmpeg/.configured" 2>/dev/null)" != "$args" ]; then
+        rm -rf "$WORK/ffmpeg" && mkdir -p "$WORK/ffmpeg"
+    fi
+    (cd "$WORK/ffmpeg" && { [ -f "$WORK/ffmpeg/.configured" ] ||
         "$s/configure" --prefix="$PREFIX" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
             --cross-prefix=$HOST- --cc=$HOST-gcc-posix --cxx=$HOST-g++-posix \
             --pkg-config=pkg-config --pkg-config-flags=--static \
@@ -168,8 +174,8 @@ build_ffmpeg() {
             --disable-devices --enable-indev=lavfi \
             --disable-protocols --enable-protocol=file,pipe \
             --extra-cflags="-I$PREFIX/include" --extra-ldflags="-L$PREFIX/lib -static-libgcc -static-libstdc++" \
-            --extra-libs="-lstdc++" &&
-        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/ffmpeg.log" 2>&1
+            --extra-libs="-lstdc++" && printf '%s' "$args" >.configured; } &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >>"$LOGS/ffmpeg.log" 2>&1
     stamp ffmpeg
 }
 

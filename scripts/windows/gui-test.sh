@@ -57,3 +57,63 @@ gui() {
     wait "$program" 2>/dev/null
     unset DISPLAY
 }
+
+# The window's client area is 431x285 (the skin's fixed size); Wine may draw
+# a frame of its own around it when no window manager runs.
+CLIENT_W=431
+CLIENT_H=285
+
+client_offset() {
+    local w h
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW" | grep -E '^(WIDTH|HEIGHT)=')"
+    w=$WIDTH h=$HEIGHT
+    OX=$(((w - CLIENT_W) / 2))
+    OY=$((h - CLIENT_H - OX))
+}
+
+# Clicks at client coordinates x,y.
+client_click() {
+    click $((OX + $1)) $((OY + $2)) "${3:-1}"
+}
+
+# Next>> twice (clip page, phone page), Start on the convert page, OK on the
+# completion message, then Menu > Exit, which stores the settings.
+gui_steps() {
+    client_offset
+    client_click 385 233 2
+    shot 2-phone-page
+    client_click 385 233 2
+    shot 3-convert-page
+    client_click 370 194 1
+    local i
+    for i in $(seq 1 120); do
+        compgen -G "$out/*.3gp" >/dev/null && break
+        sleep 1
+    done
+    sleep 3
+    shot 4-converted
+    local made; made="$(ls "$out" 2>/dev/null | grep '\.3gp$' | head -1)"
+    if [ -n "$made" ] && ffprobe -v error "$out/$made" >/dev/null 2>&1; then
+        pass "the window converted the clip into C:\\3gpVideo\\$made"
+    else
+        fail "no output in C:\\3gpVideo after Start (screenshots in $SHOTS)"
+    fi
+    xdotool key --window "$WINDOW" Return
+    sleep 1
+    client_click 23 10 1
+    shot 5-menu
+    xdotool key x
+    for i in $(seq 1 30); do kill -0 "$program" 2>/dev/null || break; sleep 1; done
+    "$WINE" reg query "$KEY" >"$WORK/registry.txt" 2>&1
+    local bad=0 name
+    for name in PhoneManufacturer PhoneModel Resolution Quality FrameRate VideoQuality AudioFrequency \
+        AudioQuality AudioChannels PictureFit SizeLimit EvenLoudness; do
+        grep -qE "^\s+$name\s+REG_DWORD\s" "$WORK/registry.txt" || { bad=1; log "not a REG_DWORD: $name"; }
+    done
+    grep -qE '^\s+OutputFolder\s+REG_SZ\s+C:\\3gpVideo' "$WORK/registry.txt" || { bad=1; log "OutputFolder is not REG_SZ C:\\3gpVideo"; }
+    if [ $bad -eq 0 ]; then
+        pass "Exit stored the settings: the numbers as REG_DWORD, OutputFolder as REG_SZ ($WORK/registry.txt)"
+    else
+        fail "registry after Exit: $(tr '\n' ' ' <"$WORK/registry.txt")"
+    fi
+}

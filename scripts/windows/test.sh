@@ -8,12 +8,14 @@
 #   5. the desktop program on Xvfb: its window, one conversion driven with
 #      xdotool, and its settings in the registry after Exit.
 # Wine keeps a private prefix in the build folder. Never part of ./test.sh or
-# CI. Usage: scripts/windows/test.sh [units|cli|gui|all]   (default all)
+# CI. Usage: scripts/windows/test.sh [platform|units|cli|interrupt|gui|all]
+# (default all; "platform" needs no build, only mingw-w64 and Wine).
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="${KESTOVAR_WINDOWS_BUILD:-$ROOT/build-windows}"
 BIN="$BUILD/bin"
+mkdir -p "$BUILD"
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -31,8 +33,11 @@ fail() { FAILED=$((FAILED + 1)); log "FAIL $*"; }
 # The Windows name of a Linux path (Wine's Z: drive is /).
 winpath() { local p; p="$(readlink -f "$1")"; printf 'Z:%s' "${p//\//\\}"; }
 
+needs_build() {
+    [ -x "$BIN/kestovar3gp-cli.exe" ] || { fail "not built: run scripts/windows/build.sh first"; summary; exit 1; }
+}
+
 prepare() {
-    [ -x "$BIN/kestovar3gp-cli.exe" ] || { echo "Build first: scripts/windows/build.sh" >&2; exit 2; }
     mkdir -p "$WORK"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "making the Wine prefix $WINEPREFIX"
@@ -40,9 +45,27 @@ prepare() {
     fi
 }
 
+# The Windows side of platform/ alone: built here with mingw-w64 (no cached
+# library needed) and run under Wine.
+platform_check() {
+    local out="$WORK/platform" cxx=x86_64-w64-mingw32-g++-posix
+    rm -rf "$out" && mkdir -p "$out/files"
+    local flags=(-std=c++20 -Wall -Wextra -O1 -static -I "$ROOT/platform" -I "$ROOT/platform/windows")
+    "$cxx" "${flags[@]}" -shared "$ROOT/tests/windows/PlatformCheckLibrary.cpp" -o "$out/platformcheck-1.dll" &&
+        "$cxx" "${flags[@]}" "$ROOT/tests/windows/PlatformCheck.cpp" "$ROOT/platform/windows/LockedFile.cpp" \
+            "$ROOT/platform/windows/WindowsText.cpp" "$ROOT/platform/windows/FileKind.cpp" \
+            "$ROOT/platform/windows/SharedLibrary.cpp" -o "$out/PlatformCheck.exe" ||
+        { fail "the platform check did not build"; return; }
+    if "$WINE" "$out/PlatformCheck.exe" "$(winpath "$out/files")" >"$WORK/platform.log" 2>&1; then
+        pass "the Windows platform side under Wine: $(tail -n 1 "$WORK/platform.log")"
+    else
+        fail "the Windows platform side: $(grep FAIL "$WORK/platform.log" | tr '\n' ' ') (log $WORK/platform.log)"
+    fi
+}
+
 units() {
     local t
-    for t in profiles_tests transcoder_tests worker_tests cli_tests; do
+    for t in profiles_test transcoder_tests worker_tests cli_tests; do
         local exe
         exe="$(find "$BIN" -maxdepth 1 -name "$t*.exe" | head -1)"
         [ -n "$exe" ] || { fail "$t: not built"; continue; }
@@ -120,7 +143,7 @@ cli() {
     done
     [ -f "$out/windows/Müller – Ünïcode.3gp" ] && pass "the non-ASCII name converted to 'Müller – Ünïcode.3gp'" ||
         fail "no 'Müller – Ünïcode.3gp'"
-    ls "$out/windows" | grep -q '^\.k3gp-' && fail "temporary files left in $out/windows"
+    ls -A "$out/windows" | grep -q '^\.k3gp-' && fail "temporary files left in $out/windows"
 
     interrupt
 }
@@ -167,11 +190,12 @@ summary() {
 {
     prepare
     case "${1:-all}" in
-        units) units ;;
-        cli) cli ;;
-        interrupt) interrupt ;;
-        gui) source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
-        all) units; cli; source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
+        platform) platform_check ;;
+        units) needs_build; units ;;
+        cli) needs_build; cli ;;
+        interrupt) needs_build; interrupt ;;
+        gui) needs_build; source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
+        all) platform_check; needs_build; units; cli; source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
         *) echo "unknown part $1" >&2; exit 2 ;;
     esac
     summary
