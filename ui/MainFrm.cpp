@@ -36,6 +36,8 @@ constexpr int MenuBarHeight = 22;
 constexpr int ToolBarTop = MenuBarHeight + 5;
 constexpr int ToolBarHeight = 24;
 constexpr int BackgroundTop = ToolBarTop + ToolBarHeight;
+constexpr int kStepsHeight = 169;  // the notebook's, without step 2's preview
+constexpr int kButtonsTop = 171;   // "<<Back" and "Next>>", on the background
 
 Qt::WindowFlags MainWindowFlags() {
     return Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -211,10 +213,12 @@ void TMainForm::CreatePages() {
     MainFormSkinImage->setGeometry(0, BackgroundTop, MainClientSize.width(),
                                    MainClientSize.height() - BackgroundTop);
     MainFormSkinImage->setPixmap(QPixmap(QStringLiteral(":/skin/background.png")));
+    // Where the window grows (step 2's preview), the picture stays at the foot.
+    MainFormSkinImage->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
 
     Steps = new QStackedWidget(MainFormSkinImage);
     Steps->setObjectName(QStringLiteral("Steps"));
-    Steps->setGeometry(3, 0, 425, 169);
+    Steps->setGeometry(3, 0, 425, kStepsHeight);
 
     // The pages, in step order; each builds its own controls.
     openClipPage_ = new TOpenClipPage(Steps, FileOpenClip);
@@ -235,14 +239,30 @@ void TMainForm::CreatePages() {
         this);
     convertPage_ = new TConvertPage(Steps, *runController_, openClipPage_->Clips(), FileOpenClip);
     Steps->addWidget(convertPage_);
-    connect(convertPage_, &TConvertPage::BusyChanged, this,
-            [this](bool busy) { EnableNavigation(!busy); });
+    connect(convertPage_, &TConvertPage::BusyChanged, this, [this](bool busy) {
+        EnableNavigation(!busy);
+        selPhoneModelPage_->SetRunning(busy);
+    });
+    selPhoneModelPage_->SetPreviewClips(openClipPage_->Clips(),
+                                        [this] { return openClipPage_->SelectedIndex(); });
 
-    btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<&Back"), {289, 171, 60, 23});
+    btnBack = MakeButton(MainFormSkinImage, "btnBack", tr("<<&Back"), {289, kButtonsTop, 60, 23});
     btnBack->setEnabled(false);
-    btnNext = MakeButton(MainFormSkinImage, "btnNext", tr("&Next>>"), {355, 171, 60, 23});
+    btnNext = MakeButton(MainFormSkinImage, "btnNext", tr("&Next>>"), {355, kButtonsTop, 60, 23});
     connect(btnBack, &QPushButton::clicked, this, &TMainForm::btnBackClick);
     connect(btnNext, &QPushButton::clicked, this, &TMainForm::btnNextClick);
+}
+
+void TMainForm::FitWindowToStep(int step) {
+    // Step 2 shows its preview below the selectors: the window grows by it.
+    const int extra = step == SelPhoneModelPageIndex + 1 ? TSelPhoneModelPage::PreviewHeight() : 0;
+    if (Steps->height() == kStepsHeight + extra) return;
+    setFixedSize(MainClientSize.width(), MainClientSize.height() + extra);
+    MainFormSkinImage->resize(MainClientSize.width(),
+                              MainClientSize.height() - BackgroundTop + extra);
+    Steps->resize(Steps->width(), kStepsHeight + extra);
+    btnBack->move(btnBack->x(), kButtonsTop + extra);
+    btnNext->move(btnNext->x(), kButtonsTop + extra);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

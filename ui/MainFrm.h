@@ -126,6 +126,8 @@ private:
     // Shows step k (1 to 3): checks its action, shows its page and sets the
     // two buttons.
     void ShowStep(int step);
+    // The window's height for step k: step 2 adds its preview.
+    void FitWindowToStep(int step);
     // During a run the steps, "<<Back" and adding clips are unavailable.
     void EnableNavigation(bool enabled);
     // Saves the settings, stops a running worker without a completion

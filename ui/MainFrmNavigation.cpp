@@ -14,6 +14,7 @@ void TMainForm::ShowStep(int step) {
     OpenClipStep->setChecked(step == 1);
     SelPhoneModelStep->setChecked(step == 2);
     ConvertStep->setChecked(step == 3);
+    FitWindowToStep(step);
     Steps->setCurrentIndex(step - 1);
     btnNext->setEnabled(step != 3);
     btnBack->setEnabled(step != 1);

@@ -17,6 +17,7 @@
 
 #include "ClipProbe.h"
 #include "ControlFactory.h"
+#include "DesktopPlayer.h"
 #include "MessageBoxFrm.h"
 #include "SourceClipsGrid.h"
 #include "TrimClipFrm.h"
@@ -223,11 +224,24 @@ void TOpenClipPage::udSourceClipsClick(int button) {
     }
 }
 
+int TOpenClipPage::SelectedIndex() const {
+    const int index = SourceClipsGrid->SelectedRow() - 1;
+    return index < static_cast<int>(ClipList.size()) ? index : -1;
+}
+
 void TOpenClipPage::PreviewVideoExecute() {
     const int index = SourceClipsGrid->SelectedRow() - 1;
     if (index < 0 || index >= static_cast<int>(ClipList.size())) return;
+    const SourceClipItem& clip = *ClipList[index];
+    // Without a video player the desktop's choice may be this program itself,
+    // whose entry claims video files: a second converter would open.
+    if (OpensWithThisProgram(clip.SourcePath)) {
+        ShowMessageBox(1, tr("No video player is installed to show %1.").arg(clip.DisplayName),
+                       window());
+        return;
+    }
     // A clip the desktop cannot open is not reported: the player, if any, tells.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ClipList[index]->SourcePath));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(clip.SourcePath));
 }
 
 void TOpenClipPage::ClearClipList() {

@@ -27,6 +27,8 @@ public:
 
     // The listed clips, in order; the page owns the items.
     const ::ClipList& Clips() const { return ClipList; }
+    // The index in Clips of the selected clip; -1 when none is selected.
+    int SelectedIndex() const;
 
     // Asks the user for clip files: the dialog starts at startPath (the
     // folder of the last clip added, or the home folder) and offers the filters in order, each

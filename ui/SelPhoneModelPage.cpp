@@ -109,6 +109,8 @@ TSelPhoneModelPage::TSelPhoneModelPage(QWidget* parent, TSelectionChoices& choic
     btnAdvanced->setAutoDefault(false);
     btnAdvanced->setFocusPolicy(Qt::TabFocus);
     connect(btnAdvanced, &QPushButton::clicked, this, &TSelPhoneModelPage::btnAdvancedClick);
+
+    CreatePreview();
 }
 
 void TSelPhoneModelPage::PopupButtonMenu(TPopupButton* button) {

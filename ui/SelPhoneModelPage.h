@@ -7,19 +7,28 @@
 
 #include <QList>
 #include <QWidget>
+#include <functional>
 
 #include "ProfileSelection.h"
+#include "SourceClip.h"
 
 class TSelectionChoices;
 
 class QAction;
 class QButtonGroup;
 class QGroupBox;
+class QImage;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QTableWidget;
+struct ConversionParameters;
+class QTimer;
+class TPhoneScreen;
 class TPopupButton;
+class TStillMaker;
 
 class TSelPhoneModelPage : public QWidget {
     Q_OBJECT
@@ -60,8 +69,29 @@ public:
     // "Customize": the dialog, modally; the level is Custom afterwards.
     void btnAdvancedClick();
 
+    // The preview (SelPhoneModelPreview.cpp): a still of the selected clip
+    // as the phone will show it, and the expected size of each clip and of
+    // the whole list. clips: step 1's list; selectedClip: the row of the one
+    // to show, -1 for none. Both are read whenever the preview is made anew.
+    void SetPreviewClips(const ::ClipList& clips, std::function<int()> selectedClip);
+    // While a run goes on nothing is made anew; at its end the preview is.
+    void SetRunning(bool running);
+    // Makes the preview anew once the events of the current change are done;
+    // nothing while the page is hidden (it is made when it shows).
+    void SchedulePreview();
+    // The height the preview adds below the selectors.
+    static int PreviewHeight();
+    TStillMaker* StillMaker() const { return Maker; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void QualityLevelChange(int level, bool checked);
+    void CreatePreview();
+    void RefreshPreview();
+    void ShowExpectedSizes(const ConversionParameters& parameters);
+    void StillMade(const QImage& still, const QString& problem);
 
     TSelectionChoices& Choices;
     const ::ProfileSelection& ProfileSelection;  // what Choices holds
@@ -87,4 +117,14 @@ private:
     // The items of the resolution menu (entry i is row i), then those of the
     // model menu (entry 18 + i is model row i); each item's data is its row.
     QList<QAction*> SelectorMenuItems;
+
+    QGroupBox* gbPreview = nullptr;  // "Preview"
+    TPhoneScreen* PhonePreview = nullptr;
+    QTableWidget* ExpectedSizes = nullptr;  // each clip's name and expected size
+    QLabel* lbTotalSize = nullptr;          // the whole list's
+    TStillMaker* Maker = nullptr;
+    QTimer* PreviewTimer = nullptr;
+    const ::ClipList* PreviewClips = nullptr;
+    std::function<int()> SelectedClip;
+    bool Running = false;
 };

@@ -7,6 +7,7 @@
 #include "AdvancedSettingsFrm.h"
 #include "Dynamicavimport.h"
 #include "ErrorDisplay.h"
+#include "InterruptWatcher.h"
 #include "MainFrm.h"
 
 int RunDesktopProgram(QApplication& app, const std::vector<std::string>& bindingProblems,
@@ -45,9 +46,24 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
         return 1;
     }
 
+    // The desktop session's end (SIGTERM, or SIGHUP from the session's
+    // leader; Ctrl+C where started from a terminal) ends the program as the
+    // close box does: the message loop ends, also from within a modal box,
+    // and the main window's destruction stops a run as Stop does, so the clip
+    // being converted ends as a complete, shorter file and no temporary file
+    // stays. Signals during that shutdown change nothing: the file is being
+    // finished already.
+    bool ending = false;
+    InterruptWatcher sessionEnd([&app, &ending](int signalNumber) {
+        if (ending || InterruptWatcher::IsClosedPipe(signalNumber)) return;
+        ending = true;
+        app.quit();
+    });
+
     mainForm->show();
     mainForm->OpenGivenFiles(files);
     app.exec();
+    ending = true;
     // The main window's destruction saves the settings and waits for a
     // running conversion to end before the clip list goes.
     qualitySettings.reset();

@@ -187,6 +187,11 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption idle(QStringLiteral("idle"),
                                   QStringLiteral("Convert at idle priority, using only processor "
                                                  "time nothing else wants."));
+    const QCommandLineOption preview(
+        QStringLiteral("preview"),
+        QStringLiteral("Convert nothing: write each file's still, as the phone will show it, "
+                       "as NAME.ppm into the output folder, and print each file's expected "
+                       "output size and the total."));
     parser.addOptions({help,
                        version,
                        listModels,
@@ -208,7 +213,8 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
                        subtitleTrack,
                        outputFolder,
                        verbose,
-                       idle});
+                       idle,
+                       preview});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Video files to convert, in this order."),
                                  QStringLiteral("FILE..."));
@@ -264,6 +270,7 @@ CliParseResult ParseCommandLine(const QStringList& arguments) {
     }
     request.Verbose = parser.isSet(verbose);
     request.IdlePriority = parser.isSet(idle);
+    request.PreviewOnly = parser.isSet(preview);
     request.OutputFolder =
         parser.isSet(outputFolder) ? parser.value(outputFolder) : DefaultOutputFolder();
     if (parser.isSet(maxSize)) {

@@ -25,6 +25,7 @@ struct CliRequest {
     bool BurnSubtitles = false;  // --subtitles (also set by the two below)
     QString SubtitleFile;        // --subtitle-file, for every file
     int32_t SubtitleTrack = 0;   // --subtitle-track, 1-based; 0: forced, default, first
+    bool PreviewOnly = false;    // --preview: stills and expected sizes, nothing converted
 
     // ListResolutions
     int32_t ModelRow = 0;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTextStream>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +22,10 @@
 #include "NativePath.h"
 #include "OutputFolder.h"
 #include "PathNames.h"
+#include "PreviewOutput.h"
 #include "StartupCheck.h"
 #include "Terminal.h"
+#include "WorkerParameters.h"
 
 namespace {
 
@@ -102,6 +105,21 @@ int Convert(QCoreApplication& app, CliRequest& request) {
                               .arg(request.SubtitleTrack));
             return kExitUsage;
         }
+    }
+
+    if (request.PreviewOnly) {
+        const std::optional<ConversionParameters> parameters =
+            ParametersForSelection(request.Selection);
+        if (!parameters) {
+            Print(stderr, QStringLiteral("The chosen quality values cannot be used.\n"));
+            return kExitUsage;
+        }
+        ConversionParameters limited = *parameters;
+        limited.SizeLimitBytes = request.SizeLimitBytes;
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return WritePreview(clips, limited, request.OutputFolder, out, err) == 0 ? kExitConverted
+                                                                                 : kExitFailed;
     }
 
     QFile errorOut;

@@ -46,6 +46,10 @@ struct SourceClipItem {
     // The same in milliseconds, from the exact length where it is known, for
     // the total progress of a run: a short clip moves the bar smoothly.
     std::chrono::milliseconds ConvertedMilliseconds() const;
+    // The length in seconds: the exact one, else the whole seconds listed.
+    double KnownLength() const {
+        return LengthSeconds > 0 ? LengthSeconds : static_cast<double>(SourceDuration.count());
+    }
 };
 
 using ClipList = std::vector<std::unique_ptr<SourceClipItem>>;

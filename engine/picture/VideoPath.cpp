@@ -133,19 +133,33 @@ void VideoPath::StartVideoEncoder() {
     if (const int code = AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c); code < 0) {
         throw DestinationError("Invalid output format parameters\n", code);
     }
-    OutputPicture = NewPicture(c.width, c.height);
+    MakeOutputPictures(c.width, c.height);
+    Encoding = std::make_unique<EncoderThread>(
+        [this](AVFrame& picture, EncoderThread::Packets& made) { EncodePicture(picture, made); });
+}
+
+void VideoPath::MakeOutputPictures(int32_t width, int32_t height) {
+    OutputPicture = NewPicture(width, height);
     if (Rotation != 0) {
         if (SwapsSides(Rotation)) {
-            TurnedPicture = NewPicture(c.height, c.width);
+            TurnedPicture = NewPicture(height, width);
         } else {
-            TurnedPicture = NewPicture(c.width, c.height);
+            TurnedPicture = NewPicture(width, height);
         }
     }
     if (!OutputPicture || (Rotation != 0 && !TurnedPicture)) {
         throw DestinationError("Could not allocate picture\n", AVERROR(ENOMEM));
     }
-    Encoding = std::make_unique<EncoderThread>(
-        [this](AVFrame& picture, EncoderThread::Packets& made) { EncodePicture(picture, made); });
+}
+
+void VideoPath::StartStill() {
+    Slot = AVRational{Parameters.FrameRateDenominator, Parameters.FrameRateNumerator};
+    MakeOutputPictures(Parameters.Width, Parameters.Height);
+}
+
+const AVFrame& VideoPath::ShownPicture() {
+    if (!PictureScaled) ScalePicture();
+    return *OutputPicture;
 }
 
 AVRational VideoPath::SlotBase() const {

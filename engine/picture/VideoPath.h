@@ -56,6 +56,15 @@ public:
     void NewVideoStream();
     void StartVideoEncoder();
 
+    // For a still instead of an encoded stream: the output pictures are made
+    // at the output size without an encoder, and ShownPicture gives the
+    // latest picture as the output would show it.
+    void StartStill();
+    // The latest picture fitted, scaled, in the phone's colours and turned
+    // upright, at the output size: exactly what the encoder would be given.
+    // Needs a picture (HasPicture) and StartStill or StartVideoEncoder.
+    const AVFrame& ShownPicture();
+
     // Hands a packet to the decoder and empties it; false when the decoder
     // rejected it (the packet is then passed over). SendEnd tells the decoder
     // that the input ended.
@@ -107,6 +116,9 @@ private:
     Received NextPicture();
     int32_t DeinterlacedWidth(const AVFrame& first) const;
     AVRational PictureAspect(const AVFrame& picture) const;
+    // The picture the encoder gets and, for a turned source, the one scaled
+    // into first; throws when out of memory.
+    void MakeOutputPictures(int32_t width, int32_t height);
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
     void PlaceSubtitles(const AVFrame& source);

@@ -13,7 +13,6 @@
 #include "OutputNames.h"
 #include "Process.h"
 #include "Progress.h"
-#include "QualityTables.h"
 #include "TemporaryOutput.h"
 
 TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
@@ -28,46 +27,24 @@ TCompressThread::~TCompressThread() = default;
 
 bool TCompressThread::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
                                          int32_t bitRate, int32_t codecChoice) {
-    // A choice outside the table is refused and changes nothing: no rate is
-    // made up for it.
-    const FrameRateEntry* rate = FindFrameRate(frameRateIndex);
-    if (rate == nullptr) return false;
-    Parameters_.Width = width;
-    Parameters_.Height = height;
-    Parameters_.VideoBitRate = bitRate;
-    Parameters_.VideoCodecId = codecChoice == 1 ? AV_CODEC_ID_MPEG4 : AV_CODEC_ID_H263;
-    Parameters_.FrameRateNumerator = rate->Numerator;
-    Parameters_.FrameRateDenominator = rate->Denominator;
-    return true;
+    return Setup.SetVideoParameters(width, height, frameRateIndex, bitRate, codecChoice);
 }
 
 bool TCompressThread::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
-                                         int32_t /*codecChoice*/) {
-    Parameters_.AudioBitRate = bitRateKbps * 1000;
-    Parameters_.SampleRate = sampleRate;
-    Parameters_.Channels = channels;
-    // Phones take AMR narrow-band whatever the model's audio flag says.
-    Parameters_.AudioCodecId = AV_CODEC_ID_AMR_NB;
-    return true;
+                                         int32_t codecChoice) {
+    return Setup.SetAudioParameters(bitRateKbps, sampleRate, channels, codecChoice);
 }
 
 bool TCompressThread::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) {
-    if (sizeLimitBytes < 0) return false;
-    Parameters_.SizeLimitBytes = sizeLimitBytes;
-    Parameters_.EvenLoudness = evenLoudness;
-    return true;
+    return Setup.SetPhoneOptions(sizeLimitBytes, evenLoudness);
 }
 
 void TCompressThread::SetSubtitles(bool burnIn, const std::string& file, int32_t track) {
-    Parameters_.BurnSubtitles = burnIn;
-    Parameters_.SubtitleFile = file;
-    Parameters_.SubtitleTrack = std::max(track, 0);
+    Setup.SetSubtitles(burnIn, file, track);
 }
 
 bool TCompressThread::SetPictureFit(int32_t fit) {
-    if (fit < 0 || fit > 2) return false;
-    Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
-    return true;
+    return Setup.SetPictureFit(fit);
 }
 
 void TCompressThread::run() {
@@ -150,7 +127,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
     CurrentPercent = 0;
     ShowProgress();
     try {
-        TTranscoder transcoder(Parameters_, *this);
+        TTranscoder transcoder(Parameters(), *this);
         const SourceClipItem& clip = *Clips[index];
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
                                ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});

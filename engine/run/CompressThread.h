@@ -18,6 +18,7 @@
 #include "SourceClip.h"
 #include "Transcoder.h"
 #include "WorkerHost.h"
+#include "WorkerParameters.h"
 #include "WorkerSetup.h"
 
 // Life of a worker: constructed (not started) over the host's clip list and the
@@ -56,7 +57,7 @@ public:
     void SetSubtitles(bool burnIn, const std::string& file = {}, int32_t track = 0);
     void SetSubtitleBurnIn(bool burnIn) override { SetSubtitles(burnIn); }
 
-    const ConversionParameters& Parameters() const { return Parameters_; }
+    const ConversionParameters& Parameters() const { return Setup.Parameters(); }
 
     // Converts one source file; true lets the run go on. A failure has been
     // shown to the host (ShowError) when this returns false.
@@ -119,7 +120,7 @@ private:
     const ClipList& Clips;
     const QString OutputFolder;
     WorkerHost& Host;
-    ConversionParameters Parameters_;
+    WorkerParameters Setup;  // what the setters made of the selection
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;        // damage of the current file was passed over

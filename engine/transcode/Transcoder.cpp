@@ -16,6 +16,7 @@
 #include "OutputFile.h"
 #include "SizeDecision.h"
 #include "SizeLimit.h"
+#include "SourceOpening.h"
 #include "StreamChoice.h"
 #include "SubtitleChoice.h"
 #include "SubtitleFiles.h"
@@ -38,16 +39,8 @@ bool SameFile(const std::string& first, const std::string& second) {
 // The error with its reason line, naming the file it concerns.
 EngineError Completed(const EngineError& error, const std::string& sourcePath,
                       const std::string& outputPath) {
-    if (!error.Path().empty()) return error;
-    std::string reason = error.Reason();
-    if (reason.empty()) {
-        const bool source = error.Concern() == EngineError::Concerns::Source;
-        reason = error.Code() >= 0 ? "Unknown cause"
-                 : source          ? SourceErrorText(error.Code())
-                                   : LibraryErrorText(error.Code());
-    }
     const bool output = error.Concern() == EngineError::Concerns::Destination;
-    return EngineError(error.FirstLine(), error.Code(), reason, output ? outputPath : sourcePath);
+    return NamingFile(error, output ? outputPath : sourcePath);
 }
 
 }  // namespace
@@ -220,38 +213,20 @@ void TTranscoder::PlanForLimit() {
 
 void TTranscoder::SeekToStart() {
     if (Range.Start <= 0) return;
-    AVFormatContext* input = State->Input.get();
-    int64_t target = static_cast<int64_t>(Range.Start * AV_TIME_BASE);
-    if (input->start_time != AV_NOPTS_VALUE) target += input->start_time;
-    // To the key picture at or before the start; what lies before the start
-    // is decoded and dropped. Where seeking fails everything before it is.
-    AV.avformat_seek_file(input, -1, std::numeric_limits<int64_t>::min(), target, target, 0);
+    // What lies before the start is decoded and dropped; where seeking fails
+    // everything before it is.
+    SeekToKeyPictureBefore(*State->Input, Range.Start);
 }
 
 void TTranscoder::OpenSource(const std::string& sourcePath, const std::string& outputPath) {
-    // A pipe or a device is never opened: the open could wait for good.
-    if (const std::string problem = SourceFileProblem(sourcePath); !problem.empty()) {
-        throw SourceError("Could not open source file\n", 0, problem);
-    }
-    AVFormatContext* input = nullptr;
-    if (const int code = OpenLocalInput(&input, sourcePath); code != 0) {
-        // The demuxers also report a file cut short in its headers as an
-        // input/output error; only a failing read is one.
-        if (code == AVERROR(EIO) && ReadsToItsEnd(sourcePath)) {
-            throw SourceError("Could not open source file\n", 0, kInvalidSourceData);
-        }
-        throw SourceError("Could not open source file\n", code);
-    }
-    State->Input.reset(input);
     // Converting a .3gp into its own folder would overwrite the source while it
     // is read; refuse before anything is opened for writing.
     if (SameFile(sourcePath, outputPath)) {
         throw SourceError("Source and destination are the same file\n", 0,
                           "The output would replace the source");
     }
-    if (const int code = AV.avformat_find_stream_info(input, nullptr); code < 0) {
-        throw SourceError("Could not find stream info in source file\n", code);
-    }
+    State->Input = OpenSourceFile(sourcePath);
+    AVFormatContext* input = State->Input.get();
     State->Jumps.emplace(*input);
     State->InputVideo = ChooseVideoStream(*input);
     State->InputAudio = ChooseSoundStream(*input, State->InputVideo, Range.AudioTrack);

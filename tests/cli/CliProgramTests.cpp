@@ -189,6 +189,22 @@ TEST_F(CliProgram, BusyPicturesStayNearTheBitrate) {
     EXPECT_LE(video.value("bit_rate").toString().toInt(), 96000);
 }
 
+TEST_F(CliProgram, PreviewWritesStillsAndExpectedSizesAndConvertsNothing) {
+    const ProcessResult r = Cli({"--preview", "-m", "Nokia 6630", "--fit", "bars", "--max-size",
+                                 "300K", "-o", Out.path(), Source("one.mpg"), Source("two.avi")});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Out.contains("one.mpg: up to 0.29 Mb, still one.ppm")) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains("two.avi: up to 0.29 Mb, still two.ppm")) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains("Total: up to 0.59 Mb")) << r.Out.toStdString();
+    EXPECT_EQ(QDir(Out.path()).entryList(QDir::Files), (QStringList{"one.ppm", "two.ppm"}));
+    // The phone's 176 x 144, whole RGB rows.
+    QFile still(QDir(Out.path()).filePath("two.ppm"));
+    ASSERT_TRUE(still.open(QIODevice::ReadOnly));
+    const QByteArray bytes = still.readAll();
+    ASSERT_TRUE(bytes.startsWith("P6\n176 144\n255\n"));
+    EXPECT_EQ(bytes.size(), QByteArray("P6\n176 144\n255\n").size() + 176 * 144 * 3);
+}
+
 TEST_F(CliProgram, DefaultFolderIsInTheHomeFolder) {
     const ProcessResult r = Cli({"-m", "17", Source("two.avi")});  // Motorola E398, MPEG-4
     ASSERT_EQ(r.ExitCode, 0) << r.Err.toStdString();

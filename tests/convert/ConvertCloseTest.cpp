@@ -12,6 +12,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include "CompressThread.h"
 #include "ConvertPage.h"
@@ -151,6 +155,52 @@ private slots:
         QVERIFY(person.Messages.isEmpty());
         QSettings stored(SettingsFilePath(), QSettings::NativeFormat);
         QCOMPARE(stored.value("OutputFolder").toString(), folder);
+        CheckStoppedOutput(folder);
+    }
+
+    // The desktop session ends (SIGTERM, or SIGHUP from the session's
+    // leader): the program stops the run as Stop does and ends; the clip
+    // being converted is a complete, shorter file and no temporary file stays.
+    void endingTheSessionDuringARun_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int{SIGTERM};
+        QTest::newRow("SIGHUP") << int{SIGHUP};
+    }
+    void endingTheSessionDuringARun() {
+        QFETCH(int, signalNumber);
+        MessageBoxAnswerer person;
+        const QString folder = media.filePath(QStringLiteral("session ended %1").arg(signalNumber));
+        QPointer<TCompressThread> worker;
+        bool signalled = false;
+        QTimer driver;
+        driver.setInterval(10);
+        connect(&driver, &QTimer::timeout, this, [&] {
+            if (MainForm == nullptr || !MainForm->isVisible() || signalled) return;
+            if (!worker) {
+                MainForm->ConvertPage()->SetRunPriority(QThread::NormalPriority);
+                MainForm->OpenClipPage()->FileOpenClipAccept(clip);
+                Control<QAction>(MainForm, "ConvertStep")->trigger();
+                Control<QLineEdit>(MainForm, "ebOutFolder")->setText(folder);
+                Control<QPushButton>(MainForm, "btnStartStop")->click();
+                worker = MainForm->ConvertPage()->CurrentWorker();
+                if (!worker) signalled = true;
+            } else if (Control<QProgressBar>(MainForm, "ConvertProgress")->value() > 0) {
+                signalled = true;
+                // As the session's end sends it: to the process, not a window.
+                ::kill(::getpid(), signalNumber);
+            }
+        });
+        driver.start();
+        const int exitCode = RunDesktopProgram(*qApp, {});
+        driver.stop();
+        QCOMPARE(exitCode, 0);
+        QVERIFY(signalled);
+        QVERIFY(MainForm == nullptr);
+        QVERIFY(worker.isNull() || worker->isFinished());
+        QTRY_VERIFY(worker.isNull());
+        QVERIFY(person.Messages.isEmpty());
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left, QStringList{QStringLiteral("long clip.3gp")});
         CheckStoppedOutput(folder);
     }
 };
