@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextStream>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +117,12 @@ int Convert(QCoreApplication& app, CliRequest& request) {
         }
         ConversionParameters limited = *parameters;
         limited.SizeLimitBytes = request.SizeLimitBytes;
+        // The still shows the subtitles the run would burn in.
+        limited.BurnSubtitles = request.BurnSubtitles;
+        if (!request.SubtitleFile.isEmpty()) {
+            limited.SubtitleFile = NativePathString(request.SubtitleFile);
+        }
+        limited.SubtitleTrack = std::max(request.SubtitleTrack, 0);
         QTextStream out(stdout);
         QTextStream err(stderr);
         return WritePreview(clips, limited, request.OutputFolder, out, err) == 0 ? kExitConverted

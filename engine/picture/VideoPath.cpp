@@ -159,6 +159,8 @@ void VideoPath::StartStill() {
 
 const AVFrame& VideoPath::ShownPicture() {
     if (!PictureScaled) ScalePicture();
+    // With the subtitles shown at the next output frame's time.
+    if (Subtitles) DrawSubtitlesAt(FramesEncoded);
     return *OutputPicture;
 }
 

@@ -60,8 +60,9 @@ public:
     // at the output size without an encoder, and ShownPicture gives the
     // latest picture as the output would show it.
     void StartStill();
-    // The latest picture fitted, scaled, in the phone's colours and turned
-    // upright, at the output size: exactly what the encoder would be given.
+    // The latest picture fitted, scaled, in the phone's colours, turned
+    // upright and with its subtitles, at the output size: exactly what the
+    // encoder would be given.
     // Needs a picture (HasPicture) and StartStill or StartVideoEncoder.
     const AVFrame& ShownPicture();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 
 #include "EngineError.h"
@@ -10,6 +11,9 @@
 #include "OutputFile.h"
 #include "SourceOpening.h"
 #include "StreamChoice.h"
+#include "SubtitleChoice.h"
+#include "SubtitleFiles.h"
+#include "SubtitlePath.h"
 #include "VideoPath.h"
 
 namespace transcode {
@@ -19,6 +23,35 @@ namespace {
 // Packets read after the seek before the latest picture is taken as it is:
 // a source whose pictures never reach the time still gives one.
 constexpr int kMostPackets = 3000;
+
+// The subtitles a conversion would burn in, with every cue begun by the
+// still's time decoded; none when they are not burned in or cannot be read
+// (the conversion tells why; the still shows the picture without them).
+std::unique_ptr<subtitles::SubtitlePath> StillSubtitles(const ConversionParameters& parameters,
+                                                        const AVFormatContext& input,
+                                                        const std::string& sourcePath,
+                                                        double seconds) {
+    if (!parameters.BurnSubtitles) return nullptr;
+    try {
+        if (!parameters.SubtitleFile.empty()) {
+            return std::make_unique<subtitles::SubtitlePath>(parameters.SubtitleFile);
+        }
+        if (const int32_t index = subtitles::ChooseSubtitleStream(input, parameters.SubtitleTrack);
+            index >= 0) {
+            auto path = std::make_unique<subtitles::SubtitlePath>(input, *input.streams[index]);
+            // A second reading of the source, up to a second past the still
+            // (the cues' times are on the source's clock).
+            const int64_t origin = input.start_time != AV_NOPTS_VALUE ? input.start_time : 0;
+            path->ReadUpTo(sourcePath, origin + std::llround((seconds + 1) * AV_TIME_BASE));
+            return path;
+        }
+        if (const std::string beside = SubtitleFileBeside(sourcePath); !beside.empty()) {
+            return std::make_unique<subtitles::SubtitlePath>(beside);
+        }
+    } catch (const subtitles::SubtitleProblem&) {
+    }
+    return nullptr;
+}
 
 StillImage Render(const ConversionParameters& parameters, const std::string& sourcePath,
                   double seconds, const std::stop_token& stop) {
@@ -34,6 +67,9 @@ StillImage Render(const ConversionParameters& parameters, const std::string& sou
     // The path's output is never created: a still writes nothing.
     OutputFile unwritten;
     VideoPath path(parameters, *video, unwritten);
+    const std::unique_ptr<subtitles::SubtitlePath> shown =
+        StillSubtitles(parameters, *input, sourcePath, seconds);
+    if (shown) path.DrawSubtitles(*shown);
     path.StartDecoder();
     path.StartStill();
     if (seconds > 0) {

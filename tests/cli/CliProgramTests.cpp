@@ -203,6 +203,26 @@ TEST_F(CliProgram, PreviewWritesStillsAndExpectedSizesAndConvertsNothing) {
     const QByteArray bytes = still.readAll();
     ASSERT_TRUE(bytes.startsWith("P6\n176 144\n255\n"));
     EXPECT_EQ(bytes.size(), QByteArray("P6\n176 144\n255\n").size() + 176 * 144 * 3);
+
+    // With subtitles burned in, the still shows them: its lower half changes.
+    const QString cues = Out.filePath("../cues.srt");
+    QFile cueFile(cues);
+    ASSERT_TRUE(cueFile.open(QIODevice::WriteOnly));
+    cueFile.write("1\n00:00:00,000 --> 00:10:00,000\nWWWWWWWW\n");
+    cueFile.close();
+    QTemporaryDir subtitled;
+    const ProcessResult withCues =
+        Cli({"--preview", "-m", "Nokia 6630", "--fit", "bars", "--subtitle-file", cues, "-o",
+             subtitled.path(), Source("two.avi")});
+    QFile::remove(cues);
+    ASSERT_EQ(withCues.ExitCode, 0) << withCues.Err.toStdString();
+    QFile cueStill(QDir(subtitled.path()).filePath("two.ppm"));
+    ASSERT_TRUE(cueStill.open(QIODevice::ReadOnly));
+    const QByteArray cueBytes = cueStill.readAll();
+    ASSERT_EQ(cueBytes.size(), bytes.size());
+    const qsizetype middle = bytes.size() / 2;
+    EXPECT_EQ(cueBytes.left(middle), bytes.left(middle));
+    EXPECT_NE(cueBytes.mid(middle), bytes.mid(middle));
 }
 
 TEST_F(CliProgram, DefaultFolderIsInTheHomeFolder) {

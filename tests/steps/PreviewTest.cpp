@@ -137,6 +137,36 @@ private slots:
         QVERIFY(!Control<QWidget>(window_, "gbPreview")->isVisible());
     }
 
+    // Burned-in subtitles from a file beside the clip show on the still, in
+    // its lower part, and leave it once the choice is None again.
+    void theStillShowsTheBurnedInSubtitles() {
+        QFile cues(media.filePath("wide.srt"));
+        QVERIFY(cues.open(QIODevice::WriteOnly));
+        cues.write("1\n00:00:00,000 --> 00:01:00,000\nWWWWWWWW\n");
+        cues.close();
+        Open();
+        window_->OpenClipPage()->FileOpenClipAccept(wideClip);
+        Control<QAction>(window_, "SelPhoneModelStep")->trigger();
+        Choose(dialog_->SubtitlesPopupActionBar, QStringLiteral("None"));
+        const QImage plain = NextStill({});
+        Choose(dialog_->SubtitlesPopupActionBar, QStringLiteral("Burn in"));
+        const QImage subtitled = NextStill(plain);
+        QFile::remove(media.filePath("wide.srt"));
+        QCOMPARE(subtitled.size(), plain.size());
+        int changedAbove = 0;
+        int changedBelow = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                if (plain.pixel(x, y) == subtitled.pixel(x, y)) continue;
+                (y < plain.height() / 2 ? changedAbove : changedBelow) += 1;
+            }
+        }
+        QVERIFY2(changedBelow > 50, qPrintable(QString::number(changedBelow)));
+        QCOMPARE(changedAbove, 0);
+        Choose(dialog_->SubtitlesPopupActionBar, QStringLiteral("None"));
+        QTRY_COMPARE_WITH_TIMEOUT(Screen()->Picture(), plain, 20000);
+    }
+
     void expectedSizesFollowTheBitratesAndTheLimit() {
         Open();
         window_->OpenClipPage()->FileOpenClipAccept(wideClip);
