@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "SystemPlaces.h"
+
 namespace {
 
 QString AbsoluteClipPath(const QString& argument) {
@@ -18,13 +20,7 @@ QString AbsoluteClipPath(const QString& argument) {
 }
 
 QString SettingsLocation() {
-#ifdef Q_OS_WIN
-    return QStringLiteral(
-        "the registry key HKEY_CURRENT_USER\\Software\\Brenholt\\"
-        "Kestovar3GPVideoConverter");
-#else
-    return QStringLiteral("~/.config/Brenholt/Kestovar3GPVideoConverter.conf");
-#endif
+    return platform::SettingsPlaceText();
 }
 
 }  // namespace

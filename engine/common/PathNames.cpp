@@ -3,13 +3,10 @@
 #include <QDir>
 
 #include "ShownName.h"
+#include "SystemPlaces.h"
 
 bool IsPathSeparator(QChar c) {
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u'/';
-#else
-    return c == QDir::separator();
-#endif
+    return platform::IsPathSeparator(c);
 }
 
 QString FileNameOfPath(const QString& path) {

@@ -9,13 +9,10 @@
 #include "NativePath.h"
 #include "OutputNames.h"
 #include "PathNames.h"
+#include "SystemPlaces.h"
 
 QString DefaultOutputFolder() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("C:\\3gpVideo");
-#else
-    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/3gpVideo"));
-#endif
+    return platform::DefaultOutputFolderPath();
 }
 
 bool HasInvalidFolderCharacters(const QString& folder) {
@@ -26,11 +23,7 @@ namespace {
 
 // The folder's name in the system's own form.
 std::filesystem::path FolderPath(const QString& folder) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(folder.toStdWString());
-#else
-    return std::filesystem::path(NativePathString(folder));
-#endif
+    return platform::FileSystemPath(folder);
 }
 
 // The folder as the message shows it: an empty one as "(empty)".

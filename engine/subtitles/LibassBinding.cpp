@@ -1,13 +1,11 @@
 #include "LibassBinding.h"
 
+#include "SystemPlaces.h"
+
 namespace subtitles {
 
 std::string LibassFileName() {
-#ifdef _WIN32
-    return "libass-9.dll";
-#else
-    return "libass.so.9";
-#endif
+    return platform::TextLayoutLibraryName();
 }
 
 LibassBinding::LibassBinding()

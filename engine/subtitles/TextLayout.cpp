@@ -14,6 +14,7 @@
 #include "Dynamicavimport.h"
 #include "LibassBinding.h"
 #include "SubtitleBlend.h"
+#include "SystemPlaces.h"
 
 namespace subtitles {
 
@@ -46,11 +47,6 @@ constexpr const char* kOwnHeader =
     "[Events]\n"
     "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n";
 
-#ifdef _WIN32
-constexpr const char* kDefaultFontFile = nullptr;
-#else
-constexpr const char* kDefaultFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-#endif
 constexpr const char* kDefaultFontFamily = "DejaVu Sans";
 
 struct LibraryDone {
@@ -133,10 +129,10 @@ TextLayout::TextLayout(const AVFormatContext* input, const std::string& header)
         throw SubtitleProblem("The subtitle library could not be started");
     }
     std::error_code error;
-    const bool haveDefault =
-        kDefaultFontFile && std::filesystem::is_regular_file(kDefaultFontFile, error);
-    ass.ass_set_fonts(Layout->Renderer.get(), haveDefault ? kDefaultFontFile : nullptr,
-                      kDefaultFontFamily, ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
+    const char* fontFile = platform::SubtitleFontFile();
+    const bool haveDefault = fontFile && std::filesystem::is_regular_file(fontFile, error);
+    ass.ass_set_fonts(Layout->Renderer.get(), haveDefault ? fontFile : nullptr, kDefaultFontFamily,
+                      ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
     std::string styles = OwnStyle ? std::string(kOwnHeader) : header;
     ass.ass_process_codec_private(Layout->Track.get(), styles.data(),
                                   static_cast<int>(styles.size()));
