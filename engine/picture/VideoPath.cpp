@@ -234,6 +234,7 @@ VideoPath::Received VideoPath::NextPicture() {
 VideoPath::Received VideoPath::ReceivePicture() {
     const Received received = NextPicture();
     if (received != Received::Picture) return received;
+    if (HavePicture && !Still && Encoding) HoldPictureBefore(*IncomingPicture);
     // The previous picture stays until a new one has arrived, so that the last
     // one can still fill slots after the decoder is drained.
     std::swap(DecodedPicture, IncomingPicture);
@@ -268,6 +269,22 @@ VideoPath::Received VideoPath::ReceivePicture() {
     DecodedEndKnown = true;
     DecodedSlotsCeil = AV.av_rescale_q_rnd(end, Source.time_base, SlotBase(), AV_ROUND_UP);
     return Received::Picture;
+}
+
+// A gap in the pictures' times (a recording that paused, a clock that went
+// on later): the previous picture fills the slots up to the next one's time,
+// as a player holds it, rather than the next one standing in for it early.
+// Gaps of a tenth of a second or less are a variable rate's own.
+void VideoPath::HoldPictureBefore(const AVFrame& next) {
+    const int64_t pts = next.best_effort_timestamp;
+    int64_t shown = 0;
+    if (pts == AV_NOPTS_VALUE || __builtin_sub_overflow(pts, VideoStart, &shown)) return;
+    const int64_t tolerance = AV.av_rescale_q(1, AVRational{1, 10}, Source.time_base);
+    if (shown <= DecodedEnd || shown - DecodedEnd <= tolerance) return;
+    const int64_t startSlot = AV.av_rescale_q_rnd(shown, Source.time_base, SlotBase(),
+                                                  static_cast<AVRounding>(AV_ROUND_NEAR_INF));
+    DecodedSlotsCeil = std::max(DecodedSlotsCeil, startSlot);
+    while (PictureFillsNextSlot()) EncodeVideoFrame();
 }
 
 // The width at which pictures like first go through the deinterlacer: that

@@ -122,6 +122,7 @@ private:
     void MakeOutputPictures(int32_t width, int32_t height);
     void PrepareScaler(const AVFrame& source, const AVFrame& turned);
     void ScalePicture();
+    void HoldPictureBefore(const AVFrame& next);
     void PlaceSubtitles(const AVFrame& source);
     void DrawSubtitlesAt(int64_t frame);
     void EncodePicture(AVFrame& picture, EncoderThread::Packets& made);

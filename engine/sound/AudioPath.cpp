@@ -18,6 +18,10 @@ namespace {
 // The most, in seconds, by which sound is placed again after a jump.
 constexpr int64_t kLargestPlacement = 10;
 
+// A break in the sound's time stamps of more than this, in microseconds,
+// places the sound again: more than any rounding of the formats' clocks.
+constexpr int64_t kGapTolerance = AV_TIME_BASE / 10;
+
 constexpr const char* kConversionError = "Cannot initialize the audio conversion context\n";
 
 // A frame of interleaved 16-bit sound with room for at least samples samples.
@@ -147,6 +151,7 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
             Downmix = std::make_unique<DialogueDownmix>(decoded, Parameters.SampleRate);
         }
         PlaceFirstSound(decoded);
+        PlaceAgainIfDue(decoded, 0);
         Downmix->Convert(decoded, [this](const uint8_t* s, int64_t n) { QueueSamples(s, n); });
         return;
     }
@@ -178,30 +183,7 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
 
     PlaceFirstSound(decoded);
 
-    if (PlaceAgainAt != AV_NOPTS_VALUE && decoded.best_effort_timestamp != AV_NOPTS_VALUE &&
-        decoded.best_effort_timestamp >= PlaceAgainAt) {
-        PlaceAgainAt = AV_NOPTS_VALUE;
-        // Where this sound's first sample would land, the resampler's delay
-        // and the samples still to drop counted, against where its time says.
-        const int64_t landing =
-            SamplesQueued - AudioSkip + AV.swr_get_delay(Resampler.get(), Parameters.SampleRate);
-        const int64_t wanted =
-            AV.av_rescale_q(decoded.best_effort_timestamp, Source.time_base, sampleBase) -
-            VideoStartSamples;
-        int64_t late = wanted - landing;
-        // Times that far apart are no join's doing: the sound runs on as it is.
-        if (late > -kLargestPlacement * Parameters.SampleRate &&
-            late < kLargestPlacement * Parameters.SampleRate) {
-            const int64_t undropped = std::clamp<int64_t>(late, 0, AudioSkip);
-            AudioSkip -= undropped;
-            late -= undropped;
-            if (late > 0) {
-                QueueSilence(late);
-            } else {
-                AudioSkip -= late;
-            }
-        }
-    }
+    PlaceAgainIfDue(decoded, AV.swr_get_delay(Resampler.get(), Parameters.SampleRate));
 
     const int64_t pending =
         AV.swr_get_delay(Resampler.get(), decoded.sample_rate) + decoded.nb_samples;
@@ -218,6 +200,44 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
                        const_cast<const uint8_t**>(decoded.extended_data), decoded.nb_samples);
     if (produced < 0) throw SourceError(kConversionError, produced);
     QueueSamples(ResampledAudio->data[0], produced);
+}
+
+// Where the sound's time stamps break from one decoded frame to the next by
+// more than kGapTolerance (a gap in the recording, or a jump the input's
+// clock followed), its next sound is placed again against the pictures: a
+// gap is filled with silence and an overlap dropped, so that the sound stays
+// in step with the pictures, which keep their own times.
+void AudioPath::PlaceAgainIfDue(const AVFrame& decoded, int64_t delay) {
+    const int64_t pts = decoded.best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE) return;
+    if (NextSoundPts != AV_NOPTS_VALUE && PlaceAgainAt == AV_NOPTS_VALUE) {
+        const int64_t apart =
+            AV.av_rescale_q(pts - NextSoundPts, Source.time_base, AVRational{1, AV_TIME_BASE});
+        if (apart > kGapTolerance || apart < -kGapTolerance) PlaceAgainFrom(pts);
+    }
+    NextSoundPts = pts + AV.av_rescale_q(decoded.nb_samples, AVRational{1, decoded.sample_rate},
+                                         Source.time_base);
+    if (PlaceAgainAt == AV_NOPTS_VALUE || pts < PlaceAgainAt) return;
+    PlaceAgainAt = AV_NOPTS_VALUE;
+    const AVRational sampleBase{1, Parameters.SampleRate};
+    // Where this sound's first sample would land, the conversion's delay and
+    // the samples still to drop counted, against where its time says.
+    const int64_t landing = SamplesQueued - AudioSkip + delay;
+    const int64_t wanted = AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples;
+    int64_t late = wanted - landing;
+    // Times that far apart are no join's doing: the sound runs on as it is.
+    if (late <= -kLargestPlacement * Parameters.SampleRate ||
+        late >= kLargestPlacement * Parameters.SampleRate) {
+        return;
+    }
+    const int64_t undropped = std::clamp<int64_t>(late, 0, AudioSkip);
+    AudioSkip -= undropped;
+    late -= undropped;
+    if (late > 0) {
+        QueueSilence(late);
+    } else {
+        AudioSkip -= late;
+    }
 }
 
 // The first sound is placed against the first picture: sound that starts

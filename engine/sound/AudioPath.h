@@ -61,6 +61,9 @@ private:
     void QueueAudio(const AVFrame& decoded);
     // Places the first sound against the pictures (once).
     void PlaceFirstSound(const AVFrame& decoded);
+    // Places the sound again where its time stamps break or a jump was
+    // followed; delay: output samples the conversion still holds.
+    void PlaceAgainIfDue(const AVFrame& decoded, int64_t delay);
     void QueueSamples(const uint8_t* samples, int64_t count);
     // Into the FIFO, up to FifoLimit samples in all, encoding whole frames.
     void FillFifo(const uint8_t* samples, int64_t count);
@@ -100,6 +103,7 @@ private:
     int64_t VideoStartSamples = 0;          // start of the pictures, in output samples
     bool AudioStartSeen = false;            // the first decoded sound placed against the video
     int64_t PlaceAgainAt = AV_NOPTS_VALUE;  // see PlaceAgainFrom
+    int64_t NextSoundPts = AV_NOPTS_VALUE;  // where the decoded sound's next frame should start
     int64_t AudioSkip = 0;                  // output samples still to drop (sound before the video)
     int64_t SamplesQueued = 0;              // output samples queued so far, silence included
     int64_t SamplesEncoded = 0;             // output samples passed to the encoder

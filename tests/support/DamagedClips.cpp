@@ -123,7 +123,7 @@ QString MakeJoinedTransportStream(const QString& folder, const QString& name, in
 QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
                                    const QList<int>& lengths, const QString& format,
                                    const QString& videoCodec, const QString& audioCodec,
-                                   double clockOffset) {
+                                   double clockOffset, int lateFrom, double lateBy) {
     QByteArray joined;
     for (qsizetype part = 0; part < lengths.size(); ++part) {
         const int seconds = lengths[part];
@@ -140,7 +140,8 @@ QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
         if (videoCodec == "libx265")
             arguments << "-x265-params"
                       << "log-level=error";
-        if (clockOffset != 0) arguments << "-output_ts_offset" << QString::number(clockOffset);
+        const double offset = clockOffset + (lateFrom >= 0 && part >= lateFrom ? lateBy : 0);
+        if (offset != 0) arguments << "-output_ts_offset" << QString::number(offset);
         const QString piece =
             Made(arguments, folder + QStringLiteral("/%1.part%2").arg(name).arg(part));
         if (piece.isEmpty()) return {};

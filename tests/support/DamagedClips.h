@@ -42,12 +42,14 @@ QString MakeJoinedTransportStream(const QString& folder, const QString& name, in
 // a black picture that turns white and a 1 kHz tone that sounds for the first
 // 0.2 s of every second of each part, so that the output shows whether
 // pictures and sound stay in step. Every part's clock starts at 1.4 s plus
-// clockOffset seconds (near 95443 the 33-bit clock wraps inside a part).
+// clockOffset seconds (near 95443 the 33-bit clock wraps inside a part); the
+// parts from lateFrom on start lateBy seconds later still (a gap in the
+// recording, when smaller than the first parts' length).
 // format: "mpegts" or "mpeg"; the codecs as the ffmpeg program names them.
 QString MakeJoinedMarkedRecordings(const QString& folder, const QString& name,
                                    const QList<int>& lengths, const QString& format,
                                    const QString& videoCodec, const QString& audioCodec,
-                                   double clockOffset = 0);
+                                   double clockOffset = 0, int lateFrom = -1, double lateBy = 0);
 
 // A fast-start MP4 (index in front) of `seconds` seconds, MPEG-4 pictures and
 // AAC sound, cut to half its bytes: a download or a copy that stopped.

@@ -111,9 +111,11 @@ TEST_F(TranscoderDamageTest, TimeStampJumpsAreFollowed) {
 // Joined recordings in other shapes: HEVC with AC-3 (the file carries the
 // first part's last sound after the second's first picture), three H.264 and
 // AAC parts of different lengths (whose sound runs a little longer than their
-// pictures), MPEG-2 in a program stream, and a clock that wraps inside each
-// part. Every output lasts as long as its parts together, and every flash of
-// the picture comes with its tone, within one output frame (1/25 s).
+// pictures), MPEG-2 in a program stream, a clock that wraps inside each part,
+// and a clock that starts again and then leaves a 2.5 s gap (kept in both
+// streams: the picture holds, the sound is silent). Every output lasts as long
+// as its parts (and gap) together, and every flash of the picture comes with
+// its tone, within one output frame (1/25 s).
 TEST_F(TranscoderDamageTest, JoinedRecordingsStayInStep) {
     struct Joined {
         QString Name;
@@ -122,31 +124,45 @@ TEST_F(TranscoderDamageTest, JoinedRecordingsStayInStep) {
         QString Video;
         QString Audio;
         double Offset;
+        int LateFrom = -1;  // the part whose clock goes on Gap seconds after the one before
+        double Gap = 0;
     };
     const std::vector<Joined> cases{
         {"hevc-ac3.ts", {3, 3}, "mpegts", "libx265", "ac3", 0},
         {"three.ts", {3, 4, 2}, "mpegts", "libx264", "aac", 0},
         {"program.mpg", {3, 2}, "mpeg", "mpeg2video", "mp2", 0},
         {"wrapping.ts", {4, 3}, "mpegts", "libx264", "mp2", 95440},
+        {"gap.ts", {2, 3, 2}, "mpegts", "libx264", "ac3", 0, 2, 2.5},
     };
     ConversionParameters parameters = H263Qcif();  // 25 fps
     for (const Joined& joined : cases) {
         const QString source = test_support::MakeJoinedMarkedRecordings(
             Sources(), joined.Name, joined.Lengths, joined.Format, joined.Video, joined.Audio,
-            joined.Offset);
+            joined.Offset, joined.LateFrom,
+            joined.LateFrom > 0 ? joined.Lengths[joined.LateFrom - 1] + joined.Gap : 0);
         ASSERT_FALSE(source.isEmpty()) << joined.Name.toStdString();
         const QString output = NewFolder("in-step-" + joined.Name) + "/out.3gp";
         EXPECT_EQ(Convert(source, output, parameters), std::nullopt);
-        const int total = std::accumulate(joined.Lengths.begin(), joined.Lengths.end(), 0);
+        const int seconds = std::accumulate(joined.Lengths.begin(), joined.Lengths.end(), 0);
+        const double total = seconds + joined.Gap;
+        // The seconds of the parts after the gap come that much later.
+        const int beforeGap = joined.LateFrom > 0
+                                  ? std::accumulate(joined.Lengths.begin(),
+                                                    joined.Lengths.begin() + joined.LateFrom, 0)
+                                  : seconds;
         const QJsonObject probe = Probe(output);
         EXPECT_NEAR(StreamDuration(probe, 0), total, 0.15) << joined.Name.toStdString();
         EXPECT_NEAR(StreamDuration(probe, 1), total, 0.15) << joined.Name.toStdString();
         const std::vector<double> flashes = FlashTimes(output);
         const std::vector<double> tones = ToneTimes(output);
-        ASSERT_EQ(flashes.size(), static_cast<std::size_t>(total)) << joined.Name.toStdString();
+        ASSERT_EQ(flashes.size(), static_cast<std::size_t>(seconds)) << joined.Name.toStdString();
         ASSERT_EQ(tones.size(), flashes.size()) << joined.Name.toStdString();
         for (std::size_t i = 0; i < flashes.size(); ++i) {
-            EXPECT_NEAR(flashes[i], static_cast<double>(i), 0.045)
+            // After a gap, the source's own clock places the part (its
+            // encoder's delay included): within a tenth of a second.
+            const bool late = static_cast<int>(i) >= beforeGap;
+            const double expected = static_cast<double>(i) + (late ? joined.Gap : 0);
+            EXPECT_NEAR(flashes[i], expected, late ? 0.1 : 0.045)
                 << joined.Name.toStdString() << " second " << i;
             EXPECT_NEAR(tones[i], flashes[i], 0.04) << joined.Name.toStdString() << " second " << i;
         }
