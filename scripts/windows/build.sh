@@ -132,7 +132,9 @@ build_x264() {
 
 FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
 wmv2,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis
-FFMPEG_MUXERS=3gp,3g2,mp4,mov,ipod,avi,mpeg,vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
+# configure's names: tgp and tg2 are 3gp and 3g2, mpeg1system and mpeg2vob
+# are mpeg and vob.
+FFMPEG_MUXERS=tgp,tg2,mp4,mov,ipod,avi,mpeg1system,mpeg2vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
 framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc
 FFMPEG_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\
 yadif,bwdif,loudnorm,zscale,tonemap,colorspace,pad,crop,setsar,setdar,setpts,asetpts,fps,trim,atrim,\
@@ -142,7 +144,8 @@ overlay,drawbox,noise,showinfo,copy,acopy,apad,atempo,asetnsamples,aselect,selec
 channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract
 
 build_ffmpeg() {
-    stamp_done ffmpeg && return
+    local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"
+    stamp_done ffmpeg && [ "$(cat "$WORK/ffmpeg/.configured" 2>/dev/null)" = "$args" ] && return
     log "ffmpeg (DLLs)"
     local s; s="$(srcdir ffmpeg)"
     cross_env
@@ -154,11 +157,12 @@ build_ffmpeg() {
     # ffprobe.exe (built for the tests only); zlib. Nothing else is
     # autodetected from the build machine. Leaving out the other encoders,
     # muxers and filters halves the build.
-    # A build that was stopped goes on where it was, unless the configuration
-    # changed (configure then starts it anew).
-    local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"
+    # A build that was stopped goes on where it was. When the configuration
+    # changed, configure runs again in the same folder: it rewrites only the
+    # headers whose contents change, so a changed list of components rebuilds
+    # little more than the component tables.
     if [ "$(cat "$WORK/ffmpeg/.configured" 2>/dev/null)" != "$args" ]; then
-        rm -rf "$WORK/ffmpeg" && mkdir -p "$WORK/ffmpeg"
+        rm -f "$WORK/ffmpeg/.configured"
     fi
     (cd "$WORK/ffmpeg" && { [ -f "$WORK/ffmpeg/.configured" ] ||
         "$s/configure" --prefix="$PREFIX" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
@@ -266,6 +270,7 @@ programs() {
         launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     fi
     log "configuring the programs in $BUILD"
+    mkdir -p "$BUILD"
     # Every program, the tests' included, goes to bin/, where the DLLs are.
     # The test programs make their clips with the Windows ffmpeg.exe beside
     # them (a Windows program cannot wait for a Linux one under Wine).
@@ -276,7 +281,7 @@ programs() {
         -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$BUILD/bin" \
         -DKESTOVAR_BUILD_TESTS="${KESTOVAR_WINDOWS_TESTS:-ON}" \
         -DKESTOVAR_FFMPEG=ffmpeg.exe -DKESTOVAR_FFPROBE=ffprobe.exe \
-        "${launcher[@]}" >"$BUILD.configure.log" 2>&1 || { cat "$BUILD.configure.log"; exit 1; }
+        "${launcher[@]}" >"$BUILD/configure.log" 2>&1 || { cat "$BUILD/configure.log"; exit 1; }
     log "building the programs"
     "${NICE[@]}" cmake --build "$BUILD" --parallel "$JOBS"
     lay_out_runtime "$BUILD/bin" tests
