@@ -258,7 +258,9 @@ lay_out_runtime() {
     cp -u "$PREFIX/qt/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
     runtime_dlls | while read -r f; do cp -u "$f" "$dir/"; done
     if [ "$what" = tests ]; then
-        cp -u "$PREFIX/qt/bin/Qt6Test.dll" "$PREFIX/bin/ffmpeg.exe" "$PREFIX/bin/ffprobe.exe" "$dir/"
+        # The ffmpeg program reads the lavfi sources through libavdevice.
+        cp -u "$PREFIX/qt/bin/Qt6Test.dll" "$PREFIX/bin/ffmpeg.exe" "$PREFIX/bin/ffprobe.exe" \
+            "$PREFIX/bin/avdevice-59.dll" "$dir/"
     fi
 }
 

@@ -58,33 +58,24 @@ gui() {
     unset DISPLAY
 }
 
-# The window's client area is 431x285 (the skin's fixed size); Wine may draw
-# a frame of its own around it when no window manager runs.
-CLIENT_W=431
-CLIENT_H=285
-
-client_offset() {
-    local w h
-    eval "$(xdotool getwindowgeometry --shell "$WINDOW" | grep -E '^(WIDTH|HEIGHT)=')"
-    w=$WIDTH h=$HEIGHT
-    OX=$(((w - CLIENT_W) / 2))
-    OY=$((h - CLIENT_H - OX))
+# Presses keys in the program's focused window: the buttons' mnemonics and
+# the menu's shortcuts reach them wherever the page has put them (the phone
+# page grows to hold its preview).
+press() {
+    xdotool windowfocus "$WINDOW" 2>/dev/null
+    xdotool key --clearmodifiers "$1"
+    sleep "${2:-1}"
 }
 
-# Clicks at client coordinates x,y.
-client_click() {
-    click $((OX + $1)) $((OY + $2)) "${3:-1}"
-}
-
-# Next>> twice (clip page, phone page), Start on the convert page, OK on the
-# completion message, then Menu > Exit, which stores the settings.
+# Next>> twice (Alt+N: clip page, phone page), Start (Alt+S) on the convert
+# page, Enter on the completion message, then Exit (Ctrl+Q), which stores
+# the settings.
 gui_steps() {
-    client_offset
-    client_click 385 233 2
+    press alt+n 2
     shot 2-phone-page
-    client_click 385 233 2
+    press alt+n 2
     shot 3-convert-page
-    client_click 370 194 1
+    press alt+s 1
     local i
     for i in $(seq 1 120); do
         compgen -G "$out/*.3gp" >/dev/null && break
@@ -98,16 +89,16 @@ gui_steps() {
     else
         fail "no output in C:\\3gpVideo after Start (screenshots in $SHOTS)"
     fi
-    xdotool key --window "$WINDOW" Return
+    # The completion message has the focus; Enter is its OK.
+    xdotool key --clearmodifiers Return
     sleep 1
-    client_click 23 10 1
-    shot 5-menu
-    xdotool key x
+    shot 5-completed
+    press ctrl+q 1
     for i in $(seq 1 30); do kill -0 "$program" 2>/dev/null || break; sleep 1; done
     "$WINE" reg query "$KEY" >"$WORK/registry.txt" 2>&1
     local bad=0 name
     for name in PhoneManufacturer PhoneModel Resolution Quality FrameRate VideoQuality AudioFrequency \
-        AudioQuality AudioChannels PictureFit SizeLimit EvenLoudness; do
+        AudioQuality AudioChannels PictureFit SizeLimit EvenLoudness Subtitles; do
         grep -qE "^\s+$name\s+REG_DWORD\s" "$WORK/registry.txt" || { bad=1; log "not a REG_DWORD: $name"; }
     done
     grep -qE '^\s+OutputFolder\s+REG_SZ\s+C:\\3gpVideo' "$WORK/registry.txt" || { bad=1; log "OutputFolder is not REG_SZ C:\\3gpVideo"; }

@@ -92,6 +92,8 @@ TEST(TimeFormat, ClockTimesAndTotalHours) {
     EXPECT_TRUE(shown.contains(QRegularExpression("^\\D*0?1\\D02\\D05(\\D*)$")))
         << shown.toStdString();
     EXPECT_FALSE(shown.contains("UTC")) << shown.toStdString();
-    EXPECT_TRUE(FormatTimeOfDay(0).contains(QRegularExpression("0?0\\D00\\D00")));
+    // Midnight, on a 24-hour or a 12-hour clock.
+    EXPECT_TRUE(FormatTimeOfDay(0).contains(QRegularExpression("(0?0|12)\\D00\\D00")))
+        << FormatTimeOfDay(0).toStdString();
     EXPECT_EQ(FormatTimeOfDay(-5), FormatTimeOfDay(0));
 }
