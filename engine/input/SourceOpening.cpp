@@ -29,7 +29,14 @@ av::InputContextPtr OpenSourceFile(const std::string& nativePath) {
 void SeekToKeyPictureBefore(AVFormatContext& input, double seconds) {
     int64_t target = static_cast<int64_t>(seconds * AV_TIME_BASE);
     if (input.start_time != AV_NOPTS_VALUE) target += input.start_time;
-    AV.avformat_seek_file(&input, -1, std::numeric_limits<int64_t>::min(), target, target, 0);
+    if (AV.avformat_seek_file(&input, -1, std::numeric_limits<int64_t>::min(), target, target, 0) >=
+        0) {
+        return;
+    }
+    // A failed search by time (a raw stream without time stamps) can leave
+    // the input at its end: it goes back to its first byte, and everything
+    // before the start is decoded and dropped.
+    AV.avformat_seek_file(&input, -1, 0, 0, 0, AVSEEK_FLAG_BYTE);
 }
 
 EngineError NamingFile(const EngineError& error, const std::string& path) {

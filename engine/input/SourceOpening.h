@@ -14,7 +14,7 @@ av::InputContextPtr OpenSourceFile(const std::string& nativePath);
 
 // Moves the input to the key picture at or before seconds from the source's
 // start, so that what lies before that time can be decoded and dropped. Where
-// the format cannot seek, the input stays where it is.
+// the format cannot seek, the input goes back to its start.
 void SeekToKeyPictureBefore(AVFormatContext& input, double seconds);
 
 // The error with its reason line (the library's text for its code when it

@@ -102,6 +102,7 @@ void VideoPath::StartDecoder() {
     if (Source.start_time != AV_NOPTS_VALUE && Source.start_time > 0) {
         VideoStart = Source.start_time;
     }
+    UntimedNext = VideoStart;
 }
 
 void VideoPath::NewVideoStream() {
@@ -252,12 +253,17 @@ VideoPath::Received VideoPath::ReceivePicture() {
     }
 
     const int64_t duration = PictureDuration(picture->pkt_duration, Source);
-    const int64_t pts = picture->best_effort_timestamp;
+    // A raw stream's pictures carry no time stamps: each follows the one
+    // before, so that the pictures before a later start are still dropped.
+    const int64_t pts = picture->best_effort_timestamp != AV_NOPTS_VALUE
+                            ? picture->best_effort_timestamp
+                            : UntimedNext;
+    if (__builtin_add_overflow(pts, duration, &UntimedNext)) UntimedNext = pts;
     // A damaged file may carry any number as a time stamp; one whose sum would
     // overflow counts as unknown.
     int64_t end = 0;
     int64_t shown = 0;
-    if (pts == AV_NOPTS_VALUE || __builtin_sub_overflow(pts, VideoStart, &shown) ||
+    if (__builtin_sub_overflow(pts, VideoStart, &shown) ||
         __builtin_add_overflow(shown, duration, &end)) {
         if (__builtin_add_overflow(DecodedEndKnown ? DecodedEnd : 0, duration, &end)) {
             end = DecodedEnd;

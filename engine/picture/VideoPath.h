@@ -172,6 +172,9 @@ private:
     int64_t VideoStart = 0;      // start of the source's video, in its time base
     int64_t DecodedEnd = 0;      // end of the latest picture, from VideoStart, same base
     bool DecodedEndKnown = false;
+    // The time a picture without a time stamp takes: the end of the one
+    // before it, counted from the source's start (not from a later start).
+    int64_t UntimedNext = 0;
     int64_t DecodedSlotsCeil = 0;  // that end in output frames, rounded up
     int64_t FramesEncoded = 0;     // pictures passed to the video encoder
     int64_t FrameLimit = std::numeric_limits<int64_t>::max();

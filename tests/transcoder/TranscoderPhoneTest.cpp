@@ -178,6 +178,33 @@ TEST(ClipRange, MiddleOfThreeColoursOnlyWithSoundInStep) {
     EXPECT_TRUE(FilesIn(none).isEmpty());
 }
 
+// Raw streams carry no time stamps and cannot be searched by time: a later
+// start decodes them from their first byte and drops what comes before it.
+TEST(ClipRange, LaterStartInRawStreamsWithoutTimeStamps) {
+    const ConversionParameters p = Nokia6630();
+    for (const auto& [encoder, format] :
+         {std::pair{"libx264", "h264"}, {"libx265", "hevc"}, {"mpeg2video", "m2v"}}) {
+        const QString source = MakeClip(
+            QStringLiteral("red-green.%1").arg(format),
+            {"-f", "lavfi", "-i", "color=c=red:s=160x120:r=25:d=3", "-f", "lavfi", "-i",
+             "color=c=lime:s=160x120:r=25:d=3", "-filter_complex", "[0][1]concat=n=2:v=1:a=0",
+             "-c:v", encoder, "-f", format == QLatin1String("m2v") ? "mpeg2video" : format});
+        const QString output = NewFolder(QStringLiteral("raw-%1").arg(format)) + "/trimmed.3gp";
+        ASSERT_EQ(Convert(source, output, p, nullptr, ClipRange{3, 0}), std::nullopt) << format;
+        EXPECT_NEAR(StreamEnd(output, 0), 3.0, 0.1) << format;
+        const QByteArray rgb =
+            test_support::RunProgram(
+                KESTOVAR_FFMPEG, {"-v", "error", "-i", output, "-vf", "scale=1:1", "-f", "rawvideo",
+                                  "-pix_fmt", "rgb24", "-"})
+                .Out;
+        ASSERT_GE(rgb.size(), 3 * 40) << format;
+        for (qsizetype i = 0; i + 2 < rgb.size(); i += 3) {
+            ASSERT_LT(static_cast<uint8_t>(rgb[i]), 60) << format << " picture " << i / 3;
+            ASSERT_GT(static_cast<uint8_t>(rgb[i + 1]), 180) << format << " picture " << i / 3;
+        }
+    }
+}
+
 namespace {
 
 // The integrated loudness and true peak ffmpeg's EBU R128 meter reads.
