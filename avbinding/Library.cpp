@@ -4,11 +4,13 @@
 
 namespace av {
 
-TLibrary::TLibrary(std::string fileName)
-    : FileName(std::move(fileName)), Handle(platform::LoadSharedLibrary(FileName)) {}
+TLibrary::TLibrary(std::string fileName, bool keepLoaded)
+    : FileName(std::move(fileName)),
+      Handle(platform::LoadSharedLibrary(FileName)),
+      KeepLoaded(keepLoaded) {}
 
 TLibrary::~TLibrary() {
-    if (Handle != nullptr) platform::FreeSharedLibrary(Handle);
+    if (Handle != nullptr && !KeepLoaded) platform::FreeSharedLibrary(Handle);
 }
 
 void* TLibrary::Symbol(const char* name) const {

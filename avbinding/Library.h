@@ -12,7 +12,9 @@ namespace av {
 // loaded keeps a null Handle, and every function looked up in it stays null.
 class TLibrary {
 public:
-    explicit TLibrary(std::string fileName);
+    // A library loaded to stay (keepLoaded) is never unloaded: what it and
+    // its own dependencies set up for the whole process stays theirs.
+    explicit TLibrary(std::string fileName, bool keepLoaded = false);
     ~TLibrary();
     TLibrary(const TLibrary&) = delete;
     TLibrary& operator=(const TLibrary&) = delete;
@@ -23,6 +25,7 @@ public:
 
     const std::string FileName;
     void* const Handle;
+    const bool KeepLoaded;
 };
 
 template <typename FunctionPointer>

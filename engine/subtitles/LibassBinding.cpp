@@ -8,8 +8,10 @@ std::string LibassFileName() {
     return platform::TextLayoutLibraryName();
 }
 
+// libass stays loaded to the end: fontconfig, which it loads, keeps its
+// configuration for the whole process and cannot be unloaded cleanly.
 LibassBinding::LibassBinding()
-    : Library(LibassFileName())
+    : Library(LibassFileName(), true)
 #define KESTOVAR_ASS_CONSTRUCT(name) , name(Library, #name)
           KESTOVAR_ASS_FUNCTIONS(KESTOVAR_ASS_CONSTRUCT)
 #undef KESTOVAR_ASS_CONSTRUCT
