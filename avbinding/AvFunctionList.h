@@ -47,6 +47,7 @@ extern "C" {
     X(Avcodec, av_packet_alloc)                 \
     X(Avcodec, av_packet_free)                  \
     X(Avcodec, av_packet_unref)                 \
+    X(Avcodec, av_packet_move_ref)              \
     X(Avcodec, av_packet_rescale_ts)            \
     X(Avcodec, av_packet_get_side_data)         \
     X(Avcodec, avcodec_decode_subtitle2)        \
@@ -78,6 +79,7 @@ extern "C" {
     X(Avutil, av_vlog)                          \
     X(Avutil, av_mul_q)                         \
     X(Avutil, av_rescale_q)                     \
+    X(Avutil, av_compare_ts)                    \
     X(Avutil, av_rescale_q_rnd)                 \
     X(Avutil, av_strdup)                        \
     X(Avutil, av_free)                          \

@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <new>
@@ -88,6 +89,30 @@ void OutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     if (static_cast<std::size_t>(index) < Ended.size() && Ended[index]) {
         throw DestinationError(writeError, 0, "A packet after the end of its stream");
     }
+    if (index == SoundStream) {
+        if (PastSoundCut(packet)) {
+            AV.av_packet_unref(&packet);
+            return;
+        }
+        if (PictureStream >= 0) {
+            av::PacketPtr held(AV.av_packet_alloc());
+            if (!held) throw std::bad_alloc();
+            AV.av_packet_move_ref(held.get(), &packet);
+            HeldSound.push_back(std::move(held));
+            SoundWriteError = writeError;
+            ReleaseSound(false);
+            return;
+        }
+    }
+    Deliver(packet, writeError);
+}
+
+void OutputFile::Deliver(AVPacket& packet, const char* writeError) {
+    const int index = packet.stream_index;
+    if (index == PictureStream && packet.pts != AV_NOPTS_VALUE) {
+        const int64_t end = packet.pts + std::max<int64_t>(packet.duration, 0);
+        if (PicturesEnd == AV_NOPTS_VALUE || end > PicturesEnd) PicturesEnd = end;
+    }
     if (index < 2) {
         Bytes[index] += packet.size;
         // The encoder's quality of the picture: its quantiser in lambda units.
@@ -105,15 +130,54 @@ void OutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     if (const int code = AV.av_interleaved_write_frame(Context.get(), &packet); code < 0) {
         throw DestinationError(writeError, code);
     }
+    if (index == PictureStream) ReleaseSound(false);
+}
+
+void OutputFile::ReleaseSound(bool all) {
+    while (!HeldSound.empty()) {
+        AVPacket& held = *HeldSound.front();
+        if (!all) {
+            if (PicturesEnd == AV_NOPTS_VALUE || held.pts == AV_NOPTS_VALUE) return;
+            const AVRational soundBase = Context->streams[SoundStream]->time_base;
+            const AVRational pictureBase = Context->streams[PictureStream]->time_base;
+            if (AV.av_compare_ts(held.pts, soundBase, PicturesEnd, pictureBase) >= 0) return;
+        }
+        const av::PacketPtr packet = std::move(HeldSound.front());
+        HeldSound.pop_front();
+        Deliver(*packet, SoundWriteError);
+    }
+}
+
+bool OutputFile::PastSoundCut(const AVPacket& packet) const {
+    return SoundCut != AV_NOPTS_VALUE && SoundStream >= 0 && packet.pts != AV_NOPTS_VALUE &&
+           AV.av_compare_ts(packet.pts, Context->streams[SoundStream]->time_base, SoundCut,
+                            SoundCutBase) >= 0;
 }
 
 void OutputFile::EndStream(int streamIndex) {
     if (streamIndex < 0) return;
     if (static_cast<std::size_t>(streamIndex) >= Ended.size()) Ended.resize(streamIndex + 1);
     Ended[streamIndex] = true;
+    if (streamIndex == PictureStream) {
+        PictureStream = -1;
+        ReleaseSound(true);
+    }
+}
+
+void OutputFile::HoldSoundBehindPictures(int pictureStream, int soundStream) {
+    PictureStream = pictureStream;
+    SoundStream = soundStream;
+}
+
+void OutputFile::CutSoundAt(int64_t time, AVRational base) {
+    SoundCut = time;
+    SoundCutBase = base;
+    while (!HeldSound.empty() && PastSoundCut(*HeldSound.back())) HeldSound.pop_back();
 }
 
 int64_t OutputFile::Finish() {
+    PictureStream = -1;
+    ReleaseSound(true);
     for (unsigned i = 0; i < Context->nb_streams; ++i) {
         if (i >= Ended.size() || !Ended[i]) {
             throw DestinationError("Could not finish destination file\n", 0,
@@ -162,6 +226,7 @@ void OutputFile::Discard() noexcept {
 
 void OutputFile::ReleaseState() noexcept {
     // The file is closed before its temporary name goes.
+    HeldSound.clear();
     Context.reset();
     Temporary.reset();
 }

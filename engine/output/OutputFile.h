@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,7 +40,15 @@ public:
     // increasing (TDtsGuard) and hands it to the muxer. A packet of a stream
     // already ended is refused.
     void WritePacket(AVPacket& packet, const char* writeError) override;
+    // Ending the picture stream lets the sound still held through.
     void EndStream(int streamIndex) override;
+    // From now on the sound's packets wait until the pictures written reach
+    // their time (a frame or two in a file whose streams run together), so
+    // that CutSoundAt can still end the sound where the pictures end.
+    void HoldSoundBehindPictures(int pictureStream, int soundStream);
+    // No sound from time (in base) on: the packets held past it are dropped,
+    // and so are those that come later.
+    void CutSoundAt(int64_t time, AVRational base);
     // The H.263 level the finished file's sample entry declares (the muxer
     // writes 10 whatever the stream needs); 0 leaves the muxer's value.
     void DeclareH263Level(int32_t level) { H263Level = level; }
@@ -65,11 +74,24 @@ public:
     void ReleaseState() noexcept;
 
 private:
+    // Counts, orders and hands one packet to the muxer.
+    void Deliver(AVPacket& packet, const char* writeError);
+    // Writes the held sound that the pictures have reached, or all of it.
+    void ReleaseSound(bool all);
+    bool PastSoundCut(const AVPacket& packet) const;
+
     av::OutputContextPtr Context;
     TDtsGuard Order;
     std::vector<bool> Ended;  // per stream index: EndStream was called
     std::unique_ptr<TemporaryOutputFile> Temporary;
     int32_t H263Level = 0;
+    int PictureStream = -1;  // while sound is held behind the pictures
+    int SoundStream = -1;
+    int64_t PicturesEnd = AV_NOPTS_VALUE;  // in the picture stream's time base
+    std::deque<av::PacketPtr> HeldSound;
+    const char* SoundWriteError = nullptr;
+    int64_t SoundCut = AV_NOPTS_VALUE;
+    AVRational SoundCutBase{1, 1};
     // Per stream index (two streams at most): coded bytes, and the sum and
     // count of the quantisers the video encoder reported.
     int64_t Bytes[2] = {0, 0};

@@ -85,6 +85,8 @@ public:
         return HavePicture && FramesEncoded < slots && FramesEncoded < FrameLimit;
     }
     bool FrameLimitReached() const { return FramesEncoded >= FrameLimit; }
+    // The index of the output's picture stream (after NewVideoStream).
+    int OutputIndex() const { return OutputVideo ? OutputVideo->index : -1; }
     // The decoder has given at least one picture.
     bool HasPicture() const { return HavePicture; }
     int64_t FramesDone() const { return FramesEncoded; }

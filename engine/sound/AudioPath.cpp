@@ -249,8 +249,9 @@ void AudioPath::PlaceFirstSound(const AVFrame& decoded) {
     const AVRational sampleBase{1, Parameters.SampleRate};
     const int64_t pts = decoded.best_effort_timestamp;
     if (PlacedAgainstVideo && pts != AV_NOPTS_VALUE) {
+        // Silence queued before it (FillSilenceUpTo) counts.
         const int64_t offset =
-            AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples;
+            AV.av_rescale_q(pts, Source.time_base, sampleBase) - VideoStartSamples - SamplesQueued;
         if (offset > 0) {
             QueueSilence(offset);
         } else {
@@ -312,8 +313,15 @@ void AudioPath::QueueSilence(int64_t count) {
     }
 }
 
+void AudioPath::FillSilenceUpTo(int64_t samples) {
+    if (SamplesQueued >= samples) return;
+    QueueSilence(samples - SamplesQueued);
+    if (NextSoundPts != AV_NOPTS_VALUE) PlaceAgainFrom(NextSoundPts);
+}
+
 // Takes back up to count samples from the end of the queue; what was already
 // encoded stays.
+
 void AudioPath::DropQueuedSamples(int64_t count) {
     if (Loudness && !LoudnessFinished) {
         // The filter still holds the end of the queue: it ends short of it.

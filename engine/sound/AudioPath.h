@@ -49,7 +49,14 @@ public:
     bool HasSound() const { return SoundDecoded; }
     // Output samples queued so far, silence included.
     int64_t Queued() const { return SamplesQueued; }
+    // The index of the output's sound stream (after NewAudioStream).
+    int OutputIndex() const { return OutputAudio ? OutputAudio->index : -1; }
     void QueueSilence(int64_t count);
+    // Sound far behind the pictures (a track that ended, or pauses) is filled
+    // with silence up to samples as the pictures go on, so that the end of the
+    // file never waits for a long stretch of it; sound that still comes is
+    // placed by its time.
+    void FillSilenceUpTo(int64_t samples);
     // Takes back up to count samples from the end of the queue; what was
     // already encoded stays.
     void DropQueuedSamples(int64_t count);

@@ -25,6 +25,11 @@ namespace {
 // packets, or for this many damaged packets in a row, cannot go on.
 constexpr int64_t kDamageSpan = 10 * int64_t{AV_TIME_BASE};
 constexpr int32_t kDamagedPacketsInARow = 500;
+// Sound read this far past the latest picture, with no new picture come, has
+// the picture held under it as it goes, and pictures this far past the sound
+// have silence put under them: no source's streams lag each other by that
+// much, and a stop then finds the two almost level.
+constexpr int64_t kSoundLead = 10 * int64_t{AV_TIME_BASE};
 
 // The failure "Error while decoding frame \n", its reason saying where in the
 // clip the decoding gave up.
@@ -62,6 +67,7 @@ void TTranscoder::RunLoop() {
             // Encoding phase: the latest picture fills every slot that starts
             // before its end.
             while (Video->PictureFillsNextSlot()) Video->EncodeVideoFrame();
+            FillSilenceUnderPictures(kSoundLead);
         } else {
             ReadPacket();
         }
@@ -190,10 +196,29 @@ bool TTranscoder::ReceivePicture() {
                     break;
                 }
                 ReadPacket();
+                HoldPictureUnderSound(kSoundLead);
                 ReportProgress();
                 break;
         }
     }
+}
+
+void TTranscoder::FillSilenceUnderPictures(int64_t lead) {
+    if (!Video || !Audio) return;
+    const AVRational sampleBase{1, Current.SampleRate};
+    const int64_t pictures = AV.av_rescale_q(Video->FramesDone(), Video->SlotBase(), sampleBase) -
+                             AV.av_rescale_q(lead, AVRational{1, AV_TIME_BASE}, sampleBase);
+    if (pictures > 0) Audio->FillSilenceUpTo(pictures);
+}
+
+void TTranscoder::HoldPictureUnderSound(int64_t lead) {
+    if (!Video || !Audio || !Video->HasPicture()) return;
+    const AVRational sampleBase{1, Current.SampleRate};
+    const int64_t sound =
+        Audio->Queued() - AV.av_rescale_q(lead, AVRational{1, AV_TIME_BASE}, sampleBase);
+    if (sound <= 0) return;
+    const int64_t slots = AV.av_rescale_q_rnd(sound, sampleBase, Video->SlotBase(), AV_ROUND_DOWN);
+    while (Video->CanHoldPicture(slots)) Video->EncodeVideoFrame();
 }
 
 // After the loop: the sound is brought level with the pictures (more sound
@@ -225,18 +250,19 @@ void TTranscoder::FinishStreams() {
         while (!s.InputEnded && (still || !s.SoundSearchOver) && Audio->Queued() < soundWanted &&
                !StopSeen()) {
             ReadPacket();
+            // No picture comes any more: the last one keeps up with the sound.
+            HoldPictureUnderSound(0);
             ReportProgress();
         }
         if (!s.InputEnded) Audio->DecodeAudioPacket(nullptr);
-        // Sound that goes on after the pictures end: the last picture stays. A
-        // stop asked for only now ends that too (the sound then runs longer).
+        // Sound that goes on after the pictures end: the last picture stays.
+        // At a stop the file ends at the last picture written, and the sound
+        // is cut there, what was read past it included.
         const int64_t soundSlots =
             AV.av_rescale_q_rnd(Audio->Queued(), sampleBase, slot, AV_ROUND_DOWN);
-        const bool stoppedBefore = s.Stopped;
-        while (Video->CanHoldPicture(soundSlots) && (stoppedBefore || !StopSeen())) {
-            Video->EncodeVideoFrame();
-        }
+        while (Video->CanHoldPicture(soundSlots) && !StopSeen()) Video->EncodeVideoFrame();
         const int64_t framesEncoded = Video->FramesDone();
+        if (s.Stopped && framesEncoded > 0) Output->CutSoundAt(framesEncoded, slot);
         const int64_t finalSamples = AV.av_rescale_q(framesEncoded, slot, sampleBase);
         if (framesEncoded > 0 && Audio->Queued() > finalSamples) {
             Audio->DropQueuedSamples(Audio->Queued() - finalSamples);

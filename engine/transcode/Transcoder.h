@@ -144,6 +144,12 @@ private:
     void FinishStreams();
     bool ReadPacket();
     bool ReceivePicture();
+    // Holds the latest picture for the slots the sound has passed, less lead
+    // microseconds.
+    void HoldPictureUnderSound(int64_t lead);
+    // Fills the sound with silence up to the pictures encoded, less lead
+    // microseconds.
+    void FillSilenceUnderPictures(int64_t lead);
     void ReportProgress();
     // Notes in EndedEarlyAt whether the input ended before its length.
     void CheckSourceEnd();
