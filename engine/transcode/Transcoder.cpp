@@ -84,9 +84,15 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
     const int64_t limit = Parameters.SizeLimitBytes;
     // A result within the limit, but far below it; removed unless committed.
     std::unique_ptr<TemporaryOutputFile> kept;
+    StoppedEmpty = false;
     for (int pass = 1;; ++pass) {
         if (pass > 1) Observer.FileRestarted();
         const int64_t size = EncodeOnce(sourcePathUtf8, outputPathUtf8);
+        if (StoppedEmpty) {
+            // A pass kept from before stays the result.
+            if (kept) kept->Commit();
+            return;
+        }
         try {
             transcode::TSizePass done;
             done.Size = size;
@@ -161,6 +167,13 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         });
         RunLoop();
         FinishStreams();
+        // A stop before the first picture (the first sound, without pictures)
+        // leaves no file: there would be nothing in it to play.
+        if (State->Stopped && (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
+            StoppedEmpty = true;
+            DiscardDestination();
+            return -1;
+        }
         CheckSourceEnd();
         // Nothing came after the start: the source ends before it.
         if (Range.Start > 0 && !Observer.IsStopRequested() &&

@@ -167,8 +167,9 @@ private:
     // limit gives.
     ConversionParameters Current;
     ClipRange Range;
-    bool Planned = false;   // Current's bitrates come from the size limit
-    bool Remarked = false;  // the file's remarks and warnings have been told
+    bool Planned = false;       // Current's bitrates come from the size limit
+    bool Remarked = false;      // the file's remarks and warnings have been told
+    bool StoppedEmpty = false;  // stopped before anything was encoded: no file
     double Duration = 0;
     // Where the source's packets ended, in seconds from its start, when that
     // lies well before the length converted; negative otherwise.

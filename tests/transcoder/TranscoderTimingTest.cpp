@@ -212,4 +212,12 @@ TEST_F(TranscoderTimingTest, StopInTheMiddleGivesCompleteShorterFile) {
     EXPECT_NEAR(videoEnd, StreamEnd(output, 1), 1000.0 / 14985 + 160.0 / 8000 + 0.001);
     EXPECT_EQ(TopLevelBoxes(output).indexOf("moov"), 1);
     EXPECT_EQ(DecodeErrors(output).toStdString(), "");
+
+    // A stop before the first picture leaves no file, and no error.
+    RecordingObserver early;
+    early.StopAtPercent = 0;
+    early.Percents.push_back(0);
+    const QString none = NewFolder("stop-early") + "/none.3gp";
+    ASSERT_EQ(Convert(source, none, p, &early), std::nullopt);
+    EXPECT_EQ(FilesIn(QFileInfo(none).path()), QStringList{});
 }
