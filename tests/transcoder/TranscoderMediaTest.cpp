@@ -72,8 +72,61 @@ double Saturation(const Rgb& c) {
 class RemarkObserver : public RecordingObserver {
 public:
     void Remark(const std::string& text) override { Remarks.push_back(text); }
+    void Warning(const std::string& text) override { Warnings.push_back(text); }
     std::vector<std::string> Remarks;
+    std::vector<std::string> Warnings;
 };
+
+// The SDR bars the HDR ones are measured against.
+std::vector<Rgb> SdrBars() {
+    const QString sdr =
+        MakeClip("hdbars-sdr.mkv", {"-f", "lavfi", "-i", "smptehdbars=s=1920x1080:r=25:d=0.2",
+                                    "-c:v", "mpeg4", "-q:v", "1", "-colorspace", "bt709",
+                                    "-color_primaries", "bt709", "-color_trc", "bt709"});
+    return TopBars(BarsPicture(sdr, "bt709"));
+}
+
+// SMPTE HD bars in PQ or HLG (BT.2020, 10-bit HEVC); PQ with HDR10's static
+// metadata (mastering display and light levels).
+QString HdrBars(const QString& transfer) {
+    QString x265 = "log-level=error";
+    if (transfer == "smpte2084") {
+        x265 +=
+            ":hdr10=1:master-display=G(13250,34500)B(7500,3000)R(34000,16000)"
+            "WP(15635,16450)L(10000000,1):max-cll=1000,400";
+    }
+    return MakeClip(
+        "hdbars-" + transfer + ".mkv",
+        {"-f", "lavfi", "-i", "smptehdbars=s=1920x1080:r=25:d=0.2", "-vf",
+         "zscale=tin=bt709:min=bt709:pin=bt709:rin=tv:t=" + transfer +
+             ":m=bt2020nc:p=bt2020:r=tv:npl=203,format=yuv420p10le",
+         "-c:v", "libx265", "-x265-params", x265, "-preset", "ultrafast", "-color_primaries",
+         "bt2020", "-color_trc", transfer, "-colorspace", "bt2020nc"});
+}
+
+// Converts the HDR bars and checks them against the SDR ones: within 12
+// levels on average, none more than 22 off, and as saturated.
+void ExpectSdrBars(const QString& hdr, const std::vector<Rgb>& truth, RemarkObserver& observer) {
+    const QString output = NewFolder("hdr") + "/bars.3gp";
+    ASSERT_EQ(Convert(hdr, output, Mpeg4Qvga(), &observer), std::nullopt);
+    const std::vector<Rgb> shown = TopBars(BarsPicture(output, "bt601"));
+    ASSERT_EQ(shown.size(), 7u);
+    double total = 0;
+    double worst = 0;
+    double saturation = 0;
+    for (int bar = 0; bar < 7; ++bar) {
+        const double error =
+            (std::abs(shown[bar].R - truth[bar].R) + std::abs(shown[bar].G - truth[bar].G) +
+             std::abs(shown[bar].B - truth[bar].B)) /
+            3;
+        total += error;
+        worst = std::max(worst, error);
+        saturation += Saturation(shown[bar]) / 7;
+    }
+    EXPECT_LE(total / 7, 12.0);
+    EXPECT_LE(worst, 22.0);
+    EXPECT_GE(saturation, 0.75);
+}
 
 // 16-bit samples of a file's first sound track, as the phone's decoder
 // gives them.
@@ -95,49 +148,56 @@ double RmsDb(const std::vector<int16_t>& samples, std::size_t from, std::size_t 
 
 }  // namespace
 
-// SMPTE HD bars made into PQ and into HLG (BT.2020, 10-bit HEVC) come out
+// SMPTE HD bars made into PQ (with HDR10 metadata) and into HLG (BT.2020,
+// 10-bit HEVC, the latter with no mastering metadata) come out
 // with the bars' colours: within 12 levels on average of the SDR bars, none
 // more than 22 off, and as saturated, where the matrix alone gave a grey,
 // washed-out picture.
 TEST(MediaHdr, PqAndHlgBarsComeOutAsTheSdrBars) {
-    const QString sdr =
-        MakeClip("hdbars-sdr.mkv", {"-f", "lavfi", "-i", "smptehdbars=s=1920x1080:r=25:d=0.2",
-                                    "-c:v", "mpeg4", "-q:v", "1", "-colorspace", "bt709",
-                                    "-color_primaries", "bt709", "-color_trc", "bt709"});
-    const std::vector<Rgb> truth = TopBars(BarsPicture(sdr, "bt709"));
+    const std::vector<Rgb> truth = SdrBars();
     ASSERT_EQ(truth.size(), 7u);
     for (const QString& transfer : {QString("smpte2084"), QString("arib-std-b67")}) {
         SCOPED_TRACE(transfer.toStdString());
-        const QString hdr = MakeClip(
-            "hdbars-" + transfer + ".mkv",
-            {"-f", "lavfi", "-i", "smptehdbars=s=1920x1080:r=25:d=0.2", "-vf",
-             "zscale=tin=bt709:min=bt709:pin=bt709:rin=tv:t=" + transfer +
-                 ":m=bt2020nc:p=bt2020:r=tv:npl=203,format=yuv420p10le",
-             "-c:v", "libx265", "-x265-params", "log-level=error", "-preset", "ultrafast",
-             "-color_primaries", "bt2020", "-color_trc", transfer, "-colorspace", "bt2020nc"});
-        const QString output = NewFolder("hdr") + "/bars.3gp";
         RemarkObserver observer;
-        ASSERT_EQ(Convert(hdr, output, Mpeg4Qvga(), &observer), std::nullopt);
-        const std::vector<Rgb> shown = TopBars(BarsPicture(output, "bt601"));
-        ASSERT_EQ(shown.size(), 7u);
-        double total = 0;
-        double worst = 0;
-        double saturation = 0;
-        for (int bar = 0; bar < 7; ++bar) {
-            const double error =
-                (std::abs(shown[bar].R - truth[bar].R) + std::abs(shown[bar].G - truth[bar].G) +
-                 std::abs(shown[bar].B - truth[bar].B)) /
-                3;
-            total += error;
-            worst = std::max(worst, error);
-            saturation += Saturation(shown[bar]) / 7;
-        }
-        EXPECT_LE(total / 7, 12.0);
-        EXPECT_LE(worst, 22.0);
-        EXPECT_GE(saturation, 0.75);
+        ExpectSdrBars(HdrBars(transfer), truth, observer);
         const std::string remark = std::string("HDR picture (") +
                                    (transfer == "smpte2084" ? "PQ" : "HLG") + ") mapped to SDR";
         EXPECT_EQ(observer.Remarks, std::vector<std::string>{remark});
+        EXPECT_TRUE(observer.Warnings.empty());
+    }
+}
+
+// Dolby Vision: its HDR10 or HLG base layer is converted like any other, with
+// no warning; profile 5, whose base layer needs the Dolby Vision data to be
+// shown, converts with a warning that its colours will be wrong.
+TEST(MediaHdr, DolbyVisionThroughItsBaseLayer) {
+    const std::vector<Rgb> truth = SdrBars();
+    ASSERT_EQ(truth.size(), 7u);
+    struct Kind {
+        const char* Transfer;
+        const char* Profile;
+        const char* Compatibility;
+    };
+    for (const Kind& kind : {Kind{"smpte2084", "8", "1"}, Kind{"arib-std-b67", "8", "4"},
+                             Kind{"smpte2084", "5", "0"}}) {
+        const QString name = QStringLiteral("dovi-%1.%2.mp4").arg(kind.Profile, kind.Compatibility);
+        SCOPED_TRACE(name.toStdString());
+        const QString marked = NewFolder("dovi") + "/" + name;
+        const ProcessResult made =
+            testmedia::Run(KESTOVAR_MARK_DOLBY_VISION,
+                           {HdrBars(kind.Transfer), marked, kind.Profile, kind.Compatibility});
+        ASSERT_EQ(made.ExitCode, 0) << made.Err.toStdString();
+        RemarkObserver observer;
+        if (std::string(kind.Profile) == "5") {
+            const QString output = NewFolder("dovi-out") + "/five.3gp";
+            ASSERT_EQ(Convert(marked, output, Mpeg4Qvga(), &observer), std::nullopt);
+            ASSERT_EQ(observer.Warnings.size(), 1u);
+            EXPECT_NE(observer.Warnings[0].find("Dolby Vision profile 5"), std::string::npos)
+                << observer.Warnings[0];
+        } else {
+            ExpectSdrBars(marked, truth, observer);
+            EXPECT_TRUE(observer.Warnings.empty());
+        }
     }
 }
 
