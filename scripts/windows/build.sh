@@ -131,7 +131,8 @@ build_x264() {
 }
 
 FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
-wmv2,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis
+wmv1,wmv2,wmav1,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis,\
+srt,subrip,mov_text,ass,ssa,webvtt,dvdsub,dvbsub
 # configure's names: tgp and tg2 are 3gp and 3g2, mpeg1system and mpeg2vob
 # are mpeg and vob.
 FFMPEG_MUXERS=tgp,tg2,mp4,mov,ipod,avi,mpeg1system,mpeg2vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
@@ -141,7 +142,8 @@ yadif,bwdif,loudnorm,zscale,tonemap,colorspace,pad,crop,setsar,setdar,setpts,ase
 transpose,hflip,vflip,rotate,idet,interlace,tinterlace,fieldorder,setfield,volume,pan,aevalsrc,\
 anullsrc,sine,testsrc,testsrc2,color,smptebars,smptehdbars,rgbtestsrc,nullsrc,split,asplit,concat,\
 overlay,drawbox,noise,showinfo,copy,acopy,apad,atempo,asetnsamples,aselect,select,amerge,amix,\
-channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract
+channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract,\
+ebur128,highpass,lowpass,surround,volumedetect,anoisesrc,geq,limiter,loop,metadata,psnr,signalstats,field
 
 build_ffmpeg() {
     local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"

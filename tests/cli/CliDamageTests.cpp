@@ -22,7 +22,7 @@ protected:
                       QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
         env.insert("HOME", Home.path());
         QStringList arguments{"-m", "Nokia 6630", "-q", "low", "-o", Out.path()};
-        return test_support::RunProgram(KESTOVAR_CLI_PATH, arguments + files, env);
+        return test_support::RunTextProgram(KESTOVAR_CLI_PATH, arguments + files, env);
     }
     QStringList Outputs() const { return QDir(Out.path()).entryList(QDir::Files); }
 

@@ -44,7 +44,8 @@ protected:
         return env;
     }
     ProcessResult Cli(const QStringList& arguments, const QString& workingFolder = QString()) {
-        return test_support::RunProgram(Program, arguments, Environment(), 120000, workingFolder);
+        return test_support::RunTextProgram(Program, arguments, Environment(), 120000,
+                                            workingFolder);
     }
 
     // Every file in the output folder, hidden ones too.

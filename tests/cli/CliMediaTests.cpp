@@ -19,7 +19,7 @@ protected:
         env.insert("HOME", Home.path());
         arguments.prepend(Out.path());
         arguments.prepend("-o");
-        return test_support::RunProgram(Program, arguments, env);
+        return test_support::RunTextProgram(Program, arguments, env);
     }
     QString Make(const QString& name, const QStringList& arguments) {
         const QString path = Sources.filePath(name);

@@ -40,7 +40,7 @@ protected:
     ProcessResult Cli(const QStringList& arguments) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", Home.path());
-        return test_support::RunProgram(Program, arguments, env);
+        return test_support::RunTextProgram(Program, arguments, env);
     }
 
     static inline std::unique_ptr<QTemporaryDir> Sources;

@@ -29,4 +29,15 @@ ProgramResult RunProgram(const QString& program, const QStringList& arguments,
     return result;
 }
 
+ProgramResult RunTextProgram(const QString& program, const QStringList& arguments,
+                             const std::optional<QProcessEnvironment>& environment, int timeoutMs,
+                             const QString& workingFolder) {
+    ProgramResult result = RunProgram(program, arguments, environment, timeoutMs, workingFolder);
+#ifdef _WIN32
+    result.Out.replace("\r\n", "\n");
+    result.Err.replace("\r\n", "\n");
+#endif
+    return result;
+}
+
 }  // namespace test_support

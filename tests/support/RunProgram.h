@@ -25,4 +25,11 @@ ProgramResult RunProgram(const QString& program, const QStringList& arguments,
                          const std::optional<QProcessEnvironment>& environment = std::nullopt,
                          int timeoutMs = 120000, const QString& workingFolder = QString());
 
+// RunProgram for a program that prints text: on Windows, where its output
+// ends lines with CR LF, those come back as LF, so that the texts compare as
+// they do on Linux.
+ProgramResult RunTextProgram(const QString& program, const QStringList& arguments,
+                             const std::optional<QProcessEnvironment>& environment = std::nullopt,
+                             int timeoutMs = 120000, const QString& workingFolder = QString());
+
 }  // namespace test_support
