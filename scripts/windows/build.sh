@@ -137,13 +137,16 @@ srt,subrip,mov_text,ass,ssa,webvtt,dvdsub,dvbsub
 # are mpeg and vob.
 FFMPEG_MUXERS=tgp,tg2,mp4,mov,ipod,avi,mpeg1system,mpeg2vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
 framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc
+# movie and amovie make libavfilter link libavformat, which the metadata
+# filter's file output needs.
 FFMPEG_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\
 yadif,bwdif,loudnorm,zscale,tonemap,colorspace,pad,crop,setsar,setdar,setpts,asetpts,fps,trim,atrim,\
 transpose,hflip,vflip,rotate,idet,interlace,tinterlace,fieldorder,setfield,volume,pan,aevalsrc,\
 anullsrc,sine,testsrc,testsrc2,color,smptebars,smptehdbars,rgbtestsrc,nullsrc,split,asplit,concat,\
 overlay,drawbox,noise,showinfo,copy,acopy,apad,atempo,asetnsamples,aselect,select,amerge,amix,\
 channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alphaextract,\
-ebur128,highpass,lowpass,surround,volumedetect,anoisesrc,geq,limiter,loop,metadata,psnr,signalstats,field
+ebur128,highpass,lowpass,surround,volumedetect,anoisesrc,geq,limiter,loop,metadata,psnr,signalstats,field,\
+movie,amovie
 
 build_ffmpeg() {
     local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"
