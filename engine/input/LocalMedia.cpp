@@ -60,7 +60,10 @@ std::string LibraryErrorText(int code) {
 const char kInvalidSourceData[] = "Invalid data in the source";
 
 std::string SourceErrorText(int code) {
-    if (code == AVERROR(EPERM)) return kInvalidSourceData;
+    // The library's generic -1, and an end reached before the demuxer found
+    // what it needs, say nothing true of the file but that its data are
+    // unusable.
+    if (code == AVERROR(EPERM) || code == AVERROR_EOF) return kInvalidSourceData;
     return LibraryErrorText(code);
 }
 

@@ -36,7 +36,8 @@ std::string LibraryErrorText(int code);
 // The reason to show for a library code that concerns the source: its text
 // where the text is true of the file, "Invalid data in the source" for the
 // generic codes a decoder or demuxer gives for data it cannot use (-1,
-// "Operation not permitted", says nothing of permissions there).
+// "Operation not permitted", says nothing of permissions there; an end of
+// file before the headers were found says nothing of the file's end).
 std::string SourceErrorText(int code);
 extern const char kInvalidSourceData[];
 // True when the file reads from its start to its end without a read error:

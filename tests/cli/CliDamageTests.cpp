@@ -58,8 +58,8 @@ TEST_F(CliDamage, DamagePassedOverWarnsAndNothingDecodableFails) {
 }
 
 // A source cut short converts up to where it ends, with a warning that says
-// so (not as damage); headers cut short give the reason that their data is
-// unusable, not a disk fault.
+// so (not as damage); headers cut short, or never found, give the reason
+// that their data is unusable, not a disk fault or an end of file.
 TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
     const QString cut = test_support::MakeCutShortMp4(Sources.path(), 10);
     ASSERT_FALSE(cut.isEmpty());
@@ -77,7 +77,8 @@ TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
     EXPECT_EQ(Outputs(), QStringList{"cut-short.3gp"});
 
     for (const QString& source : {test_support::MakeWebmCutInItsHeader(Sources.path()),
-                                  test_support::MakeFlacCutInItsHeader(Sources.path())}) {
+                                  test_support::MakeFlacCutInItsHeader(Sources.path()),
+                                  test_support::MakeOggWithoutPages(Sources.path())}) {
         ASSERT_FALSE(source.isEmpty());
         const ProcessResult failed = Cli({source});
         EXPECT_EQ(failed.ExitCode, 1);

@@ -178,6 +178,13 @@ QString MakeFlacCutInItsHeader(const QString& folder) {
     return CopyCut(whole, path, 50) ? path : QString();
 }
 
+QString MakeOggWithoutPages(const QString& folder) {
+    QByteArray data("OggS");
+    for (int i = 0; i < 2000; ++i) data += static_cast<char>((i * 37 + 11) & 255);
+    const QString path = folder + QStringLiteral("/no-pages.ogg");
+    return WriteAll(path, data) ? path : QString();
+}
+
 QString MakeStillWithLongSound(const QString& folder, int seconds) {
     QStringList arguments = TestPictureInput(QStringLiteral("160x120"), 25, 0.04);
     arguments << SineToneInput(44100, seconds)

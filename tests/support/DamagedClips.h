@@ -59,6 +59,9 @@ QString MakeCutShortMp4(const QString& folder, int seconds);
 // as an input/output error although nothing failed to read.
 QString MakeWebmCutInItsHeader(const QString& folder);
 QString MakeFlacCutInItsHeader(const QString& folder);
+// An Ogg file's first four bytes, then bytes that hold no page: the demuxer
+// reaches the end looking for one.
+QString MakeOggWithoutPages(const QString& folder);
 
 // One picture and `seconds` seconds of sound (a song with a still), as MPEG-4
 // pictures and MP3 sound in Matroska.
