@@ -101,6 +101,26 @@ TemporaryOutputFile::TemporaryOutputFile(const std::string& finalPath) : FinalPa
     ThrowSystemError(kOpenError, EEXIST, finalPath);
 }
 
+TOutputNameClaim::TOutputNameClaim(const std::string& finalPath) {
+    const std::string folder = FolderOf(finalPath);
+    const std::string name = NameOf(finalPath);
+    for (std::size_t sequence = 0; sequence < kLetterCount; ++sequence) {
+        const std::string path = JoinPath(folder, TemporaryName(name, sequence));
+        const int error = File.CreateNew(path);
+        if (error == EEXIST) continue;
+        if (error != 0) return;
+        ClaimPath = path;
+        for (std::size_t earlier = 0; earlier < sequence && Held; ++earlier) {
+            if (platform::IsHeld(JoinPath(folder, TemporaryName(name, earlier)))) Held = false;
+        }
+        return;
+    }
+}
+
+TOutputNameClaim::~TOutputNameClaim() {
+    if (!ClaimPath.empty()) platform::RemoveFile(ClaimPath);
+}
+
 TemporaryOutputFile::~TemporaryOutputFile() {
     if (!TemporaryPath.empty()) platform::RemoveFile(TemporaryPath);
 }

@@ -38,6 +38,32 @@ private:
     platform::TLockedFile File;  // holds the lock
 };
 
+// A final name claimed by this process for the output it is about to write,
+// before its temporary file exists: an empty, locked file of the temporary
+// files' form for that name. Of two live processes that claim one name at the
+// same moment, the one whose file came first holds it (an earlier file of the
+// name that is held, a claim or an output being written, wins); the other
+// takes the next name. The file goes with the claim.
+class TOutputNameClaim {
+public:
+    explicit TOutputNameClaim(const std::string& finalPath);
+    ~TOutputNameClaim();
+    TOutputNameClaim(const TOutputNameClaim&) = delete;
+    TOutputNameClaim& operator=(const TOutputNameClaim&) = delete;
+
+    // False when another live process holds the name. A claim that could not
+    // be made at all (a folder that cannot be written) holds: the output's
+    // own opening then tells why.
+    bool Holds() const { return Held; }
+    // The claim's file; empty when none was made.
+    const std::string& Path() const { return ClaimPath; }
+
+private:
+    std::string ClaimPath;
+    platform::TLockedFile File;
+    bool Held = true;
+};
+
 // Throws EngineError "Could not open destination file" with the reason when
 // the output cannot take this name: its file name is longer than the folder's
 // file system allows, or a file of that name exists whose permission bits let

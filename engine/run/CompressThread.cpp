@@ -70,11 +70,15 @@ void TCompressThread::run() {
     bool result = true;
     for (std::size_t i = 0; i < Clips.size() && result && !StopRequested; ++i) {
         const SourceClipItem& clip = *Clips[i];
-        const QString outputPath = UnusedOutputPath(
-            BuildOutputPath(OutputFolder, clip.SourcePath), [&outputsTaken](const QString& path) {
-                // Also a name another live process is writing into this folder.
-                return outputsTaken.contains(path) || IsBeingWritten(NativePathString(path));
-            });
+        const QString outputPath =
+            UnusedOutputPath(BuildOutputPath(OutputFolder, clip.SourcePath),
+                             [this, &outputsTaken](const QString& path) {
+                                 // Also a name another live process is writing into this
+                                 // folder, or claims at the same moment.
+                                 if (outputsTaken.contains(path)) return true;
+                                 const std::string native = NativePathString(path);
+                                 return IsBeingWritten(native) || !ClaimName(native);
+                             });
         outputsTaken.insert(outputPath);
         StatusText = QStringLiteral("Converting - ") + clip.DisplayName;
         CurrentIndex = i;
@@ -83,6 +87,7 @@ void TCompressThread::run() {
         CurrentEndedEarly.clear();
         SubtitleProblem.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
+        ReleaseNameClaim();
         if (result && !CurrentEndedEarly.isEmpty()) {
             // Damage where the source stops is the cut's own, told by this line.
             if (CurrentDamaged && CurrentDamageAt >= CurrentEndSeconds - 2) CurrentDamaged = false;
@@ -240,6 +245,23 @@ void TCompressThread::AbandonOutput() {
     OutputAbandoned = true;
     for (const std::string& path : TemporaryFiles) platform::RemoveFile(path);
     TemporaryFiles.clear();
+    NameClaim.reset();
+}
+
+bool TCompressThread::ClaimName(const std::string& outputPath) {
+    // Made under the same lock as the temporary files, so that an abandonment
+    // removes it too.
+    const std::lock_guard lock(TemporaryFileMutex);
+    if (OutputAbandoned) return true;
+    NameClaim = std::make_unique<TOutputNameClaim>(outputPath);
+    if (NameClaim->Holds()) return true;
+    NameClaim.reset();
+    return false;
+}
+
+void TCompressThread::ReleaseNameClaim() {
+    const std::lock_guard lock(TemporaryFileMutex);
+    NameClaim.reset();
 }
 
 int64_t TCompressThread::ElapsedSeconds() const {

@@ -10,12 +10,14 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "ConversionParameters.h"
 #include "SourceClip.h"
+#include "TemporaryOutput.h"
 #include "Transcoder.h"
 #include "WorkerHost.h"
 #include "WorkerParameters.h"
@@ -67,6 +69,11 @@ public:
     // ends the program at once (a second Ctrl+C): nothing half-written stays.
     // Any thread may call it; the worker's thread must not go on converting.
     void AbandonOutput();
+
+    // Claims the output name for the clip about to be converted (see
+    // TOutputNameClaim); false when another live process holds it.
+    bool ClaimName(const std::string& outputPath);
+    void ReleaseNameClaim();
 
     // TotalPercent for the clip at index, at CurrentPercent.
     void ComputeTotalProgress(std::size_t index);
@@ -138,5 +145,6 @@ private:
     // abandoned, any file still made is removed at once.
     std::mutex TemporaryFileMutex;
     std::vector<std::string> TemporaryFiles;
+    std::unique_ptr<TOutputNameClaim> NameClaim;  // of the clip being converted
     bool OutputAbandoned = false;
 };

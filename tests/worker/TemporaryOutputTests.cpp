@@ -69,6 +69,32 @@ TEST(TemporaryOutput, WrittenUnderAShortLockedName) {
     EXPECT_TRUE(Exists(finalPath));
 }
 
+// Two claims of one name at once (as two processes make them): the first
+// holds it and the second gives way; an output being written holds the name
+// against a later claim; a claim's file goes with it and is no leftover.
+TEST(TemporaryOutput, TheFirstClaimOfANameHoldsIt) {
+    QTemporaryDir folder;
+    const std::string clip = NativePathString(folder.path() + "/clip.3gp");
+    std::string claimFile;
+    {
+        const TOutputNameClaim first(clip);
+        const TOutputNameClaim second(clip);
+        EXPECT_TRUE(first.Holds());
+        EXPECT_FALSE(second.Holds());
+        EXPECT_TRUE(IsBeingWritten(clip));
+        claimFile = first.Path();
+        EXPECT_EQ(RemoveStaleTemporaryFiles(NativePathString(folder.path())), 0);
+    }
+    EXPECT_FALSE(Exists(claimFile));
+    EXPECT_FALSE(IsBeingWritten(clip));
+    {
+        const TemporaryOutputFile written(clip);
+        EXPECT_FALSE(TOutputNameClaim(clip).Holds());
+    }
+    EXPECT_TRUE(TOutputNameClaim(clip).Holds());
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST(NativePath, BytesThatAreNoUtf8SurviveTheRoundTrip) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows keeps names as UTF-16: there are no other bytes to keep";
