@@ -70,6 +70,26 @@ std::string TemporaryName(const std::string& finalName, std::size_t sequence) {
     return name;
 }
 
+// Creates and locks the first free temporary name for the final path: 0 and
+// its sequence number and path, or the errno number of the failure (EEXIST
+// when every name is taken).
+struct CreatedSlot {
+    int Error = EEXIST;
+    std::size_t Sequence = 0;
+    std::string Path;
+};
+CreatedSlot CreateFirstFreeSlot(platform::TLockedFile& file, const std::string& finalPath) {
+    const std::string folder = FolderOf(finalPath);
+    const std::string name = NameOf(finalPath);
+    CreatedSlot slot;
+    for (; slot.Sequence < kLetterCount; ++slot.Sequence) {
+        slot.Path = JoinPath(folder, TemporaryName(name, slot.Sequence));
+        slot.Error = file.CreateNew(slot.Path);
+        if (slot.Error != EEXIST) return slot;
+    }
+    return slot;
+}
+
 [[noreturn]] void ThrowSystemError(const char* firstLine, int errorNumber,
                                    const std::string& path) {
     throw EngineError(firstLine, 0, SystemErrorText(errorNumber), path);
@@ -88,32 +108,20 @@ void CheckDestination(const std::string& finalPath) {
 
 TemporaryOutputFile::TemporaryOutputFile(const std::string& finalPath) : FinalPath(finalPath) {
     CheckDestination(finalPath);
-    const std::string folder = FolderOf(finalPath);
-    for (std::size_t sequence = 0; sequence < kLetterCount; ++sequence) {
-        const std::string path = JoinPath(folder, TemporaryName(NameOf(finalPath), sequence));
-        const int error = File.CreateNew(path);
-        if (error == 0) {
-            TemporaryPath = path;
-            return;
-        }
-        if (error != EEXIST) ThrowSystemError(kOpenError, error, finalPath);
-    }
-    ThrowSystemError(kOpenError, EEXIST, finalPath);
+    const CreatedSlot slot = CreateFirstFreeSlot(File, finalPath);
+    if (slot.Error != 0) ThrowSystemError(kOpenError, slot.Error, finalPath);
+    TemporaryPath = slot.Path;
 }
 
 TOutputNameClaim::TOutputNameClaim(const std::string& finalPath) {
+    const CreatedSlot slot = CreateFirstFreeSlot(File, finalPath);
+    if (slot.Error != 0) return;
+    ClaimPath = slot.Path;
     const std::string folder = FolderOf(finalPath);
-    const std::string name = NameOf(finalPath);
-    for (std::size_t sequence = 0; sequence < kLetterCount; ++sequence) {
-        const std::string path = JoinPath(folder, TemporaryName(name, sequence));
-        const int error = File.CreateNew(path);
-        if (error == EEXIST) continue;
-        if (error != 0) return;
-        ClaimPath = path;
-        for (std::size_t earlier = 0; earlier < sequence && Held; ++earlier) {
-            if (platform::IsHeld(JoinPath(folder, TemporaryName(name, earlier)))) Held = false;
+    for (std::size_t earlier = 0; earlier < slot.Sequence && Held; ++earlier) {
+        if (platform::IsHeld(JoinPath(folder, TemporaryName(NameOf(finalPath), earlier)))) {
+            Held = false;
         }
-        return;
     }
 }
 

@@ -169,15 +169,14 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         FinishStreams();
         // A stop before the first picture (the first sound, without pictures)
         // leaves no file: there would be nothing in it to play.
-        if (State->Stopped && (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
+        if (State->Stopped && NothingEncoded()) {
             StoppedEmpty = true;
             DiscardDestination();
             return -1;
         }
         CheckSourceEnd();
         // Nothing came after the start: the source ends before it.
-        if (Range.Start > 0 && !Observer.IsStopRequested() &&
-            (Video ? Video->FramesDone() == 0 : Audio->Queued() == 0)) {
+        if (Range.Start > 0 && !Observer.IsStopRequested() && NothingEncoded()) {
             StartPastEnd(Range.Start, Duration);
         }
         return Output->Finish();
@@ -191,6 +190,10 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         DiscardDestination();
         throw;
     }
+}
+
+bool TTranscoder::NothingEncoded() const {
+    return Video ? Video->FramesDone() == 0 : Audio->Queued() == 0;
 }
 
 void TTranscoder::PlanForLimit() {

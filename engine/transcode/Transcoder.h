@@ -160,6 +160,8 @@ private:
     void NoteDecoding(bool video, bool damaged);
     // Fails the file when not one picture (sound, without pictures) decoded.
     void CheckSomethingDecoded();
+    // No picture (no sound, without pictures) has gone to the encoder.
+    bool NothingEncoded() const;
 
     const ConversionParameters Parameters;
     TranscodeObserver& Observer;
