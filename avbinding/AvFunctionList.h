@@ -29,7 +29,7 @@ extern "C" {
 }
 
 // X(library, function): library is one of Avcodec, Avformat, Avutil, Swscale,
-// Swresample, Avfilter (the TLibrary members of av::Binding without "Library").
+// Swresample, Avfilter (the TLibrary members of av::TBinding without "Library").
 #define KESTOVAR_AV_FUNCTIONS(X)                \
     /* libavcodec */                            \
     X(Avcodec, avcodec_version)                 \

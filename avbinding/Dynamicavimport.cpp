@@ -22,7 +22,7 @@ struct LibraryRow {
     unsigned headerMajor;
 };
 
-std::vector<LibraryRow> Rows(const Binding& b) {
+std::vector<LibraryRow> Rows(const TBinding& b) {
     return {
         {b.AvcodecLibrary, "libavcodec", b.avcodec_version, LIBAVCODEC_VERSION_MAJOR},
         {b.AvformatLibrary, "libavformat", b.avformat_version, LIBAVFORMAT_VERSION_MAJOR},
@@ -44,7 +44,7 @@ LibraryFiles LibraryFiles::Default() {
             platform::SharedLibraryFileName("avfilter", LIBAVFILTER_VERSION_MAJOR)};
 }
 
-Binding::Binding(const LibraryFiles& files)
+TBinding::TBinding(const LibraryFiles& files)
     : AvcodecLibrary(files.Avcodec),
       AvformatLibrary(files.Avformat),
       AvutilLibrary(files.Avutil),
@@ -57,7 +57,7 @@ Binding::Binding(const LibraryFiles& files)
 {
 }
 
-std::vector<std::string> Binding::Problems() const {
+std::vector<std::string> TBinding::Problems() const {
     std::vector<std::string> problems;
     for (const LibraryRow& row : Rows(*this)) {
         if (!row.library.IsLoaded()) {
@@ -83,7 +83,7 @@ std::vector<std::string> Binding::Problems() const {
     return problems;
 }
 
-std::string LoadedVersions(const Binding& binding) {
+std::string LoadedVersions(const TBinding& binding) {
     std::ostringstream out;
     out << "FFmpeg " << binding.av_version_info();
     for (const LibraryRow& row : Rows(binding)) {
@@ -109,4 +109,4 @@ std::string ProblemsMessage(const std::vector<std::string>& problems) {
 
 }  // namespace av
 
-const av::Binding AV;
+const av::TBinding AV;

@@ -27,11 +27,11 @@ struct LibraryFiles {
     static LibraryFiles Default();
 };
 
-class Binding {
+class TBinding {
 public:
-    explicit Binding(const LibraryFiles& files = LibraryFiles::Default());
-    Binding(const Binding&) = delete;
-    Binding& operator=(const Binding&) = delete;
+    explicit TBinding(const LibraryFiles& files = LibraryFiles::Default());
+    TBinding(const TBinding&) = delete;
+    TBinding& operator=(const TBinding&) = delete;
 
     // What keeps the binding from being used, one plain sentence each: a library
     // file that did not load, a function a loaded library does not export, a
@@ -60,7 +60,7 @@ public:
 
 // "FFmpeg 5.1.x: libavcodec 59.37.100, ..." for the loaded libraries; only
 // after Problems() came back empty.
-std::string LoadedVersions(const Binding& binding);
+std::string LoadedVersions(const TBinding& binding);
 
 // The problems as one message for the user, ending with what to install.
 std::string ProblemsMessage(const std::vector<std::string>& problems);
@@ -69,4 +69,4 @@ std::string ProblemsMessage(const std::vector<std::string>& problems);
 
 // The program's binding, loaded before main() runs and released after it
 // returns (after every window and worker is gone).
-extern const av::Binding AV;
+extern const av::TBinding AV;

@@ -1,5 +1,5 @@
 // TLibrary and TImportFunc: one shared library loaded by file name, and one
-// function looked up in it. Neither reports anything; Binding::Problems()
+// function looked up in it. Neither reports anything; TBinding::Problems()
 // tells afterwards what did not load.
 #pragma once
 
@@ -49,7 +49,7 @@ public:
     bool IsResolved() const { return EntryPoint != nullptr; }
 
     // One indirect call: no lookup, no check. Callers run only after the
-    // program has checked the whole binding (Binding::Problems()).
+    // program has checked the whole binding (TBinding::Problems()).
     Result operator()(Args... args) const { return EntryPoint(std::forward<Args>(args)...); }
 
     const Pointer EntryPoint;

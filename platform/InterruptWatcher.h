@@ -11,15 +11,15 @@
 #include <functional>
 #include <memory>
 
-class InterruptWatcher : public QObject {
+class TInterruptWatcher : public QObject {
     Q_OBJECT
 
 public:
     // onInterrupt runs on the thread that created the watcher, once per signal,
     // with the signal's number. A write to a closed pipe fails (EPIPE) after
     // its SIGPIPE has been passed on.
-    explicit InterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent = nullptr);
-    ~InterruptWatcher() override;
+    explicit TInterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent = nullptr);
+    ~TInterruptWatcher() override;
 
     // True for the signal of a closed pipe, which comes again with every
     // write and so only ever stops the run.

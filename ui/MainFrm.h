@@ -54,7 +54,7 @@ class TMainForm : public TBaseSkinForm {
     Q_OBJECT
 public:
     // Builds the window, restores the stored choices and settles them.
-    // Throws (SettingsError) when a stored value has the wrong type.
+    // Throws (TSettingsError) when a stored value has the wrong type.
     explicit TMainForm(QWidget* owner = nullptr);
     // Runs FormDestroy.
     ~TMainForm() override;

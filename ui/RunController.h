@@ -2,7 +2,7 @@
 // a time over a copy of the clip list, configured from the selection, and the
 // host of that worker's reports.
 //
-// The controller is the worker's WorkerHost. Each report arrives on the
+// The controller is the worker's TWorkerHost. Each report arrives on the
 // controller's thread (the window's) while the worker waits, and goes on at
 // once as a signal to whoever shows the run (step 3), or as a message through
 // the function the controller was given. It knows no page and no window.
@@ -19,7 +19,7 @@
 struct ProfileSelection;
 class TCompressThread;
 
-class TRunController : public QObject, public WorkerHost {
+class TRunController : public QObject, public TWorkerHost {
     Q_OBJECT
 public:
     // Shows one message to the user (a modal box over the window).
@@ -58,7 +58,7 @@ public:
     QThread::Priority Priority() const { return ConversionPriority; }
     void SetPriority(QThread::Priority priority) { ConversionPriority = priority; }
 
-    // WorkerHost, on the controller's thread while the worker waits.
+    // TWorkerHost, on the controller's thread while the worker waits.
     QObject* HostObject() override { return this; }
     void ShowStatus(const StatusReport& report) override;
     void ShowProgress(int32_t currentPercent, int32_t totalPercent) override;

@@ -26,7 +26,7 @@ ValueLocation Locate(const QString& path) {
 }
 
 [[noreturn]] void Fail(const char* format, const QString& name) {
-    throw SettingsError(QString::asprintf(format, name.toUtf8().constData()).toStdString());
+    throw TSettingsError(QString::asprintf(format, name.toUtf8().constData()).toStdString());
 }
 
 void Write(const QString& path, const QVariant& value) {

@@ -12,7 +12,7 @@
 
 // A stored value that cannot be read or written. The message names the value:
 // "Invalid data type for 'Quality'".
-class SettingsError : public std::runtime_error {
+class TSettingsError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -21,14 +21,14 @@ public:
 // name, the text before it a key path below the application's key.
 namespace SettingsStore {
 
-// Stores one value. Throws SettingsError "Failed to set data for '<name>'"
+// Stores one value. Throws TSettingsError "Failed to set data for '<name>'"
 // when the store refuses it.
 void WriteIntegerSetting(const QString& path, int32_t value);
 void WriteStringSetting(const QString& path, const QString& text);
 
 // True when the value exists, which is then read into the out parameter;
 // false, leaving it untouched, when it does not. A value of another type
-// throws SettingsError "Invalid data type for '<name>'"; an integer too
+// throws TSettingsError "Invalid data type for '<name>'"; an integer too
 // large for 32 bits throws "Failed to get data for '<name>'".
 bool ReadIntegerSetting(const QString& path, int32_t& value);
 bool ReadStringSetting(const QString& path, QString& text);

@@ -54,8 +54,8 @@ int RunDesktopProgram(QApplication& app, const std::vector<std::string>& binding
     // stays. Signals during that shutdown change nothing: the file is being
     // finished already.
     bool ending = false;
-    InterruptWatcher sessionEnd([&app, &ending](int signalNumber) {
-        if (ending || InterruptWatcher::IsClosedPipe(signalNumber)) return;
+    TInterruptWatcher sessionEnd([&app, &ending](int signalNumber) {
+        if (ending || TInterruptWatcher::IsClosedPipe(signalNumber)) return;
         ending = true;
         app.quit();
     });

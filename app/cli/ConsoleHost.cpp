@@ -15,10 +15,10 @@ QString Bar(int32_t percent, int width) {
 
 }  // namespace
 
-ConsoleHost::ConsoleHost(QIODevice& out, bool terminal, int terminalWidth)
+TConsoleHost::TConsoleHost(QIODevice& out, bool terminal, int terminalWidth)
     : Out(out), Terminal(terminal), TerminalWidth(std::max(terminalWidth, 20)) {}
 
-void ConsoleHost::ShowStatus(const StatusReport& report) {
+void TConsoleHost::ShowStatus(const StatusReport& report) {
     // A new clip is announced before its bar is reset: it starts from 0.
     const bool newClip =
         report.StatusText != Status.StatusText || report.ClipNumber != Status.ClipNumber;
@@ -39,7 +39,7 @@ void ConsoleHost::ShowStatus(const StatusReport& report) {
     }
 }
 
-void ConsoleHost::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
+void TConsoleHost::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
     CurrentPercent = currentPercent;
     TotalPercent = totalPercent;
     if (Detached) return;
@@ -47,36 +47,36 @@ void ConsoleHost::ShowProgress(int32_t currentPercent, int32_t totalPercent) {
     if (Terminal) Redraw();
 }
 
-void ConsoleHost::ShowError(const QString& errorText) {
+void TConsoleHost::ShowError(const QString& errorText) {
     ErrorSeen = true;
     PrintMessage(errorText);
 }
 
-void ConsoleHost::ShowCompletion(const QString& message) {
+void TConsoleHost::ShowCompletion(const QString& message) {
     PrintMessage(message);
 }
 
-void ConsoleHost::ShowWarning(const QString& text) {
+void TConsoleHost::ShowWarning(const QString& text) {
     PrintMessage(QStringLiteral("Warning: ") + text);
 }
 
-void ConsoleHost::ShowRemark(const QString& text) {
+void TConsoleHost::ShowRemark(const QString& text) {
     if (Verbose) PrintMessage(text);
 }
 
-void ConsoleHost::DetachFromWindow(TCompressThread* worker) {
+void TConsoleHost::DetachFromWindow(TCompressThread* worker) {
     // The last picture of the run stays on the screen; nothing is drawn after it.
     EndLine();
     Detached = true;
     if (ActiveWorker == worker) ActiveWorker = nullptr;
 }
 
-void ConsoleHost::EnterIdleState() {
+void TConsoleHost::EnterIdleState() {
     EndLine();
     Idle = true;
 }
 
-void ConsoleHost::Redraw() {
+void TConsoleHost::Redraw() {
     if (Status.StatusText.isEmpty()) return;
     const auto compose = [this](const QString& status, int clipBar, int totalBar, bool words) {
         const QString pattern =
@@ -104,7 +104,7 @@ void ConsoleHost::Redraw() {
     LineOpen = true;
 }
 
-void ConsoleHost::PrintPlainProgress() {
+void TConsoleHost::PrintPlainProgress() {
     if (LastPlainStatus.isEmpty()) return;
     // A line per tenth of the clip keeps a log readable.
     const int32_t tenth = std::clamp(CurrentPercent, 0, 100) / 10;
@@ -117,18 +117,18 @@ void ConsoleHost::PrintPlainProgress() {
             .arg(FormatTimeOfDay(Status.ElapsedSeconds), FormatTimeOfDay(Status.TimeLeftSeconds)));
 }
 
-void ConsoleHost::EndLine() {
+void TConsoleHost::EndLine() {
     if (!LineOpen) return;
     Write(QStringLiteral("\n"));
     LineOpen = false;
 }
 
-void ConsoleHost::PrintMessage(const QString& text) {
+void TConsoleHost::PrintMessage(const QString& text) {
     EndLine();
     Write(text.endsWith(u'\n') ? text : text + u'\n');
 }
 
-void ConsoleHost::Write(const QString& text) {
+void TConsoleHost::Write(const QString& text) {
     Out.write(text.toUtf8());
     if (auto* file = qobject_cast<QFileDevice*>(&Out)) file->flush();
 }

@@ -11,13 +11,13 @@
 #include "CompressThread.h"
 #include "WorkerHost.h"
 
-class ConsoleHost : public QObject, public WorkerHost {
+class TConsoleHost : public QObject, public TWorkerHost {
     Q_OBJECT
 
 public:
     // out receives everything; terminal chooses the redrawn line, and
     // terminalWidth limits its length.
-    ConsoleHost(QIODevice& out, bool terminal, int terminalWidth = 80);
+    TConsoleHost(QIODevice& out, bool terminal, int terminalWidth = 80);
 
     QObject* HostObject() override { return this; }
     void ShowStatus(const StatusReport& report) override;

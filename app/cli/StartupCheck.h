@@ -8,4 +8,4 @@
 
 // The message for the user when a library file or a function of the binding
 // is missing (naming each one), or nothing when every wrapper may be called.
-std::optional<std::string> BindingStartupProblem(const av::Binding& binding);
+std::optional<std::string> BindingStartupProblem(const av::TBinding& binding);

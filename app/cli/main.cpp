@@ -132,7 +132,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     QFile errorOut;
     errorOut.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const bool terminal = platform::ErrorsGoToTerminal();
-    ConsoleHost host(errorOut, terminal, terminal ? platform::ErrorTerminalWidth() : 80);
+    TConsoleHost host(errorOut, terminal, terminal ? platform::ErrorTerminalWidth() : 80);
     host.SetVerbose(request.Verbose);
 
     // The worker frees itself after its run (deleteLater on finished), so it is
@@ -156,9 +156,9 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     // removing the file being written. A closed pipe (SIGPIPE, again with
     // every write) only ever stops the run.
     int firstSignal = 0;
-    InterruptWatcher watcher([&](int signalNumber) {
+    TInterruptWatcher watcher([&](int signalNumber) {
         TCompressThread* active = host.Active();
-        if (firstSignal != 0 && !InterruptWatcher::IsClosedPipe(signalNumber)) {
+        if (firstSignal != 0 && !TInterruptWatcher::IsClosedPipe(signalNumber)) {
             if (active) active->AbandonOutput();
             Print(stderr, QStringLiteral("\n"));
             std::_Exit(128 + firstSignal);

@@ -10,19 +10,19 @@
 
 #include "ShownName.h"
 
-class EngineError : public std::runtime_error {
+class TEngineError : public std::runtime_error {
 public:
     // Which of the conversion's two files a failure concerns.
     enum class Concerns { Source, Destination };
 
     // The first line alone.
-    explicit EngineError(const std::string& message)
+    explicit TEngineError(const std::string& message)
         : std::runtime_error(message), FirstLine_(message) {}
 
     // A failure whose file the transcoder names later (Completed): code is
     // the media library's error code (negative), or 0 with the reason given.
-    EngineError(const std::string& firstLine, Concerns concerns, int code,
-                const std::string& reason = {})
+    TEngineError(const std::string& firstLine, Concerns concerns, int code,
+                 const std::string& reason = {})
         : std::runtime_error(firstLine),
           FirstLine_(firstLine),
           Concerns_(concerns),
@@ -30,8 +30,8 @@ public:
           Reason_(reason) {}
 
     // The first line, then the reason and the path.
-    EngineError(const std::string& firstLine, int code, const std::string& reason,
-                const std::string& path)
+    TEngineError(const std::string& firstLine, int code, const std::string& reason,
+                 const std::string& path)
         : std::runtime_error(Compose(firstLine, reason, path)),
           FirstLine_(firstLine),
           Code_(code),
@@ -62,11 +62,11 @@ private:
 
 // A failure concerning the source, or the output, whose path the transcoder
 // adds: with the library's error code, or 0 and the reason in words.
-inline EngineError SourceError(const std::string& firstLine, int code,
-                               const std::string& reason = {}) {
-    return EngineError(firstLine, EngineError::Concerns::Source, code, reason);
+inline TEngineError SourceError(const std::string& firstLine, int code,
+                                const std::string& reason = {}) {
+    return TEngineError(firstLine, TEngineError::Concerns::Source, code, reason);
 }
-inline EngineError DestinationError(const std::string& firstLine, int code,
-                                    const std::string& reason = {}) {
-    return EngineError(firstLine, EngineError::Concerns::Destination, code, reason);
+inline TEngineError DestinationError(const std::string& firstLine, int code,
+                                     const std::string& reason = {}) {
+    return TEngineError(firstLine, TEngineError::Concerns::Destination, code, reason);
 }

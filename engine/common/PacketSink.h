@@ -1,6 +1,6 @@
 // Where the encoders' packets go. The output file is its one writer: every
 // packet reaches the muxer from the converting thread, the video encoder's
-// own thread handing its packets back first (EncoderThread). Each stream's
+// own thread handing its packets back first (TEncoderThread). Each stream's
 // end is stated, never implied by the order the paths finish in.
 #pragma once
 
@@ -12,7 +12,7 @@ class TPacketSink {
 public:
     virtual ~TPacketSink() = default;
     // Writes the packet, its times in its stream's time base and its stream
-    // index set, and empties it. Throws EngineError writeError with the reason.
+    // index set, and empties it. Throws TEngineError writeError with the reason.
     virtual void WritePacket(AVPacket& packet, const char* writeError) = 0;
     // No more packets come for the stream.
     virtual void EndStream(int streamIndex) = 0;

@@ -10,10 +10,10 @@
 
 namespace {
 
-struct InputCloser {
+struct TInputCloser {
     void operator()(AVFormatContext* context) const { AV.avformat_close_input(&context); }
 };
-using InputContext = std::unique_ptr<AVFormatContext, InputCloser>;
+using InputContext = std::unique_ptr<AVFormatContext, TInputCloser>;
 
 constexpr double kBytesPerMb = 1048576.0;
 
@@ -46,7 +46,7 @@ std::unique_ptr<SourceClipItem> ProbeClip(const QString& path) {
         int64_t duration = input->duration;
         // Where time stamps may jump, the container's duration spans the jumps:
         // the content is measured instead (read after the picture size).
-        const bool measure = TimestampJumps(*input).Possible();
+        const bool measure = TTimestampJumps(*input).Possible();
         if (duration > 0 && !measure) {
             item->SourceDuration = std::chrono::seconds(duration / AV_TIME_BASE);
             item->LengthSeconds = static_cast<double>(duration) / AV_TIME_BASE;

@@ -39,14 +39,14 @@ void SeekToKeyPictureBefore(AVFormatContext& input, double seconds) {
     AV.avformat_seek_file(&input, -1, 0, 0, 0, AVSEEK_FLAG_BYTE);
 }
 
-EngineError NamingFile(const EngineError& error, const std::string& path) {
+TEngineError NamingFile(const TEngineError& error, const std::string& path) {
     if (!error.Path().empty()) return error;
     std::string reason = error.Reason();
     if (reason.empty()) {
-        const bool source = error.Concern() == EngineError::Concerns::Source;
+        const bool source = error.Concern() == TEngineError::Concerns::Source;
         reason = error.Code() >= 0 ? "Unknown cause"
                  : source          ? SourceErrorText(error.Code())
                                    : LibraryErrorText(error.Code());
     }
-    return EngineError(error.FirstLine(), error.Code(), reason, path);
+    return TEngineError(error.FirstLine(), error.Code(), reason, path);
 }

@@ -20,4 +20,4 @@ void SeekToKeyPictureBefore(AVFormatContext& input, double seconds);
 // The error with its reason line (the library's text for its code when it
 // gave none) and the file it concerns; an error that names its file already
 // comes back as it is.
-EngineError NamingFile(const EngineError& error, const std::string& path);
+TEngineError NamingFile(const TEngineError& error, const std::string& path);

@@ -15,17 +15,17 @@ bool PicturesOrSound(const AVStream& stream) {
 
 }  // namespace
 
-TimestampJumps::TimestampJumps(const AVFormatContext& input)
+TTimestampJumps::TTimestampJumps(const AVFormatContext& input)
     : Enabled(input.iformat && (input.iformat->flags & AVFMT_TS_DISCONT)),
       Clocks(input.nb_streams) {}
 
-bool TimestampJumps::Breaks(int64_t dts, int64_t expected, int64_t last) {
+bool TTimestampJumps::Breaks(int64_t dts, int64_t expected, int64_t last) {
     const int64_t delta = dts - expected;
     const bool back = last != AV_NOPTS_VALUE && dts + AV_TIME_BASE / 10 < last;
     return delta < -kThreshold || delta > kThreshold || back;
 }
 
-bool TimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
+bool TTimestampJumps::Follow(AVPacket& packet, const AVStream& stream) {
     if (!Enabled || !PicturesOrSound(stream) || packet.dts == AV_NOPTS_VALUE) return false;
     const AVRational base = stream.time_base;
     // Time stamps beyond all reason are left alone (and every sum below fits).
@@ -98,7 +98,7 @@ int64_t MeasureContentDuration(AVFormatContext& input) {
         if (static_cast<int>(i) != chosen) input.streams[i]->discard = AVDISCARD_ALL;
     }
     const AVStream& stream = *input.streams[chosen];
-    TimestampJumps jumps(input);
+    TTimestampJumps jumps(input);
     av::PacketPtr packet(AV.av_packet_alloc());
     if (!packet) return AV_NOPTS_VALUE;
     int64_t first = AV_NOPTS_VALUE;

@@ -10,14 +10,14 @@
 
 #include "Dynamicavimport.h"
 
-class TimestampJumps {
+class TTimestampJumps {
 public:
     // A jump of more than this from the time a stream's next packet is
     // expected at is taken for a discontinuity (the ffmpeg program's
     // dts_delta_threshold), as is any step back of more than a tenth of a second.
     static constexpr int64_t kThreshold = 10 * AV_TIME_BASE;
 
-    explicit TimestampJumps(const AVFormatContext& input);
+    explicit TTimestampJumps(const AVFormatContext& input);
 
     // True when the input's format allows discontinuities: its duration and
     // its time stamps are then not to be trusted as they stand.

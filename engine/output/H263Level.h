@@ -22,7 +22,7 @@ int32_t H263Level(int32_t width, int32_t height, AVRational frameRate, int64_t b
 // Writes profile 0 and the level into the H.263 sample entry's decoder
 // configuration (the d263 box under moov/trak/mdia/minf/stbl/stsd) of a
 // finished file. False, with the file untouched, when it has no such box;
-// throws EngineError when the file cannot be read or written.
+// throws TEngineError when the file cannot be read or written.
 bool WriteH263Level(const std::filesystem::path& file, int32_t level);
 
 }  // namespace transcode

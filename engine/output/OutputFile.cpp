@@ -26,7 +26,7 @@ void LogWarning(const char* format, ...) {
 
 }  // namespace
 
-void OutputFile::Create(const std::string& outputPath) {
+void TOutputFile::Create(const std::string& outputPath) {
     AVFormatContext* output = nullptr;
     int result = AV.avformat_alloc_output_context2(&output, nullptr, nullptr, outputPath.c_str());
     if (result == AVERROR(ENOMEM)) throw DestinationError("Memory error\n", result);
@@ -39,25 +39,25 @@ void OutputFile::Create(const std::string& outputPath) {
     Context.reset(output);
 }
 
-bool OutputFile::NeedsGlobalHeader() const {
+bool TOutputFile::NeedsGlobalHeader() const {
     return (Context->oformat->flags & AVFMT_GLOBALHEADER) != 0;
 }
 
-AVStream& OutputFile::NewStream(int id) {
+AVStream& TOutputFile::NewStream(int id) {
     AVStream* stream = AV.avformat_new_stream(Context.get(), nullptr);
     if (!stream) throw DestinationError("Could not alloc stream\n", AVERROR(ENOMEM));
     stream->id = id;
     return *stream;
 }
 
-void OutputFile::Open(const std::string& outputPath) {
+void TOutputFile::Open(const std::string& outputPath) {
     AVFormatContext& output = *Context;
     AV.av_dump_format(&output, 0, outputPath.c_str(), 1);
     if (!(output.oformat->flags & AVFMT_NOFILE)) {
         // A fresh file beside the final one; it takes the final name only when
         // complete, so a failed conversion never leaves a half-written file
         // under that name nor harms one that is already there.
-        Temporary = std::make_unique<TemporaryOutputFile>(outputPath);
+        Temporary = std::make_unique<TTemporaryOutputFile>(outputPath);
         // The muxer reads its own file back to put the index in front, through
         // the file protocol alone as well.
         AV.av_free(output.url);
@@ -77,11 +77,11 @@ void OutputFile::Open(const std::string& outputPath) {
     if (result < 0) throw DestinationError("Could not write header of destination file\n", result);
 }
 
-std::string OutputFile::TemporaryFilePath() const {
+std::string TOutputFile::TemporaryFilePath() const {
     return Temporary ? Temporary->Path() : std::string();
 }
 
-void OutputFile::WritePacket(AVPacket& packet, const char* writeError) {
+void TOutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     const int index = packet.stream_index;
     if (index < 0 || static_cast<unsigned>(index) >= Context->nb_streams) {
         throw DestinationError(writeError, 0, "A packet of no stream of the file");
@@ -107,7 +107,7 @@ void OutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     Deliver(packet, writeError);
 }
 
-void OutputFile::Deliver(AVPacket& packet, const char* writeError) {
+void TOutputFile::Deliver(AVPacket& packet, const char* writeError) {
     const int index = packet.stream_index;
     if (index == PictureStream && packet.pts != AV_NOPTS_VALUE) {
         const int64_t end = packet.pts + std::max<int64_t>(packet.duration, 0);
@@ -133,7 +133,7 @@ void OutputFile::Deliver(AVPacket& packet, const char* writeError) {
     if (index == PictureStream) ReleaseSound(false);
 }
 
-void OutputFile::ReleaseSound(bool all) {
+void TOutputFile::ReleaseSound(bool all) {
     while (!HeldSound.empty()) {
         AVPacket& held = *HeldSound.front();
         if (!all) {
@@ -148,13 +148,13 @@ void OutputFile::ReleaseSound(bool all) {
     }
 }
 
-bool OutputFile::PastSoundCut(const AVPacket& packet) const {
+bool TOutputFile::PastSoundCut(const AVPacket& packet) const {
     return SoundCut != AV_NOPTS_VALUE && SoundStream >= 0 && packet.pts != AV_NOPTS_VALUE &&
            AV.av_compare_ts(packet.pts, Context->streams[SoundStream]->time_base, SoundCut,
                             SoundCutBase) >= 0;
 }
 
-void OutputFile::EndStream(int streamIndex) {
+void TOutputFile::EndStream(int streamIndex) {
     if (streamIndex < 0) return;
     if (static_cast<std::size_t>(streamIndex) >= Ended.size()) Ended.resize(streamIndex + 1);
     Ended[streamIndex] = true;
@@ -164,18 +164,18 @@ void OutputFile::EndStream(int streamIndex) {
     }
 }
 
-void OutputFile::HoldSoundBehindPictures(int pictureStream, int soundStream) {
+void TOutputFile::HoldSoundBehindPictures(int pictureStream, int soundStream) {
     PictureStream = pictureStream;
     SoundStream = soundStream;
 }
 
-void OutputFile::CutSoundAt(int64_t time, AVRational base) {
+void TOutputFile::CutSoundAt(int64_t time, AVRational base) {
     SoundCut = time;
     SoundCutBase = base;
     while (!HeldSound.empty() && PastSoundCut(*HeldSound.back())) HeldSound.pop_back();
 }
 
-int64_t OutputFile::Finish() {
+int64_t TOutputFile::Finish() {
     PictureStream = -1;
     ReleaseSound(true);
     for (unsigned i = 0; i < Context->nb_streams; ++i) {
@@ -200,31 +200,31 @@ int64_t OutputFile::Finish() {
     return error ? -1 : static_cast<int64_t>(size);
 }
 
-void OutputFile::Commit() {
+void TOutputFile::Commit() {
     if (Temporary) {
         Temporary->Commit();
         Temporary.reset();
     }
 }
 
-std::unique_ptr<TemporaryOutputFile> OutputFile::TakeTemporary() {
+std::unique_ptr<TTemporaryOutputFile> TOutputFile::TakeTemporary() {
     return std::move(Temporary);
 }
 
-int64_t OutputFile::StreamBytes(int index) const {
+int64_t TOutputFile::StreamBytes(int index) const {
     return index >= 0 && index < 2 ? Bytes[index] : 0;
 }
 
-double OutputFile::AverageQuantiser(int index) const {
+double TOutputFile::AverageQuantiser(int index) const {
     if (index < 0 || index >= 2 || QuantiserCount[index] == 0) return 0;
     return QuantiserSum[index] / static_cast<double>(QuantiserCount[index]);
 }
 
-void OutputFile::Discard() noexcept {
+void TOutputFile::Discard() noexcept {
     ReleaseState();
 }
 
-void OutputFile::ReleaseState() noexcept {
+void TOutputFile::ReleaseState() noexcept {
     // The file is closed before its temporary name goes.
     HeldSound.clear();
     Context.reset();

@@ -16,12 +16,12 @@
 
 namespace transcode {
 
-class OutputFile : public TPacketSink {
+class TOutputFile : public TPacketSink {
 public:
-    OutputFile() = default;
-    ~OutputFile() override { ReleaseState(); }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
+    TOutputFile() = default;
+    ~TOutputFile() override { ReleaseState(); }
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
 
     // Makes the container for the path's extension (MPEG, with a warning in
     // the media library's log, when the extension names none) and the packet
@@ -60,7 +60,7 @@ public:
     void Commit();
     // Hands the finished temporary file over to the caller, who then commits
     // it or lets it be removed; none when there is none.
-    std::unique_ptr<TemporaryOutputFile> TakeTemporary();
+    std::unique_ptr<TTemporaryOutputFile> TakeTemporary();
 
     // The bytes of the coded packets written into the stream of that index.
     int64_t StreamBytes(int index) const;
@@ -83,7 +83,7 @@ private:
     av::OutputContextPtr Context;
     TDtsGuard Order;
     std::vector<bool> Ended;  // per stream index: EndStream was called
-    std::unique_ptr<TemporaryOutputFile> Temporary;
+    std::unique_ptr<TTemporaryOutputFile> Temporary;
     int32_t H263Level = 0;
     int PictureStream = -1;  // while sound is held behind the pictures
     int SoundStream = -1;

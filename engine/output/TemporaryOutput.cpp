@@ -92,7 +92,7 @@ CreatedSlot CreateFirstFreeSlot(platform::TLockedFile& file, const std::string& 
 
 [[noreturn]] void ThrowSystemError(const char* firstLine, int errorNumber,
                                    const std::string& path) {
-    throw EngineError(firstLine, 0, SystemErrorText(errorNumber), path);
+    throw TEngineError(firstLine, 0, SystemErrorText(errorNumber), path);
 }
 
 }  // namespace
@@ -102,11 +102,11 @@ void CheckDestination(const std::string& finalPath) {
     if (NameOf(finalPath).size() > platform::MaxFileNameLength(folder))
         ThrowSystemError(kOpenError, ENAMETOOLONG, finalPath);
     if (platform::IsWriteProtected(finalPath)) {
-        throw EngineError(kOpenError, 0, "The existing file is write-protected", finalPath);
+        throw TEngineError(kOpenError, 0, "The existing file is write-protected", finalPath);
     }
 }
 
-TemporaryOutputFile::TemporaryOutputFile(const std::string& finalPath) : FinalPath(finalPath) {
+TTemporaryOutputFile::TTemporaryOutputFile(const std::string& finalPath) : FinalPath(finalPath) {
     CheckDestination(finalPath);
     const CreatedSlot slot = CreateFirstFreeSlot(File, finalPath);
     if (slot.Error != 0) ThrowSystemError(kOpenError, slot.Error, finalPath);
@@ -129,14 +129,14 @@ TOutputNameClaim::~TOutputNameClaim() {
     if (!ClaimPath.empty()) platform::RemoveFile(ClaimPath);
 }
 
-TemporaryOutputFile::~TemporaryOutputFile() {
+TTemporaryOutputFile::~TTemporaryOutputFile() {
     if (!TemporaryPath.empty()) platform::RemoveFile(TemporaryPath);
 }
 
-void TemporaryOutputFile::Commit() {
+void TTemporaryOutputFile::Commit() {
     // Checked again: the file may have been protected while the clip converted.
     if (platform::IsWriteProtected(FinalPath)) {
-        throw EngineError(kReplaceError, 0, "The existing file is write-protected", FinalPath);
+        throw TEngineError(kReplaceError, 0, "The existing file is write-protected", FinalPath);
     }
     // The data reaches the disk before the name does, and the name after the
     // rename: after a power cut the final name holds the whole output or

@@ -14,21 +14,21 @@
 
 #include "LockedFile.h"
 
-class TemporaryOutputFile {
+class TTemporaryOutputFile {
 public:
     // Checks the final name (CheckDestination), then creates and locks a new
-    // temporary file beside it. Throws EngineError "Could not open destination
+    // temporary file beside it. Throws TEngineError "Could not open destination
     // file" with the reason when either fails.
-    explicit TemporaryOutputFile(const std::string& finalPath);
+    explicit TTemporaryOutputFile(const std::string& finalPath);
     // Removes the file unless it was committed.
-    ~TemporaryOutputFile();
-    TemporaryOutputFile(const TemporaryOutputFile&) = delete;
-    TemporaryOutputFile& operator=(const TemporaryOutputFile&) = delete;
+    ~TTemporaryOutputFile();
+    TTemporaryOutputFile(const TTemporaryOutputFile&) = delete;
+    TTemporaryOutputFile& operator=(const TTemporaryOutputFile&) = delete;
 
     const std::string& Path() const { return TemporaryPath; }
 
     // Gives the file its final name, replacing a file of that name unless that
-    // one is write-protected. Throws EngineError "Could not replace destination
+    // one is write-protected. Throws TEngineError "Could not replace destination
     // file\n" with the reason; the temporary file then stays until destruction.
     void Commit();
 
@@ -64,7 +64,7 @@ private:
     bool Held = true;
 };
 
-// Throws EngineError "Could not open destination file" with the reason when
+// Throws TEngineError "Could not open destination file" with the reason when
 // the output cannot take this name: its file name is longer than the folder's
 // file system allows, or a file of that name exists whose permission bits let
 // nobody write to it (it is kept even when the program runs as root).

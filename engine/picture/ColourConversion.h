@@ -5,7 +5,7 @@
 //
 // Only the matrix and the range change. The primaries and the transfer stay
 // as they are: BT.709 and BT.601 primaries are close. HDR sources (PQ or HLG
-// transfer) go through ToneMapping instead.
+// transfer) go through TToneMapping instead.
 #pragma once
 
 #include <array>

@@ -30,11 +30,11 @@ AVFilterContext* NewFilter(AVFilterGraph& graph, const char* filter, const char*
 
 }  // namespace
 
-bool Deinterlacer::IsInterlaced(const AVFrame& picture, const AVStream& stream) {
+bool TDeinterlacer::IsInterlaced(const AVFrame& picture, const AVStream& stream) {
     return picture.interlaced_frame || FieldsInterlaced(stream.codecpar->field_order);
 }
 
-void Deinterlacer::Start(const AVFrame& first, const AVStream& stream, int32_t width) {
+void TDeinterlacer::Start(const AVFrame& first, const AVStream& stream, int32_t width) {
     TimeBase = stream.time_base;
     InputWidth = first.width;
     Graph.reset(AV.avfilter_graph_alloc());
@@ -81,7 +81,7 @@ void Deinterlacer::Start(const AVFrame& first, const AVStream& stream, int32_t w
     }
 }
 
-void Deinterlacer::Send(AVFrame* picture) {
+void TDeinterlacer::Send(AVFrame* picture) {
     // The filter keeps the time in pts; the decoder's best guess is the one
     // the output follows.
     if (picture) picture->pts = picture->best_effort_timestamp;
@@ -89,7 +89,7 @@ void Deinterlacer::Send(AVFrame* picture) {
         throw SourceError(kFilterError, 0, "The deinterlacer could not take the pictures");
 }
 
-int Deinterlacer::Receive(AVFrame& picture) {
+int TDeinterlacer::Receive(AVFrame& picture) {
     const int result = AV.av_buffersink_get_frame(Sink, &picture);
     if (result == 0) {
         if (picture.pts != AV_NOPTS_VALUE) {

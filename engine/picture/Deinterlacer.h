@@ -11,7 +11,7 @@
 
 namespace transcode {
 
-class Deinterlacer {
+class TDeinterlacer {
 public:
     // True when the picture (or the whole stream, by its field order) is
     // interlaced.
@@ -20,7 +20,7 @@ public:
     bool IsStarted() const { return Graph != nullptr; }
     // Builds the filter for pictures like first, with timestamps in the
     // stream's time base. Pictures wider than width leave it scaled to that
-    // width (their height kept); 0 keeps the width. Throws EngineError when it
+    // width (their height kept); 0 keeps the width. Throws TEngineError when it
     // cannot be built.
     void Start(const AVFrame& first, const AVStream& stream, int32_t width);
     // The width of the pictures the filter takes.

@@ -8,14 +8,14 @@
 
 namespace transcode {
 
-EncoderThread::EncoderThread(std::function<void(AVFrame&, Packets&)> encode)
+TEncoderThread::TEncoderThread(std::function<void(AVFrame&, Packets&)> encode)
     : Encode(std::move(encode)) {
     for (av::FramePtr& slot : Queue) slot = NewFrame();
     Current = NewFrame();
-    Worker = std::thread(&EncoderThread::Run, this);
+    Worker = std::thread(&TEncoderThread::Run, this);
 }
 
-void EncoderThread::Push(const AVFrame& picture) {
+void TEncoderThread::Push(const AVFrame& picture) {
     std::unique_lock<std::mutex> lock(Lock);
     Changed.wait(lock, [this] { return Count < kQueued || Failure; });
     if (Failure) std::rethrow_exception(Failure);
@@ -25,24 +25,24 @@ void EncoderThread::Push(const AVFrame& picture) {
     Changed.notify_all();
 }
 
-EncoderThread::Packets EncoderThread::TakePackets() {
+TEncoderThread::Packets TEncoderThread::TakePackets() {
     Packets taken;
     const std::lock_guard<std::mutex> lock(Lock);
     taken.swap(Made);
     return taken;
 }
 
-void EncoderThread::Finish() {
+void TEncoderThread::Finish() {
     Stop(false);
     if (Failure) std::rethrow_exception(Failure);
 }
 
-void EncoderThread::Abandon() noexcept {
+void TEncoderThread::Abandon() noexcept {
     Stop(true);
     Made.clear();
 }
 
-void EncoderThread::Stop(bool dropQueued) noexcept {
+void TEncoderThread::Stop(bool dropQueued) noexcept {
     {
         std::lock_guard<std::mutex> lock(Lock);
         Ending = true;
@@ -56,7 +56,7 @@ void EncoderThread::Stop(bool dropQueued) noexcept {
     if (Worker.joinable()) Worker.join();
 }
 
-void EncoderThread::Run() {
+void TEncoderThread::Run() {
     Packets made;
     while (true) {
         {

@@ -23,17 +23,17 @@
 
 namespace transcode {
 
-class EncoderThread {
+class TEncoderThread {
 public:
     using Packets = std::vector<av::PacketPtr>;
     // encode is called on the thread for each picture, in order, and appends
     // the packets it made to its second argument; what it throws ends the
     // thread and comes back from the next Push or Finish.
-    explicit EncoderThread(std::function<void(AVFrame&, Packets&)> encode);
+    explicit TEncoderThread(std::function<void(AVFrame&, Packets&)> encode);
     // Waits for the thread; pictures still queued are dropped.
-    ~EncoderThread() { Abandon(); }
-    EncoderThread(const EncoderThread&) = delete;
-    EncoderThread& operator=(const EncoderThread&) = delete;
+    ~TEncoderThread() { Abandon(); }
+    TEncoderThread(const TEncoderThread&) = delete;
+    TEncoderThread& operator=(const TEncoderThread&) = delete;
 
     // Queues a new reference to the picture (its buffers are shared, so the
     // caller makes its frame writable before changing it), waiting while the

@@ -125,7 +125,7 @@ std::string DolbyVisionWarning(const AVStream& video) {
            "Dolby Vision data, which is not applied";
 }
 
-ToneMapping::ToneMapping(HdrTransfer transfer, const AVFrame& first) {
+TToneMapping::TToneMapping(HdrTransfer transfer, const AVFrame& first) {
     if (first.colorspace == AVCOL_SPC_BT709) {
         RedWeight = 0.2126f;
         BlueWeight = 0.0722f;
@@ -161,7 +161,7 @@ ToneMapping::ToneMapping(HdrTransfer transfer, const AVFrame& first) {
     Encode = Table(SdrSignal, 1.0);
 }
 
-std::array<float, 3> ToneMapping::LinearLight(float y, float cb, float cr) const {
+std::array<float, 3> TToneMapping::LinearLight(float y, float cb, float cr) const {
     const float red = y + 2 * (1 - RedWeight) * cr;
     const float blue = y + 2 * (1 - BlueWeight) * cb;
     const float green = (y - RedWeight * red - BlueWeight * blue) / (1 - RedWeight - BlueWeight);
@@ -174,7 +174,7 @@ std::array<float, 3> ToneMapping::LinearLight(float y, float cb, float cr) const
     return converted;
 }
 
-std::array<float, 3> ToneMapping::Displayed(std::array<float, 3> rgb) const {
+std::array<float, 3> TToneMapping::Displayed(std::array<float, 3> rgb) const {
     // Out of the BT.709 gamut: the colour is pulled towards the grey of its
     // own luminance until it fits, keeping its hue and light.
     const float luminance = 0.2126f * rgb[0] + 0.7152f * rgb[1] + 0.0722f * rgb[2];
@@ -199,7 +199,7 @@ std::array<float, 3> ToneMapping::Displayed(std::array<float, 3> rgb) const {
     return {Look(Encode, rgb[0]), Look(Encode, rgb[1]), Look(Encode, rgb[2])};
 }
 
-std::array<double, 3> ToneMapping::MapSample(double y, double cb, double cr) const {
+std::array<double, 3> TToneMapping::MapSample(double y, double cb, double cr) const {
     const std::array<float, 3> rgb = Displayed(
         LinearLight(static_cast<float>(y), static_cast<float>(cb), static_cast<float>(cr)));
     const double luma = 0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2];
@@ -207,7 +207,7 @@ std::array<double, 3> ToneMapping::MapSample(double y, double cb, double cr) con
             128 + 224 * (rgb[0] - luma) / 1.402};
 }
 
-void ToneMapping::Apply(const AVFrame& hdr, AVFrame& output, int32_t left, int32_t top) const {
+void TToneMapping::Apply(const AVFrame& hdr, AVFrame& output, int32_t left, int32_t top) const {
     // 16-bit samples carry the source's codes shifted up to 16 bits.
     constexpr float kCodeStep = 1.0f / 256.0f;
     const float lumaScale = kCodeStep / LumaRange;

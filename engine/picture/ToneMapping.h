@@ -38,11 +38,11 @@ std::string ToneMappingRemark(const AVStream& video);
 // applied); empty for others.
 std::string DolbyVisionWarning(const AVStream& video);
 
-class ToneMapping {
+class TToneMapping {
 public:
     // For pictures like first: its matrix, range, primaries and (PQ) the
     // peak its mastering or content light metadata give.
-    ToneMapping(HdrTransfer transfer, const AVFrame& first);
+    TToneMapping(HdrTransfer transfer, const AVFrame& first);
 
     // Turns the 16-bit YUV 4:2:0 picture hdr (AV_PIX_FMT_YUV420P16, as the
     // scaler made it from the source) into the rectangle of output, an 8-bit

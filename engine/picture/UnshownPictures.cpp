@@ -6,7 +6,7 @@
 
 namespace transcode {
 
-bool UnshownPictures::Applies(AVCodecID codec) {
+bool TUnshownPictures::Applies(AVCodecID codec) {
     switch (codec) {
         case AV_CODEC_ID_H264:
         case AV_CODEC_ID_HEVC:
@@ -18,8 +18,8 @@ bool UnshownPictures::Applies(AVCodecID codec) {
     }
 }
 
-bool UnshownPictures::CanLeaveOut(const AVPacket& packet, int64_t duration, int64_t videoStart,
-                                  AVRational timeBase, AVRational slotBase) const {
+bool TUnshownPictures::CanLeaveOut(const AVPacket& packet, int64_t duration, int64_t videoStart,
+                                   AVRational timeBase, AVRational slotBase) const {
     const int64_t start = packet.pts;
     int64_t end = 0;
     if (start == AV_NOPTS_VALUE || (packet.flags & AV_PKT_FLAG_KEY) || duration <= 0 ||
@@ -44,7 +44,7 @@ bool UnshownPictures::CanLeaveOut(const AVPacket& packet, int64_t duration, int6
            AV.av_rescale_q_rnd(shownEnd, timeBase, slotBase, AV_ROUND_UP);
 }
 
-void UnshownPictures::Sent(const AVPacket& packet, int64_t duration) {
+void TUnshownPictures::Sent(const AVPacket& packet, int64_t duration) {
     int64_t end = 0;
     if (packet.pts == AV_NOPTS_VALUE || duration <= 0 ||
         __builtin_add_overflow(packet.pts, duration, &end)) {

@@ -18,7 +18,7 @@ extern "C" {
 
 namespace transcode {
 
-class UnshownPictures {
+class TUnshownPictures {
 public:
     // Codecs whose packets carry one picture each and whose decoders leave
     // out unreferenced pictures without harm to the others.

@@ -70,11 +70,11 @@ av::FramePtr NewHdrPicture(int32_t width, int32_t height) {
 
 }  // namespace
 
-VideoPath::VideoPath(const ConversionParameters& parameters, const AVStream& source,
-                     OutputFile& output)
+TVideoPath::TVideoPath(const ConversionParameters& parameters, const AVStream& source,
+                       TOutputFile& output)
     : Parameters(parameters), Source(source), Output(output), Sink(output) {}
 
-void VideoPath::StartDecoder() {
+void TVideoPath::StartDecoder() {
     Rotation = UprightRotation(&Source);
     const bool swaps = SwapsSides(Rotation);
     const int64_t shownWidth = swaps ? Parameters.Height : Parameters.Width;
@@ -97,7 +97,7 @@ void VideoPath::StartDecoder() {
         return;
     }
     LeavesOutUnshown =
-        UnshownPictures::Applies(source.codec_id) &&
+        TUnshownPictures::Applies(source.codec_id) &&
         (source.field_order == AV_FIELD_PROGRESSIVE || source.field_order == AV_FIELD_UNKNOWN);
     if (Source.start_time != AV_NOPTS_VALUE && Source.start_time > 0) {
         VideoStart = Source.start_time;
@@ -105,7 +105,7 @@ void VideoPath::StartDecoder() {
     UntimedNext = VideoStart;
 }
 
-void VideoPath::NewVideoStream() {
+void TVideoPath::NewVideoStream() {
     VideoEncoder = NewEncoder(Parameters.VideoCodecId, "No encoder for the phone's video format");
     OutputVideo = &Output.NewStream(0);
 
@@ -128,18 +128,18 @@ void VideoPath::NewVideoStream() {
     Slot = c.time_base;
 }
 
-void VideoPath::StartVideoEncoder() {
+void TVideoPath::StartVideoEncoder() {
     AVCodecContext& c = *VideoEncoder;
     OpenVideoEncoder(c, "Could not open out video codec\n");
     if (const int code = AV.avcodec_parameters_from_context(OutputVideo->codecpar, &c); code < 0) {
         throw DestinationError("Invalid output format parameters\n", code);
     }
     MakeOutputPictures(c.width, c.height);
-    Encoding = std::make_unique<EncoderThread>(
-        [this](AVFrame& picture, EncoderThread::Packets& made) { EncodePicture(picture, made); });
+    Encoding = std::make_unique<TEncoderThread>(
+        [this](AVFrame& picture, TEncoderThread::Packets& made) { EncodePicture(picture, made); });
 }
 
-void VideoPath::MakeOutputPictures(int32_t width, int32_t height) {
+void TVideoPath::MakeOutputPictures(int32_t width, int32_t height) {
     OutputPicture = NewPicture(width, height);
     if (Rotation != 0) {
         if (SwapsSides(Rotation)) {
@@ -153,24 +153,24 @@ void VideoPath::MakeOutputPictures(int32_t width, int32_t height) {
     }
 }
 
-void VideoPath::StartStill() {
+void TVideoPath::StartStill() {
     Slot = AVRational{Parameters.FrameRateDenominator, Parameters.FrameRateNumerator};
     MakeOutputPictures(Parameters.Width, Parameters.Height);
 }
 
-const AVFrame& VideoPath::ShownPicture() {
+const AVFrame& TVideoPath::ShownPicture() {
     if (!PictureScaled) ScalePicture();
     // With the subtitles shown at the next output frame's time.
     if (Subtitles) DrawSubtitlesAt(FramesEncoded);
     return *OutputPicture;
 }
 
-AVRational VideoPath::SlotBase() const {
+AVRational TVideoPath::SlotBase() const {
     // Kept apart from the encoder, which is busy on its own thread.
     return Slot;
 }
 
-bool VideoPath::SendPacket(AVPacket& packet) {
+bool TVideoPath::SendPacket(AVPacket& packet) {
     if (Still) {
         AV.av_packet_unref(&packet);
         return true;
@@ -190,12 +190,12 @@ bool VideoPath::SendPacket(AVPacket& packet) {
     return result >= 0 || result == AVERROR_EOF;
 }
 
-void VideoPath::SendEnd() {
+void TVideoPath::SendEnd() {
     if (Still) return;  // told at the start
     AV.avcodec_send_packet(VideoDecoder.get(), nullptr);
 }
 
-VideoPath::Received VideoPath::NextPicture() {
+TVideoPath::Received TVideoPath::NextPicture() {
     AVFrame* incoming = IncomingPicture.get();
     AV.av_frame_unref(incoming);
     while (true) {
@@ -220,7 +220,7 @@ VideoPath::Received VideoPath::NextPicture() {
         // A damaged packet: the decoder goes on with the next.
         if (result != 0) return Received::Damaged;
         if (!Fields.IsStarted()) {
-            if (!Deinterlacer::IsInterlaced(*decoded, Source)) return Received::Picture;
+            if (!TDeinterlacer::IsInterlaced(*decoded, Source)) return Received::Picture;
             // From the first interlaced picture on, every picture goes through
             // the deinterlacer, which needs its neighbours.
             Fields.Start(*decoded, Source, DeinterlacedWidth(*decoded));
@@ -232,7 +232,7 @@ VideoPath::Received VideoPath::NextPicture() {
     }
 }
 
-VideoPath::Received VideoPath::ReceivePicture() {
+TVideoPath::Received TVideoPath::ReceivePicture() {
     const Received received = NextPicture();
     if (received != Received::Picture) return received;
     if (HavePicture && !Still && Encoding) HoldPictureBefore(*IncomingPicture);
@@ -281,7 +281,7 @@ VideoPath::Received VideoPath::ReceivePicture() {
 // on later): the previous picture fills the slots up to the next one's time,
 // as a player holds it, rather than the next one standing in for it early.
 // Gaps of a tenth of a second or less are a variable rate's own.
-void VideoPath::HoldPictureBefore(const AVFrame& next) {
+void TVideoPath::HoldPictureBefore(const AVFrame& next) {
     const int64_t pts = next.best_effort_timestamp;
     int64_t shown = 0;
     if (pts == AV_NOPTS_VALUE || __builtin_sub_overflow(pts, VideoStart, &shown)) return;
@@ -295,7 +295,7 @@ void VideoPath::HoldPictureBefore(const AVFrame& next) {
 
 // The width at which pictures like first go through the deinterlacer: that
 // of the whole source at the output's scale, never wider than it is.
-int32_t VideoPath::DeinterlacedWidth(const AVFrame& first) const {
+int32_t TVideoPath::DeinterlacedWidth(const AVFrame& first) const {
     const AVFrame* turned = Rotation != 0 ? TurnedPicture.get() : OutputPicture.get();
     if (!turned || first.width <= 0) return 0;
     const FitGeometry fit = FitPicture(Parameters.PictureFit, first.width, first.height,
@@ -309,7 +309,7 @@ int32_t VideoPath::DeinterlacedWidth(const AVFrame& first) const {
 // The shape of a picture's pixels. Narrowed by the deinterlacer, a picture's
 // pixels are as much wider as it has fewer of them: the picture's own word
 // says so already, the container's is widened here.
-AVRational VideoPath::PictureAspect(const AVFrame& picture) const {
+AVRational TVideoPath::PictureAspect(const AVFrame& picture) const {
     const AVRational aspect = SampleAspect(picture, Source);
     const int32_t taken = Fields.IsStarted() ? Fields.TakenWidth() : 0;
     if (taken <= 0 || picture.width <= 0 || picture.width == taken) return aspect;
@@ -320,7 +320,7 @@ AVRational VideoPath::PictureAspect(const AVFrame& picture) const {
 
 // Works out, for pictures like source, the fit, the colour conversion and the
 // scaler from the shown part of the source to its place in turned.
-void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
+void TVideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
     const AVRational aspect = PictureAspect(source);
     // The turned picture has the source's orientation, so the fit is worked
     // out there; turning keeps the proportions.
@@ -356,7 +356,7 @@ void VideoPath::PrepareScaler(const AVFrame& source, const AVFrame& turned) {
 
 // Tells the subtitles where the picture lies in the output: they go inside it
 // (or into the bar below it), bitmaps scaled and moved with it.
-void VideoPath::PlaceSubtitles(const AVFrame& source) {
+void TVideoPath::PlaceSubtitles(const AVFrame& source) {
     const AVCodecParameters& codec = *Source.codecpar;
     subtitles::PicturePlace place;
     place.FrameWidth = OutputPicture->width;
@@ -385,7 +385,7 @@ void VideoPath::PlaceSubtitles(const AVFrame& source) {
 
 // Draws the subtitles shown at the output frame's time into OutputPicture,
 // starting again from the clean picture when the previous frame had some.
-void VideoPath::DrawSubtitlesAt(int64_t frame) {
+void TVideoPath::DrawSubtitlesAt(int64_t frame) {
     const AVRational microseconds{1, AV_TIME_BASE};
     const int64_t time = AV.av_rescale_q(VideoStart, Source.time_base, microseconds) +
                          AV.av_rescale_q(frame, SlotBase(), microseconds);
@@ -405,7 +405,7 @@ void VideoPath::DrawSubtitlesAt(int64_t frame) {
     }
 }
 
-void VideoPath::ScalePicture() {
+void TVideoPath::ScalePicture() {
     AVFrame& source = *DecodedPicture;
     AVFrame& turned = Rotation != 0 ? *TurnedPicture : *OutputPicture;
     if (!Scaler || ScalerWidth != source.width || ScalerHeight != source.height ||
@@ -460,7 +460,7 @@ void VideoPath::ScalePicture() {
     }
 }
 
-void VideoPath::EncodeVideoFrame() {
+void TVideoPath::EncodeVideoFrame() {
     if (!PictureScaled) ScalePicture();
     if (Still) {
         // One slot a second; the last slot is encoded at the end (FlushVideo),
@@ -481,7 +481,7 @@ void VideoPath::EncodeVideoFrame() {
 }
 
 // On the encoder's thread: the packets go back to the converting thread.
-void VideoPath::EncodePicture(AVFrame& picture, EncoderThread::Packets& made) {
+void TVideoPath::EncodePicture(AVFrame& picture, TEncoderThread::Packets& made) {
     if (const int code = AV.avcodec_send_frame(VideoEncoder.get(), &picture); code < 0) {
         throw DestinationError(kEncodeError, code);
     }
@@ -492,15 +492,15 @@ void VideoPath::EncodePicture(AVFrame& picture, EncoderThread::Packets& made) {
     }
 }
 
-void VideoPath::WritePackets(EncoderThread::Packets packets) {
+void TVideoPath::WritePackets(TEncoderThread::Packets packets) {
     for (const av::PacketPtr& packet : packets) Sink.WritePacket(*packet, kWriteError);
 }
 
-void VideoPath::AbandonEncoding() noexcept {
+void TVideoPath::AbandonEncoding() noexcept {
     if (Encoding) Encoding->Abandon();
 }
 
-void VideoPath::FlushVideo() {
+void TVideoPath::FlushVideo() {
     if (Still && StillBehind && Encoding) {
         StillBehind = false;
         AVFrame& picture = *OutputPicture;

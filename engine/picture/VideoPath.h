@@ -20,14 +20,14 @@
 #include "UnshownPictures.h"
 
 namespace subtitles {
-class SubtitlePath;
+class TSubtitlePath;
 }
 
 namespace transcode {
 
-class OutputFile;
+class TOutputFile;
 
-class VideoPath {
+class TVideoPath {
 public:
     // What the decoder gave when asked for a picture. Damaged: it could not
     // make the picture of a damaged packet, and goes on with the next.
@@ -37,9 +37,9 @@ public:
     // stream with an attached picture: then a still, see IsStill); output:
     // where the encoded pictures go (written from the calling thread only).
     // Both must outlive the path.
-    VideoPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
-    VideoPath(const VideoPath&) = delete;
-    VideoPath& operator=(const VideoPath&) = delete;
+    TVideoPath(const ConversionParameters& parameters, const AVStream& source, TOutputFile& output);
+    TVideoPath(const TVideoPath&) = delete;
+    TVideoPath& operator=(const TVideoPath&) = delete;
 
     // Opens the decoder and makes its pictures.
     void StartDecoder();
@@ -51,7 +51,7 @@ public:
     void LimitFrames(int64_t limit) { FrameLimit = limit; }
     // Subtitles drawn into every output picture after the fit; path must
     // outlive the video path.
-    void DrawSubtitles(subtitles::SubtitlePath& path) { Subtitles = &path; }
+    void DrawSubtitles(subtitles::TSubtitlePath& path) { Subtitles = &path; }
     // The output stream and its encoder, set up but not yet opened.
     void NewVideoStream();
     void StartVideoEncoder();
@@ -127,19 +127,19 @@ private:
     void HoldPictureBefore(const AVFrame& next);
     void PlaceSubtitles(const AVFrame& source);
     void DrawSubtitlesAt(int64_t frame);
-    void EncodePicture(AVFrame& picture, EncoderThread::Packets& made);
+    void EncodePicture(AVFrame& picture, TEncoderThread::Packets& made);
     // Writes the packets the encoder's thread handed back.
-    void WritePackets(EncoderThread::Packets packets);
+    void WritePackets(TEncoderThread::Packets packets);
 
     const ConversionParameters& Parameters;
     const AVStream& Source;
-    OutputFile& Output;  // for setting up the stream
-    TPacketSink& Sink;   // where the packets go, from the converting thread only
+    TOutputFile& Output;  // for setting up the stream
+    TPacketSink& Sink;    // where the packets go, from the converting thread only
 
     av::CodecContextPtr VideoDecoder;
-    Deinterlacer Fields;
+    TDeinterlacer Fields;
     bool DecoderEnded = false;  // the deinterlacer was told of the decoder's end
-    UnshownPictures Unshown;
+    TUnshownPictures Unshown;
     bool LeavesOutUnshown = false;  // pictures no output frame shows are not decoded
     av::FramePtr DecodedField;      // a decoded picture on its way to the deinterlacer
     av::CodecContextPtr VideoEncoder;
@@ -165,7 +165,7 @@ private:
     std::optional<ColourMatrix> Colours;  // the conversion to BT.601, when needed
     // HDR sources: the scaler makes HdrPicture (16-bit, the placed size), the
     // tone mapping turns it into the output picture.
-    std::optional<ToneMapping> Tones;
+    std::optional<TToneMapping> Tones;
     av::FramePtr HdrPicture;
     int32_t ScalerTransfer = -1;
     int32_t Rotation = 0;        // clockwise degrees that make the source upright
@@ -184,11 +184,11 @@ private:
     int64_t StillEvery = 1;    // a still is encoded in one slot of this many
     bool StillBehind = false;  // the latest slot of a still was left out
     // Subtitles: OutputPicture without them is kept in CleanPicture.
-    subtitles::SubtitlePath* Subtitles = nullptr;
+    subtitles::TSubtitlePath* Subtitles = nullptr;
     av::FramePtr CleanPicture;
     bool OutputDrawnOn = false;  // OutputPicture shows subtitles
     // Last, so that it ends first: it uses the encoder and the output file.
-    std::unique_ptr<EncoderThread> Encoding;
+    std::unique_ptr<TEncoderThread> Encoding;
 };
 
 }  // namespace transcode

@@ -15,7 +15,7 @@
 #include "Progress.h"
 #include "TemporaryOutput.h"
 
-TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
+TCompressThread::TCompressThread(const ClipList& clips, QString outputFolder, TWorkerHost& host,
                                  QObject* parent)
     : QThread(parent), Clips(clips), OutputFolder(std::move(outputFolder)), Host(host) {
     // The worker frees itself once its body has returned; the deletion runs on
@@ -85,7 +85,7 @@ void TCompressThread::run() {
         ShowStatus();
         CurrentDamaged = false;
         CurrentEndedEarly.clear();
-        SubtitleProblem.clear();
+        TSubtitleProblem.clear();
         result = ConvertFile(clip.SourcePath, outputPath, i);
         ReleaseNameClaim();
         if (result && !CurrentEndedEarly.isEmpty()) {
@@ -94,12 +94,12 @@ void TCompressThread::run() {
             EndedEarly << CurrentEndedEarly;
             RunOnHost([this] { Host.ShowWarning(CurrentEndedEarly + u'\n'); });
         }
-        if (result && !SubtitleProblem.empty()) {
+        if (result && !TSubtitleProblem.empty()) {
             ClipsWithoutSubtitles << clip.DisplayName;
             RunOnHost([this, &clip] {
                 Host.ShowWarning(
                     QStringLiteral("The subtitles of %1 were left out: %2\n")
-                        .arg(clip.DisplayName, QString::fromStdString(SubtitleProblem)));
+                        .arg(clip.DisplayName, QString::fromStdString(TSubtitleProblem)));
             });
         }
         if (result && CurrentDamaged) {
@@ -137,7 +137,7 @@ bool TCompressThread::ConvertFile(const QString& sourcePath, const QString& outp
         transcoder.ConvertFile(NativePathString(sourcePath), NativePathString(outputPath),
                                ClipRange{clip.TrimStart, clip.TrimEnd, clip.AudioTrack});
         return true;
-    } catch (const EngineError& error) {
+    } catch (const TEngineError& error) {
         ErrorText = QString::fromUtf8(error.what());
     } catch (const std::exception& error) {
         // Anything else (memory, a library surprise) ends the run the same way
@@ -200,7 +200,7 @@ void TCompressThread::SourceEndsEarly(double endSeconds, double lengthSeconds) {
 }
 
 void TCompressThread::SubtitlesLeftOut(const std::string& reason) {
-    if (SubtitleProblem.empty()) SubtitleProblem = reason;
+    if (TSubtitleProblem.empty()) TSubtitleProblem = reason;
 }
 
 void TCompressThread::Remark(const std::string& text) {

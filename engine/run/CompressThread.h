@@ -37,13 +37,13 @@
 // calls are delivered, the current file ends properly, and nothing else in
 // the worker blocks. A host object destroyed while a call is queued releases
 // the waiting worker as well (Qt drops the call and wakes the caller).
-class TCompressThread : public QThread, public TWorkerSetup, private TranscodeObserver {
+class TCompressThread : public QThread, public TWorkerSetup, private TTranscodeObserver {
     Q_OBJECT
 
 public:
     // The clip list is read, not copied: it must stay unchanged and alive until
     // finished(). host must outlive the worker as well.
-    TCompressThread(const ClipList& clips, QString outputFolder, WorkerHost& host,
+    TCompressThread(const ClipList& clips, QString outputFolder, TWorkerHost& host,
                     QObject* parent = nullptr);
     ~TCompressThread() override;
 
@@ -99,7 +99,7 @@ protected:
     void run() override;
 
 private:
-    // TranscodeObserver, on the worker's thread.
+    // TTranscodeObserver, on the worker's thread.
     void FilePercent(int32_t percent) override;
     bool IsStopRequested() const override;
     void DamagePassedOver(double secondsIntoClip) override;
@@ -126,8 +126,8 @@ private:
 
     const ClipList& Clips;
     const QString OutputFolder;
-    WorkerHost& Host;
-    WorkerParameters Setup;  // what the setters made of the selection
+    TWorkerHost& Host;
+    TWorkerParameters Setup;  // what the setters made of the selection
     std::chrono::steady_clock::time_point StartTime{};
     std::size_t CurrentIndex = 0;
     bool CurrentDamaged = false;        // damage of the current file was passed over
@@ -137,7 +137,7 @@ private:
     QStringList DamagedClips;           // display names of the converted clips with damage
     QStringList EndedEarly;             // a line for each converted clip cut short
     QStringList Warnings;               // "NAME: why it will not look right", per clip
-    std::string SubtitleProblem;        // why the current file's subtitles were left out
+    std::string TSubtitleProblem;       // why the current file's subtitles were left out
     QStringList ClipsWithoutSubtitles;  // display names of the converted clips without them
 
     // The temporary files of the current clip (a size limit's passes may keep

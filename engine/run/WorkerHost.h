@@ -20,9 +20,9 @@ struct StatusReport {
     int32_t ClipNumber = 0;
 };
 
-class WorkerHost {
+class TWorkerHost {
 public:
-    virtual ~WorkerHost() = default;
+    virtual ~TWorkerHost() = default;
     // The object whose thread runs the calls below.
     virtual QObject* HostObject() = 0;
     virtual void ShowStatus(const StatusReport& report) = 0;

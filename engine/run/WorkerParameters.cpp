@@ -5,8 +5,8 @@
 #include "ConfigureWorker.h"
 #include "QualityTables.h"
 
-bool WorkerParameters::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
-                                          int32_t bitRate, int32_t codecChoice) {
+bool TWorkerParameters::SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex,
+                                           int32_t bitRate, int32_t codecChoice) {
     // A choice outside the table is refused and changes nothing: no rate is
     // made up for it.
     const FrameRateEntry* rate = FindFrameRate(frameRateIndex);
@@ -20,8 +20,8 @@ bool WorkerParameters::SetVideoParameters(int32_t width, int32_t height, int32_t
     return true;
 }
 
-bool WorkerParameters::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate, int32_t channels,
-                                          int32_t /*codecChoice*/) {
+bool TWorkerParameters::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRate,
+                                           int32_t channels, int32_t /*codecChoice*/) {
     Parameters_.AudioBitRate = bitRateKbps * 1000;
     Parameters_.SampleRate = sampleRate;
     Parameters_.Channels = channels;
@@ -30,27 +30,27 @@ bool WorkerParameters::SetAudioParameters(int32_t bitRateKbps, int32_t sampleRat
     return true;
 }
 
-bool WorkerParameters::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) {
+bool TWorkerParameters::SetPhoneOptions(int64_t sizeLimitBytes, bool evenLoudness) {
     if (sizeLimitBytes < 0) return false;
     Parameters_.SizeLimitBytes = sizeLimitBytes;
     Parameters_.EvenLoudness = evenLoudness;
     return true;
 }
 
-bool WorkerParameters::SetPictureFit(int32_t fit) {
+bool TWorkerParameters::SetPictureFit(int32_t fit) {
     if (fit < 0 || fit > 2) return false;
     Parameters_.PictureFit = static_cast<PictureFitMode>(fit);
     return true;
 }
 
-void WorkerParameters::SetSubtitles(bool burnIn, const std::string& file, int32_t track) {
+void TWorkerParameters::SetSubtitles(bool burnIn, const std::string& file, int32_t track) {
     Parameters_.BurnSubtitles = burnIn;
     Parameters_.SubtitleFile = file;
     Parameters_.SubtitleTrack = std::max(track, 0);
 }
 
 std::optional<ConversionParameters> ParametersForSelection(const ProfileSelection& selection) {
-    WorkerParameters setup;
+    TWorkerParameters setup;
     if (!ConfigureWorker(selection, setup)) return std::nullopt;
     return setup.Parameters();
 }

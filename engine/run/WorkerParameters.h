@@ -11,7 +11,7 @@
 #include "ProfileSelection.h"
 #include "WorkerSetup.h"
 
-class WorkerParameters : public TWorkerSetup {
+class TWorkerParameters : public TWorkerSetup {
 public:
     bool SetVideoParameters(int32_t width, int32_t height, int32_t frameRateIndex, int32_t bitRate,
                             int32_t codecChoice) override;

@@ -41,26 +41,26 @@ constexpr char kWriteError[] = "Error while writing audio frame\n";
 
 }  // namespace
 
-AudioPath::AudioPath(const ConversionParameters& parameters, const AVStream& source,
-                     OutputFile& output)
+TAudioPath::TAudioPath(const ConversionParameters& parameters, const AVStream& source,
+                       TOutputFile& output)
     : Parameters(parameters), Source(source), Output(output), Sink(output) {}
 
-void AudioPath::StartDecoder() {
+void TAudioPath::StartDecoder() {
     AudioDecoder = transcode::StartDecoder(Source, "Could not open in audio codec\n");
     DecodedAudio = NewFrame();
 }
 
-void AudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
+void TAudioPath::PlaceAgainstVideo(const AVStream& video, int64_t videoStart) {
     PlacedAgainstVideo = true;
     VideoStartSamples =
         AV.av_rescale_q(videoStart, video.time_base, AVRational{1, Parameters.SampleRate});
 }
 
-void AudioPath::PlaceAgainFrom(int64_t time) {
+void TAudioPath::PlaceAgainFrom(int64_t time) {
     if (PlacedAgainstVideo && AudioStartSeen) PlaceAgainAt = time;
 }
 
-void AudioPath::NewAudioStream() {
+void TAudioPath::NewAudioStream() {
     AudioEncoder = NewEncoder(Parameters.AudioCodecId, "No AMR narrow-band encoder");
     OutputAudio = &Output.NewStream(1);
 
@@ -73,7 +73,7 @@ void AudioPath::NewAudioStream() {
     OutputAudio->time_base = c.time_base;
 }
 
-void AudioPath::StartAudioEncoder() {
+void TAudioPath::StartAudioEncoder() {
     AVCodecContext& c = *AudioEncoder;
     bool takesS16 = !c.codec->sample_fmts;
     for (const AVSampleFormat* f = c.codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
@@ -103,11 +103,11 @@ void AudioPath::StartAudioEncoder() {
         throw std::bad_alloc();
     }
     if (Parameters.EvenLoudness) {
-        Loudness = std::make_unique<LoudnessFilter>(c.sample_rate, c.ch_layout.nb_channels);
+        Loudness = std::make_unique<TLoudnessFilter>(c.sample_rate, c.ch_layout.nb_channels);
     }
 }
 
-AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
+TAudioPath::Decoded TAudioPath::DecodeAudioPacket(const AVPacket* packet) {
     AVCodecContext* decoder = AudioDecoder.get();
     const int sent = AV.avcodec_send_packet(decoder, packet);
     Decoded outcome = Decoded::Nothing;
@@ -141,14 +141,14 @@ AudioPath::Decoded AudioPath::DecodeAudioPacket(const AVPacket* packet) {
     return outcome;
 }
 
-void AudioPath::QueueAudio(const AVFrame& decoded) {
+void TAudioPath::QueueAudio(const AVFrame& decoded) {
     const AVRational sampleBase{1, Parameters.SampleRate};
-    if (DialogueDownmix::Applies(decoded.ch_layout, Parameters.Channels)) {
+    if (TDialogueDownmix::Applies(decoded.ch_layout, Parameters.Channels)) {
         if (!Downmix || !Downmix->Matches(decoded)) {
             // What the previous kind of sound left in the mix comes first.
             if (Downmix)
                 Downmix->Finish([this](const uint8_t* s, int64_t n) { QueueSamples(s, n); });
-            Downmix = std::make_unique<DialogueDownmix>(decoded, Parameters.SampleRate);
+            Downmix = std::make_unique<TDialogueDownmix>(decoded, Parameters.SampleRate);
         }
         PlaceFirstSound(decoded);
         PlaceAgainIfDue(decoded, 0);
@@ -207,7 +207,7 @@ void AudioPath::QueueAudio(const AVFrame& decoded) {
 // clock followed), its next sound is placed again against the pictures: a
 // gap is filled with silence and an overlap dropped, so that the sound stays
 // in step with the pictures, which keep their own times.
-void AudioPath::PlaceAgainIfDue(const AVFrame& decoded, int64_t delay) {
+void TAudioPath::PlaceAgainIfDue(const AVFrame& decoded, int64_t delay) {
     const int64_t pts = decoded.best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) return;
     if (NextSoundPts != AV_NOPTS_VALUE && PlaceAgainAt == AV_NOPTS_VALUE) {
@@ -243,7 +243,7 @@ void AudioPath::PlaceAgainIfDue(const AVFrame& decoded, int64_t delay) {
 // The first sound is placed against the first picture: sound that starts
 // later gets as much silence in front, sound that starts earlier loses what
 // comes before the pictures.
-void AudioPath::PlaceFirstSound(const AVFrame& decoded) {
+void TAudioPath::PlaceFirstSound(const AVFrame& decoded) {
     if (AudioStartSeen) return;
     AudioStartSeen = true;
     const AVRational sampleBase{1, Parameters.SampleRate};
@@ -262,7 +262,7 @@ void AudioPath::PlaceFirstSound(const AVFrame& decoded) {
 
 // Appends interleaved output samples to the FIFO (less what is still to be
 // dropped) and encodes every whole frame it then holds.
-void AudioPath::QueueSamples(const uint8_t* samples, int64_t count) {
+void TAudioPath::QueueSamples(const uint8_t* samples, int64_t count) {
     if (AudioSkip > 0) {
         const int64_t skipped = std::min(AudioSkip, count);
         AudioSkip -= skipped;
@@ -278,7 +278,7 @@ void AudioPath::QueueSamples(const uint8_t* samples, int64_t count) {
     }
 }
 
-void AudioPath::FillFifo(const uint8_t* samples, int64_t count) {
+void TAudioPath::FillFifo(const uint8_t* samples, int64_t count) {
     count = std::min(count, FifoLimit - SamplesToFifo);
     if (count <= 0) return;
     void* planes[1] = {const_cast<uint8_t*>(samples)};
@@ -289,7 +289,7 @@ void AudioPath::FillFifo(const uint8_t* samples, int64_t count) {
     while (AV.av_audio_fifo_size(AudioFifo.get()) >= AudioFrameSamples) EncodeAudioFrame();
 }
 
-void AudioPath::FinishLoudness(int64_t total) {
+void TAudioPath::FinishLoudness(int64_t total) {
     if (!Loudness || LoudnessFinished) return;
     LoudnessFinished = true;
     FifoLimit = total;
@@ -302,7 +302,7 @@ void AudioPath::FinishLoudness(int64_t total) {
     }
 }
 
-void AudioPath::QueueSilence(int64_t count) {
+void TAudioPath::QueueSilence(int64_t count) {
     if (count <= 0) return;
     constexpr int64_t kChunk = 4096;
     const std::vector<uint8_t> silence(kChunk * BytesPerSample, 0);
@@ -313,7 +313,7 @@ void AudioPath::QueueSilence(int64_t count) {
     }
 }
 
-void AudioPath::FillSilenceUpTo(int64_t samples) {
+void TAudioPath::FillSilenceUpTo(int64_t samples) {
     if (SamplesQueued >= samples) return;
     QueueSilence(samples - SamplesQueued);
     if (NextSoundPts != AV_NOPTS_VALUE) PlaceAgainFrom(NextSoundPts);
@@ -322,7 +322,7 @@ void AudioPath::FillSilenceUpTo(int64_t samples) {
 // Takes back up to count samples from the end of the queue; what was already
 // encoded stays.
 
-void AudioPath::DropQueuedSamples(int64_t count) {
+void TAudioPath::DropQueuedSamples(int64_t count) {
     if (Loudness && !LoudnessFinished) {
         // The filter still holds the end of the queue: it ends short of it.
         count = std::min(count, SamplesQueued);
@@ -348,7 +348,7 @@ void AudioPath::DropQueuedSamples(int64_t count) {
 }
 
 // Takes exactly one encoder frame from the FIFO, encodes and writes it.
-void AudioPath::EncodeAudioFrame() {
+void TAudioPath::EncodeAudioFrame() {
     AVFrame& frame = *AudioFrame;
     // The encoder may still hold the previous frame's buffer.
     if (AV.av_frame_make_writable(&frame) < 0) throw std::bad_alloc();
@@ -366,7 +366,7 @@ void AudioPath::EncodeAudioFrame() {
     WritePackets();
 }
 
-void AudioPath::WritePackets() {
+void TAudioPath::WritePackets() {
     if (!Packet) Packet = NewPacket();
     while (ReceivePacket(*AudioEncoder, *OutputAudio, *Packet, kEncodeError)) {
         Sink.WritePacket(*Packet, kWriteError);
@@ -375,7 +375,7 @@ void AudioPath::WritePackets() {
 
 // The last sound: a part frame is completed with silence, then the encoder
 // gives up what it holds.
-void AudioPath::FlushAudio() {
+void TAudioPath::FlushAudio() {
     FinishLoudness(SamplesQueued);
     const int remainder = AV.av_audio_fifo_size(AudioFifo.get());
     if (remainder > 0) QueueSilence(AudioFrameSamples - remainder);

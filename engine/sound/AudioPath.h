@@ -15,15 +15,15 @@
 
 namespace transcode {
 
-class OutputFile;
+class TOutputFile;
 
-class AudioPath {
+class TAudioPath {
 public:
     // source: the input's sound stream; output: where the encoded sound goes.
     // Both must outlive the path.
-    AudioPath(const ConversionParameters& parameters, const AVStream& source, OutputFile& output);
-    AudioPath(const AudioPath&) = delete;
-    AudioPath& operator=(const AudioPath&) = delete;
+    TAudioPath(const ConversionParameters& parameters, const AVStream& source, TOutputFile& output);
+    TAudioPath(const TAudioPath&) = delete;
+    TAudioPath& operator=(const TAudioPath&) = delete;
 
     void StartDecoder();
     // The sound is placed against pictures that start at videoStart in the
@@ -83,8 +83,8 @@ private:
 
     const ConversionParameters& Parameters;
     const AVStream& Source;
-    OutputFile& Output;  // for setting up the stream
-    TPacketSink& Sink;   // where the packets go
+    TOutputFile& Output;  // for setting up the stream
+    TPacketSink& Sink;    // where the packets go
     av::PacketPtr Packet;
 
     av::CodecContextPtr AudioDecoder;
@@ -101,7 +101,7 @@ private:
     int32_t ResamplerRate = 0;
     int32_t ResamplerChannels = 0;
     // Surround sound with a centre into mono: mixed here instead.
-    std::unique_ptr<DialogueDownmix> Downmix;
+    std::unique_ptr<TDialogueDownmix> Downmix;
     av::AudioFifoPtr AudioFifo;
     int32_t AudioFrameSamples = 0;  // samples per channel in one encoder frame
     int32_t BytesPerSample = 2;     // one sample of all channels, interleaved
@@ -116,7 +116,7 @@ private:
     int64_t SamplesEncoded = 0;             // output samples passed to the encoder
     // Even loudness: the queued sound passes the filter before the FIFO,
     // which then lags the queue by the filter's look-ahead.
-    std::unique_ptr<LoudnessFilter> Loudness;
+    std::unique_ptr<TLoudnessFilter> Loudness;
     bool LoudnessFinished = false;
     int64_t SamplesToFifo = 0;
     int64_t FifoLimit = std::numeric_limits<int64_t>::max();

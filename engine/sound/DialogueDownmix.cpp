@@ -59,13 +59,13 @@ constexpr const char* kConversionError = "Cannot initialize the audio conversion
 
 }  // namespace
 
-bool DialogueDownmix::Applies(const AVChannelLayout& layout, int32_t outputChannels) {
+bool TDialogueDownmix::Applies(const AVChannelLayout& layout, int32_t outputChannels) {
     if (outputChannels != 1 || layout.nb_channels < 3) return false;
     const std::vector<int32_t> channels = ChannelsOf(layout);
     return std::find(channels.begin(), channels.end(), AV_CHAN_FRONT_CENTER) != channels.end();
 }
 
-DialogueDownmix::DialogueDownmix(const AVFrame& first, int32_t outputRate)
+TDialogueDownmix::TDialogueDownmix(const AVFrame& first, int32_t outputRate)
     : Format(first.format),
       Rate(first.sample_rate),
       Channels(ChannelsOf(first.ch_layout)),
@@ -93,12 +93,12 @@ DialogueDownmix::DialogueDownmix(const AVFrame& first, int32_t outputRate)
     if (code < 0 || !resampler) throw SourceError(kConversionError, code < 0 ? code : 0);
 }
 
-bool DialogueDownmix::Matches(const AVFrame& frame) const {
+bool TDialogueDownmix::Matches(const AVFrame& frame) const {
     return frame.format == Format && frame.sample_rate == Rate &&
            ChannelsOf(frame.ch_layout) == Channels;
 }
 
-void DialogueDownmix::Convert(const AVFrame& decoded, const Sink& sink) {
+void TDialogueDownmix::Convert(const AVFrame& decoded, const Sink& sink) {
     const int64_t pending = AV.swr_get_delay(Resampler.get(), Rate) + decoded.nb_samples;
     const int capacity =
         static_cast<int>(AV.av_rescale_q_rnd(pending, AVRational{1, Rate},
@@ -113,7 +113,7 @@ void DialogueDownmix::Convert(const AVFrame& decoded, const Sink& sink) {
     Pass(produced, sink);
 }
 
-void DialogueDownmix::Finish(const Sink& sink) {
+void TDialogueDownmix::Finish(const Sink& sink) {
     if (Mixed.size() < 4096) Mixed.resize(4096);
     uint8_t* out[1] = {reinterpret_cast<uint8_t*>(Mixed.data())};
     const int produced =
@@ -127,7 +127,7 @@ void DialogueDownmix::Finish(const Sink& sink) {
     }
 }
 
-void DialogueDownmix::Pass(int produced, const Sink& sink) {
+void TDialogueDownmix::Pass(int produced, const Sink& sink) {
     Limited.clear();
     Peaks.Push(Mixed.data(), produced, Limited);
     if (!Limited.empty()) {
@@ -136,17 +136,17 @@ void DialogueDownmix::Pass(int produced, const Sink& sink) {
     }
 }
 
-DialogueDownmix::Limiter::Limiter(int32_t sampleRate)
+TDialogueDownmix::TLimiter::TLimiter(int32_t sampleRate)
     : Samples(static_cast<std::size_t>(std::max(1.0, kLookAheadSeconds * sampleRate)) + 1),
       Needed(Samples.size()),
       Release(static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * sampleRate)))) {}
 
-void DialogueDownmix::Limiter::Push(const float* samples, int64_t count,
-                                    std::vector<int16_t>& out) {
+void TDialogueDownmix::TLimiter::Push(const float* samples, int64_t count,
+                                      std::vector<int16_t>& out) {
     for (int64_t i = 0; i < count; ++i) Take(samples[i], out);
 }
 
-void DialogueDownmix::Limiter::Finish(std::vector<int16_t>& out) {
+void TDialogueDownmix::TLimiter::Finish(std::vector<int16_t>& out) {
     // The ring holds one sample less than its size that has not come out.
     if (Held > 0) {
         for (std::size_t i = 1; i < Samples.size(); ++i) Take(0.0f, out);
@@ -160,7 +160,7 @@ void DialogueDownmix::Limiter::Finish(std::vector<int16_t>& out) {
 // leaves with a gain that has been falling, a straight line over the
 // look-ahead, towards what each later sample in the ring needs, and that
 // rises again slowly once no peak is ahead.
-void DialogueDownmix::Limiter::Take(float sample, std::vector<int16_t>& out) {
+void TDialogueDownmix::TLimiter::Take(float sample, std::vector<int16_t>& out) {
     const std::size_t size = Samples.size();
     const float level = std::fabs(sample);
     Samples[Next] = sample;

@@ -15,15 +15,15 @@
 
 namespace transcode {
 
-class DialogueDownmix {
+class TDialogueDownmix {
 public:
     // Whether sound of the layout folds this way into outputChannels: a
     // layout with a front centre and more channels than that, into mono.
     static bool Applies(const AVChannelLayout& layout, int32_t outputChannels);
 
-    // For sound like first, resampled to outputRate. Throws EngineError when
+    // For sound like first, resampled to outputRate. Throws TEngineError when
     // the resampler cannot be made.
-    DialogueDownmix(const AVFrame& first, int32_t outputRate);
+    TDialogueDownmix(const AVFrame& first, int32_t outputRate);
 
     // Whether frame is sound of the kind this was made for.
     bool Matches(const AVFrame& frame) const;
@@ -37,9 +37,9 @@ public:
 
     // The limiter on its own, for float samples of one channel: each sample
     // goes in, and (after the look-ahead) comes out no louder than Ceiling.
-    class Limiter {
+    class TLimiter {
     public:
-        explicit Limiter(int32_t sampleRate);
+        explicit TLimiter(int32_t sampleRate);
         void Push(const float* samples, int64_t count, std::vector<int16_t>& out);
         // What it still holds, followed by silence.
         void Finish(std::vector<int16_t>& out);
@@ -69,7 +69,7 @@ private:
     int32_t OutputRate = 8000;
     std::vector<float> Mixed;
     std::vector<int16_t> Limited;
-    Limiter Peaks;
+    TLimiter Peaks;
 };
 
 }  // namespace transcode

@@ -18,14 +18,14 @@ AVFilterContext* NewFilter(AVFilterGraph& graph, const char* filter, const char*
     const AVFilter* definition = AV.avfilter_get_by_name(filter);
     if (!definition || AV.avfilter_graph_create_filter(&context, definition, name,
                                                        arguments.c_str(), nullptr, &graph) < 0) {
-        throw EngineError(kFilterError);
+        throw TEngineError(kFilterError);
     }
     return context;
 }
 
 }  // namespace
 
-LoudnessFilter::LoudnessFilter(int sampleRate, int channels)
+TLoudnessFilter::TLoudnessFilter(int sampleRate, int channels)
     : SampleRate(sampleRate), Channels(channels) {
     Graph.reset(AV.avfilter_graph_alloc());
     Incoming.reset(AV.av_frame_alloc());
@@ -49,11 +49,11 @@ LoudnessFilter::LoudnessFilter(int sampleRate, int channels)
         AV.avfilter_link(resample, 0, format, 0) < 0 ||
         AV.avfilter_link(format, 0, Output, 0) < 0 ||
         AV.avfilter_graph_config(Graph.get(), nullptr) < 0) {
-        throw EngineError(kFilterError);
+        throw TEngineError(kFilterError);
     }
 }
 
-void LoudnessFilter::Push(const uint8_t* samples, int64_t count, const Sink& sink) {
+void TLoudnessFilter::Push(const uint8_t* samples, int64_t count, const Sink& sink) {
     constexpr int64_t kChunk = 4096;
     while (count > 0) {
         const int part = static_cast<int>(std::min(count, kChunk));
@@ -67,24 +67,24 @@ void LoudnessFilter::Push(const uint8_t* samples, int64_t count, const Sink& sin
         std::memcpy(frame->data[0], samples, static_cast<std::size_t>(part) * 2 * Channels);
         frame->pts = Pushed;
         Pushed += part;
-        if (AV.av_buffersrc_add_frame_flags(Source, frame, 0) < 0) throw EngineError(kFilterError);
+        if (AV.av_buffersrc_add_frame_flags(Source, frame, 0) < 0) throw TEngineError(kFilterError);
         samples += static_cast<std::size_t>(part) * 2 * Channels;
         count -= part;
         Drain(sink);
     }
 }
 
-void LoudnessFilter::Finish(const Sink& sink) {
-    if (AV.av_buffersrc_add_frame_flags(Source, nullptr, 0) < 0) throw EngineError(kFilterError);
+void TLoudnessFilter::Finish(const Sink& sink) {
+    if (AV.av_buffersrc_add_frame_flags(Source, nullptr, 0) < 0) throw TEngineError(kFilterError);
     Drain(sink);
 }
 
-void LoudnessFilter::Drain(const Sink& sink) {
+void TLoudnessFilter::Drain(const Sink& sink) {
     AVFrame* frame = Outgoing.get();
     while (true) {
         const int result = AV.av_buffersink_get_frame(Output, frame);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
-        if (result < 0) throw EngineError(kFilterError);
+        if (result < 0) throw TEngineError(kFilterError);
         sink(frame->data[0], frame->nb_samples);
         AV.av_frame_unref(frame);
     }

@@ -12,14 +12,14 @@
 
 namespace transcode {
 
-class LoudnessFilter {
+class TLoudnessFilter {
 public:
     // Takes interleaved signed 16-bit samples of channels channels at
     // sampleRate, as many at a time as the caller has; what comes out is the
     // same format.
-    LoudnessFilter(int sampleRate, int channels);
-    LoudnessFilter(const LoudnessFilter&) = delete;
-    LoudnessFilter& operator=(const LoudnessFilter&) = delete;
+    TLoudnessFilter(int sampleRate, int channels);
+    TLoudnessFilter(const TLoudnessFilter&) = delete;
+    TLoudnessFilter& operator=(const TLoudnessFilter&) = delete;
 
     using Sink = std::function<void(const uint8_t* samples, int64_t count)>;
     // Hands count samples to the normaliser; every sample it gives back goes

@@ -10,7 +10,7 @@ std::string LibassFileName() {
 
 // libass stays loaded to the end: fontconfig, which it loads, keeps its
 // configuration for the whole process and cannot be unloaded cleanly.
-LibassBinding::LibassBinding()
+TLibassBinding::TLibassBinding()
     : Library(LibassFileName(), true)
 #define KESTOVAR_ASS_CONSTRUCT(name) , name(Library, #name)
           KESTOVAR_ASS_FUNCTIONS(KESTOVAR_ASS_CONSTRUCT)
@@ -18,7 +18,7 @@ LibassBinding::LibassBinding()
 {
 }
 
-std::string LibassBinding::Problem() const {
+std::string TLibassBinding::Problem() const {
     if (!Library.IsLoaded()) {
         return "The subtitle library file \"" + Library.FileName + "\" could not be loaded";
     }
@@ -33,8 +33,8 @@ std::string LibassBinding::Problem() const {
     return {};
 }
 
-const LibassBinding& Libass() {
-    static const LibassBinding binding;
+const TLibassBinding& Libass() {
+    static const TLibassBinding binding;
     return binding;
 }
 

@@ -34,11 +34,11 @@ namespace subtitles {
     X(ass_process_codec_private)  \
     X(ass_process_chunk)
 
-class LibassBinding {
+class TLibassBinding {
 public:
-    LibassBinding();
-    LibassBinding(const LibassBinding&) = delete;
-    LibassBinding& operator=(const LibassBinding&) = delete;
+    TLibassBinding();
+    TLibassBinding(const TLibassBinding&) = delete;
+    TLibassBinding& operator=(const TLibassBinding&) = delete;
 
     // Empty when every function may be called; else why not, in one sentence.
     std::string Problem() const;
@@ -57,6 +57,6 @@ std::string LibassFileName();
 
 // The binding, loaded at the first call and kept until the program ends;
 // thread-safe. Check Problem() before calling anything.
-const LibassBinding& Libass();
+const TLibassBinding& Libass();
 
 }  // namespace subtitles

@@ -9,7 +9,7 @@ namespace subtitles {
 
 // Subtitles that cannot be used: the clip converts without them and the
 // reason becomes a warning.
-class SubtitleProblem : public std::runtime_error {
+class TSubtitleProblem : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -33,7 +33,7 @@ bool IsBitmapCodec(int32_t codecId) {
            codecId == AV_CODEC_ID_DVD_SUBTITLE;
 }
 
-struct SubtitleFree {
+struct TSubtitleFree {
     void operator()(AVSubtitle* subtitle) const { AV.avsubtitle_free(subtitle); }
 };
 
@@ -43,7 +43,7 @@ int64_t ToMicroseconds(int64_t stamp, AVRational base) {
 
 }  // namespace
 
-struct SubtitlePath::BitmapCue {
+struct TSubtitlePath::BitmapCue {
     struct Piece {
         Rect Where;
         std::vector<uint8_t> Rgba;  // Where.Width x Where.Height, alpha 255 opaque
@@ -57,21 +57,21 @@ struct SubtitlePath::BitmapCue {
     bool Scaled = false;
 };
 
-SubtitlePath::SubtitlePath(const AVFormatContext& input, const AVStream& stream)
+TSubtitlePath::TSubtitlePath(const AVFormatContext& input, const AVStream& stream)
     : Stream(stream.index) {
     OpenDecoder(*stream.codecpar, stream.time_base);
     if (Text) StartText(&input);
 }
 
-SubtitlePath::SubtitlePath(const std::string& filePath) {
+TSubtitlePath::TSubtitlePath(const std::string& filePath) {
     const std::string name = std::filesystem::path(filePath).filename().string();
     AVFormatContext* raw = nullptr;
     if (OpenLocalInput(&raw, filePath) != 0) {
-        throw SubtitleProblem("The subtitle file " + name + " could not be read");
+        throw TSubtitleProblem("The subtitle file " + name + " could not be read");
     }
     av::InputContextPtr input(raw);
     if (AV.avformat_find_stream_info(input.get(), nullptr) < 0) {
-        throw SubtitleProblem("The subtitle file " + name + " could not be read");
+        throw TSubtitleProblem("The subtitle file " + name + " could not be read");
     }
     const AVStream* stream = nullptr;
     for (unsigned i = 0; i < input->nb_streams && !stream; ++i) {
@@ -81,7 +81,7 @@ SubtitlePath::SubtitlePath(const std::string& filePath) {
             stream = candidate;
         }
     }
-    if (!stream) throw SubtitleProblem("The file " + name + " holds no subtitles");
+    if (!stream) throw TSubtitleProblem("The file " + name + " holds no subtitles");
     OpenDecoder(*stream->codecpar, stream->time_base);
     if (Text) StartText(nullptr);
     av::PacketPtr packet(AV.av_packet_alloc());
@@ -91,41 +91,41 @@ SubtitlePath::SubtitlePath(const std::string& filePath) {
         AV.av_packet_unref(packet.get());
     }
     if (CuesDecoded == 0) {
-        throw SubtitleProblem("The subtitle file " + name + " holds no cue that could be read");
+        throw TSubtitleProblem("The subtitle file " + name + " holds no cue that could be read");
     }
 }
 
-SubtitlePath::~SubtitlePath() = default;
+TSubtitlePath::~TSubtitlePath() = default;
 
-void SubtitlePath::OpenDecoder(const AVCodecParameters& codec, AVRational timeBase) {
+void TSubtitlePath::OpenDecoder(const AVCodecParameters& codec, AVRational timeBase) {
     const AVCodec* decoder = AV.avcodec_find_decoder(codec.codec_id);
     if (!decoder || !CanBurnIn(codec.codec_id)) {
-        throw SubtitleProblem("The subtitle track's format cannot be drawn");
+        throw TSubtitleProblem("The subtitle track's format cannot be drawn");
     }
     Decoder.reset(AV.avcodec_alloc_context3(decoder));
     if (!Decoder) throw std::bad_alloc();
     if (AV.avcodec_parameters_to_context(Decoder.get(), &codec) < 0) {
-        throw SubtitleProblem("The subtitle track could not be opened");
+        throw TSubtitleProblem("The subtitle track could not be opened");
     }
     Decoder->pkt_timebase = timeBase;
     if (AV.avcodec_open2(Decoder.get(), decoder, nullptr) < 0) {
-        throw SubtitleProblem("The subtitle track could not be opened");
+        throw TSubtitleProblem("The subtitle track could not be opened");
     }
     TimeBase = timeBase;
     Text = !IsBitmapCodec(codec.codec_id);
     OwnStyle = Text && codec.codec_id != AV_CODEC_ID_ASS && codec.codec_id != AV_CODEC_ID_SSA;
 }
 
-void SubtitlePath::StartText(const AVFormatContext* input) {
+void TSubtitlePath::StartText(const AVFormatContext* input) {
     std::string header;
     if (!OwnStyle && Decoder->subtitle_header && Decoder->subtitle_header_size > 0) {
         header.assign(reinterpret_cast<const char*>(Decoder->subtitle_header),
                       static_cast<size_t>(Decoder->subtitle_header_size));
     }
-    Layout = std::make_unique<TextLayout>(input, header);
+    Layout = std::make_unique<TTextLayout>(input, header);
 }
 
-void SubtitlePath::ReadUpTo(const std::string& sourcePath, int64_t startMicroseconds) {
+void TSubtitlePath::ReadUpTo(const std::string& sourcePath, int64_t startMicroseconds) {
     AVFormatContext* raw = nullptr;
     if (OpenLocalInput(&raw, sourcePath) != 0) return;
     av::InputContextPtr input(raw);
@@ -159,7 +159,7 @@ void SubtitlePath::ReadUpTo(const std::string& sourcePath, int64_t startMicrosec
     PassOverBefore = AV.av_rescale_q(startMicroseconds, kMicroseconds, TimeBase);
 }
 
-bool SubtitlePath::SendPacket(AVPacket& packet) {
+bool TSubtitlePath::SendPacket(AVPacket& packet) {
     const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     const bool readBefore =
         PassOverBefore != AV_NOPTS_VALUE && stamp != AV_NOPTS_VALUE && stamp < PassOverBefore;
@@ -168,13 +168,13 @@ bool SubtitlePath::SendPacket(AVPacket& packet) {
     return decoded;
 }
 
-bool SubtitlePath::Decode(AVPacket& packet) {
+bool TSubtitlePath::Decode(AVPacket& packet) {
     AVSubtitle subtitle{};
     int got = 0;
     // A damaged packet gives nothing and is passed over.
     if (AV.avcodec_decode_subtitle2(Decoder.get(), &subtitle, &got, &packet) < 0) return false;
     if (!got) return true;
-    const std::unique_ptr<AVSubtitle, SubtitleFree> owned(&subtitle);
+    const std::unique_ptr<AVSubtitle, TSubtitleFree> owned(&subtitle);
     const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     const int64_t base =
         subtitle.pts != AV_NOPTS_VALUE ? subtitle.pts : ToMicroseconds(stamp, TimeBase);
@@ -201,7 +201,7 @@ bool SubtitlePath::Decode(AVPacket& packet) {
     return true;
 }
 
-void SubtitlePath::TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_t end) {
+void TSubtitlePath::TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_t end) {
     // A cue without an end lasts until the next one (or an empty one) starts.
     for (BitmapCue& cue : Bitmaps) {
         if (cue.End == kOpenEnd && cue.Start < start) cue.End = start;
@@ -241,21 +241,21 @@ void SubtitlePath::TakeBitmaps(const AVSubtitle& subtitle, int64_t start, int64_
     Bitmaps.push_back(std::move(cue));
 }
 
-void SubtitlePath::Place(const PicturePlace& place) {
+void TSubtitlePath::Place(const PicturePlace& place) {
     Place_ = place;
     Placed = true;
     for (BitmapCue& cue : Bitmaps) cue.Scaled = false;
     if (Layout) Layout->Place(place);
 }
 
-bool SubtitlePath::Prepare(int64_t timeMicroseconds) {
+bool TSubtitlePath::Prepare(int64_t timeMicroseconds) {
     if (!Placed) return false;
     const bool text = Layout && Layout->Prepare(timeMicroseconds);
     const bool bitmaps = PrepareBitmaps(timeMicroseconds);
     return text || bitmaps;
 }
 
-bool SubtitlePath::PrepareBitmaps(int64_t timeMicroseconds) {
+bool TSubtitlePath::PrepareBitmaps(int64_t timeMicroseconds) {
     Showing.clear();
     for (size_t i = 0; i < Bitmaps.size(); ++i) {
         const BitmapCue& cue = Bitmaps[i];
@@ -264,7 +264,7 @@ bool SubtitlePath::PrepareBitmaps(int64_t timeMicroseconds) {
     return !Showing.empty();
 }
 
-void SubtitlePath::ScaleBitmap(BitmapCue& cue) {
+void TSubtitlePath::ScaleBitmap(BitmapCue& cue) {
     cue.Output.clear();
     cue.Scaled = true;
     const PicturePlace& p = Place_;
@@ -303,7 +303,7 @@ void SubtitlePath::ScaleBitmap(BitmapCue& cue) {
     }
 }
 
-void SubtitlePath::DrawOn(AVFrame& picture) {
+void TSubtitlePath::DrawOn(AVFrame& picture) {
     if (Layout) Layout->DrawOn(picture);
     for (const size_t index : Showing) {
         BitmapCue& cue = Bitmaps[index];

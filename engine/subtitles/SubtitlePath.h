@@ -14,19 +14,19 @@
 
 namespace subtitles {
 
-class TextLayout;
+class TTextLayout;
 
-class SubtitlePath {
+class TSubtitlePath {
 public:
-    // Throws SubtitleProblem for a track that cannot be decoded or text that
+    // Throws TSubtitleProblem for a track that cannot be decoded or text that
     // cannot be laid out (libass missing).
-    SubtitlePath(const AVFormatContext& input, const AVStream& stream);
-    // Reads and decodes the whole file; throws SubtitleProblem when it cannot
+    TSubtitlePath(const AVFormatContext& input, const AVStream& stream);
+    // Reads and decodes the whole file; throws TSubtitleProblem when it cannot
     // be read or holds no cue.
-    explicit SubtitlePath(const std::string& filePath);
-    ~SubtitlePath();
-    SubtitlePath(const SubtitlePath&) = delete;
-    SubtitlePath& operator=(const SubtitlePath&) = delete;
+    explicit TSubtitlePath(const std::string& filePath);
+    ~TSubtitlePath();
+    TSubtitlePath(const TSubtitlePath&) = delete;
+    TSubtitlePath& operator=(const TSubtitlePath&) = delete;
 
     // The stream index in the source, -1 for a file.
     int32_t StreamIndex() const { return Stream; }
@@ -71,7 +71,7 @@ private:
     int64_t CuesDecoded = 0;
     PicturePlace Place_;
     bool Placed = false;
-    std::unique_ptr<TextLayout> Layout;
+    std::unique_ptr<TTextLayout> Layout;
     std::vector<BitmapCue> Bitmaps;
     std::vector<size_t> Showing;  // bitmap cues shown at the prepared time
 };

@@ -49,13 +49,13 @@ constexpr const char* kOwnHeader =
 
 constexpr const char* kDefaultFontFamily = "DejaVu Sans";
 
-struct LibraryDone {
+struct TLibraryDone {
     void operator()(ASS_Library* library) const { Libass().ass_library_done(library); }
 };
-struct RendererDone {
+struct TRendererDone {
     void operator()(ASS_Renderer* renderer) const { Libass().ass_renderer_done(renderer); }
 };
-struct TrackFree {
+struct TTrackFree {
     void operator()(ASS_Track* track) const { Libass().ass_free_track(track); }
 };
 
@@ -79,11 +79,11 @@ Rect Bounds(const ASS_Image* images) {
 
 }  // namespace
 
-struct TextLayout::Ass {
+struct TTextLayout::TLibassState {
     // The library goes last: the renderer and the track belong to it.
-    std::unique_ptr<ASS_Library, LibraryDone> Library;
-    std::unique_ptr<ASS_Renderer, RendererDone> Renderer;
-    std::unique_ptr<ASS_Track, TrackFree> Track;
+    std::unique_ptr<ASS_Library, TLibraryDone> Library;
+    std::unique_ptr<ASS_Renderer, TRendererDone> Renderer;
+    std::unique_ptr<ASS_Track, TTrackFree> Track;
     ASS_Image* Images = nullptr;  // of the latest Prepare
     double Scale = 1.0;           // the font scale in use
     double BaseScale = 1.0;       // what the track's own sizes need to be readable
@@ -94,17 +94,17 @@ struct TextLayout::Ass {
     int32_t CutRow = std::numeric_limits<int32_t>::max();
 };
 
-TextLayout::~TextLayout() = default;
+TTextLayout::~TTextLayout() = default;
 
-TextLayout::TextLayout(const AVFormatContext* input, const std::string& header)
+TTextLayout::TTextLayout(const AVFormatContext* input, const std::string& header)
     : OwnStyle(header.empty()) {
-    const LibassBinding& ass = Libass();
+    const TLibassBinding& ass = Libass();
     if (const std::string problem = ass.Problem(); !problem.empty()) {
-        throw SubtitleProblem(problem);
+        throw TSubtitleProblem(problem);
     }
-    Layout = std::make_unique<Ass>();
+    Layout = std::make_unique<TLibassState>();
     Layout->Library.reset(ass.ass_library_init());
-    if (!Layout->Library) throw SubtitleProblem("The subtitle library could not be started");
+    if (!Layout->Library) throw TSubtitleProblem("The subtitle library could not be started");
     ass.ass_set_message_cb(Layout->Library.get(), Quiet, nullptr);
     ass.ass_set_extract_fonts(Layout->Library.get(), 0);
     // The fonts the source carries with it, for its styles.
@@ -126,7 +126,7 @@ TextLayout::TextLayout(const AVFormatContext* input, const std::string& header)
     Layout->Renderer.reset(ass.ass_renderer_init(Layout->Library.get()));
     Layout->Track.reset(ass.ass_new_track(Layout->Library.get()));
     if (!Layout->Renderer || !Layout->Track) {
-        throw SubtitleProblem("The subtitle library could not be started");
+        throw TSubtitleProblem("The subtitle library could not be started");
     }
     std::error_code error;
     const char* fontFile = platform::SubtitleFontFile();
@@ -138,16 +138,17 @@ TextLayout::TextLayout(const AVFormatContext* input, const std::string& header)
                                   static_cast<int>(styles.size()));
 }
 
-void TextLayout::AddCue(const char* line, int64_t startMilliseconds, int64_t durationMilliseconds) {
+void TTextLayout::AddCue(const char* line, int64_t startMilliseconds,
+                         int64_t durationMilliseconds) {
     Libass().ass_process_chunk(Layout->Track.get(), const_cast<char*>(line),
                                static_cast<int>(std::strlen(line)), startMilliseconds,
                                durationMilliseconds);
     Layout->LaidOut = false;
 }
 
-void TextLayout::Place(const PicturePlace& place) {
+void TTextLayout::Place(const PicturePlace& place) {
     Place_ = place;
-    const LibassBinding& ass = Libass();
+    const TLibassBinding& ass = Libass();
     ASS_Renderer* renderer = Layout->Renderer.get();
     const Rect& area = place.Picture;
     ass.ass_set_frame_size(renderer, place.FrameWidth, place.FrameHeight);
@@ -186,9 +187,9 @@ void TextLayout::Place(const PicturePlace& place) {
     Layout->LaidOut = false;
 }
 
-bool TextLayout::Prepare(int64_t timeMicroseconds) {
-    const LibassBinding& ass = Libass();
-    Ass& layout = *Layout;
+bool TTextLayout::Prepare(int64_t timeMicroseconds) {
+    const TLibassBinding& ass = Libass();
+    TLibassState& layout = *Layout;
     ASS_Renderer* renderer = layout.Renderer.get();
     ASS_Track* track = layout.Track.get();
     const long long now = timeMicroseconds / 1000;
@@ -243,7 +244,7 @@ bool TextLayout::Prepare(int64_t timeMicroseconds) {
     return true;
 }
 
-void TextLayout::DrawOn(AVFrame& picture) {
+void TTextLayout::DrawOn(AVFrame& picture) {
     if (!Layout->Images) return;
     for (const ASS_Image* image = Layout->Images; image; image = image->next) {
         if (image->dst_y + image->h / 2 >= Layout->CutRow) continue;

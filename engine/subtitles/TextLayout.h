@@ -15,17 +15,17 @@ extern "C" {
 
 namespace subtitles {
 
-class TextLayout {
+class TTextLayout {
 public:
     // header: the track's ASS header with its styles; empty for plain text,
     // which is set white with a dark outline, an eighth of the screen high,
     // in at most two lines. input: the source, whose attached fonts are used
-    // (null for a subtitle file). Throws SubtitleProblem when text cannot be
+    // (null for a subtitle file). Throws TSubtitleProblem when text cannot be
     // laid out (libass missing).
-    TextLayout(const AVFormatContext* input, const std::string& header);
-    ~TextLayout();
-    TextLayout(const TextLayout&) = delete;
-    TextLayout& operator=(const TextLayout&) = delete;
+    TTextLayout(const AVFormatContext* input, const std::string& header);
+    ~TTextLayout();
+    TTextLayout(const TTextLayout&) = delete;
+    TTextLayout& operator=(const TTextLayout&) = delete;
 
     // One cue: an ASS event line as libavcodec's decoders give it (ReadOrder,
     // Layer, Style, ..., Text), from start for duration milliseconds on the
@@ -37,8 +37,8 @@ public:
     void DrawOn(AVFrame& picture);
 
 private:
-    struct Ass;
-    std::unique_ptr<Ass> Layout;
+    struct TLibassState;
+    std::unique_ptr<TLibassState> Layout;
     bool OwnStyle = false;
     PicturePlace Place_;
 };

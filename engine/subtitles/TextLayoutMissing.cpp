@@ -4,19 +4,19 @@
 
 namespace subtitles {
 
-struct TextLayout::Ass {};
+struct TTextLayout::TLibassState {};
 
-TextLayout::TextLayout(const AVFormatContext*, const std::string&) {
-    throw SubtitleProblem("This build of the program cannot draw text subtitles (no libass)");
+TTextLayout::TTextLayout(const AVFormatContext*, const std::string&) {
+    throw TSubtitleProblem("This build of the program cannot draw text subtitles (no libass)");
 }
 
-TextLayout::~TextLayout() = default;
+TTextLayout::~TTextLayout() = default;
 
-void TextLayout::AddCue(const char*, int64_t, int64_t) {}
-void TextLayout::Place(const PicturePlace&) {}
-bool TextLayout::Prepare(int64_t) {
+void TTextLayout::AddCue(const char*, int64_t, int64_t) {}
+void TTextLayout::Place(const PicturePlace&) {}
+bool TTextLayout::Prepare(int64_t) {
     return false;
 }
-void TextLayout::DrawOn(AVFrame&) {}
+void TTextLayout::DrawOn(AVFrame&) {}
 
 }  // namespace subtitles

@@ -27,18 +27,18 @@ constexpr int kMostPackets = 3000;
 // The subtitles a conversion would burn in, with every cue begun by the
 // still's time decoded; none when they are not burned in or cannot be read
 // (the conversion tells why; the still shows the picture without them).
-std::unique_ptr<subtitles::SubtitlePath> StillSubtitles(const ConversionParameters& parameters,
-                                                        const AVFormatContext& input,
-                                                        const std::string& sourcePath,
-                                                        double seconds) {
+std::unique_ptr<subtitles::TSubtitlePath> StillSubtitles(const ConversionParameters& parameters,
+                                                         const AVFormatContext& input,
+                                                         const std::string& sourcePath,
+                                                         double seconds) {
     if (!parameters.BurnSubtitles) return nullptr;
     try {
         if (!parameters.SubtitleFile.empty()) {
-            return std::make_unique<subtitles::SubtitlePath>(parameters.SubtitleFile);
+            return std::make_unique<subtitles::TSubtitlePath>(parameters.SubtitleFile);
         }
         if (const int32_t index = subtitles::ChooseSubtitleStream(input, parameters.SubtitleTrack);
             index >= 0) {
-            auto path = std::make_unique<subtitles::SubtitlePath>(input, *input.streams[index]);
+            auto path = std::make_unique<subtitles::TSubtitlePath>(input, *input.streams[index]);
             // A second reading of the source, up to a second past the still
             // (the cues' times are on the source's clock).
             const int64_t origin = input.start_time != AV_NOPTS_VALUE ? input.start_time : 0;
@@ -46,9 +46,9 @@ std::unique_ptr<subtitles::SubtitlePath> StillSubtitles(const ConversionParamete
             return path;
         }
         if (const std::string beside = SubtitleFileBeside(sourcePath); !beside.empty()) {
-            return std::make_unique<subtitles::SubtitlePath>(beside);
+            return std::make_unique<subtitles::TSubtitlePath>(beside);
         }
-    } catch (const subtitles::SubtitleProblem&) {
+    } catch (const subtitles::TSubtitleProblem&) {
     }
     return nullptr;
 }
@@ -65,9 +65,9 @@ StillImage Render(const ConversionParameters& parameters, const std::string& sou
     }
 
     // The path's output is never created: a still writes nothing.
-    OutputFile unwritten;
-    VideoPath path(parameters, *video, unwritten);
-    const std::unique_ptr<subtitles::SubtitlePath> shown =
+    TOutputFile unwritten;
+    TVideoPath path(parameters, *video, unwritten);
+    const std::unique_ptr<subtitles::TSubtitlePath> shown =
         StillSubtitles(parameters, *input, sourcePath, seconds);
     if (shown) path.DrawSubtitles(*shown);
     path.StartDecoder();
@@ -85,13 +85,13 @@ StillImage Render(const ConversionParameters& parameters, const std::string& sou
         // Every picture the decoder has so far; the first one shown at the
         // time (the one an output frame there shows) is the still.
         for (;;) {
-            const VideoPath::Received received = path.ReceivePicture();
-            if (received == VideoPath::Received::Picture) {
+            const TVideoPath::Received received = path.ReceivePicture();
+            if (received == TVideoPath::Received::Picture) {
                 if (path.PictureFillsNextSlot()) return ToRgb(path.ShownPicture());
                 continue;
             }
-            if (received == VideoPath::Received::Damaged) continue;
-            if (received == VideoPath::Received::Ended || inputEnded) {
+            if (received == TVideoPath::Received::Damaged) continue;
+            if (received == TVideoPath::Received::Ended || inputEnded) {
                 return path.HasPicture() ? ToRgb(path.ShownPicture()) : StillImage{};
             }
             break;
@@ -122,10 +122,10 @@ StillImage RenderStill(const ConversionParameters& parameters, const std::string
                        double seconds, std::stop_token stop) {
     try {
         return Render(parameters, sourcePath, seconds, stop);
-    } catch (const EngineError& error) {
+    } catch (const TEngineError& error) {
         throw NamingFile(error, sourcePath);
     } catch (const std::bad_alloc&) {
-        throw EngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePath);
+        throw TEngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePath);
     }
 }
 

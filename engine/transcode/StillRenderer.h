@@ -21,7 +21,7 @@ double StillTime(double lengthSeconds, const ClipRange& range);
 // The picture shown at seconds from the source's start (the last one when
 // the source ends before), converted to RGB. Empty when the source has no
 // pictures or stop was requested, which is checked between packets. Throws
-// EngineError when the source cannot be opened or decoded, with the first
+// TEngineError when the source cannot be opened or decoded, with the first
 // line and reason a conversion would give and the path named.
 StillImage RenderStill(const ConversionParameters& parameters, const std::string& sourcePath,
                        double seconds, std::stop_token stop = {});

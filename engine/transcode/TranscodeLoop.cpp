@@ -33,7 +33,7 @@ constexpr int64_t kSoundLead = 10 * int64_t{AV_TIME_BASE};
 
 // The failure "Error while decoding frame \n", its reason saying where in the
 // clip the decoding gave up.
-EngineError DecodingFailure(bool video, int64_t from) {
+TEngineError DecodingFailure(bool video, int64_t from) {
     const int64_t seconds = std::max<int64_t>(from, 0) / AV_TIME_BASE;
     const std::string where = std::string("No ") + (video ? "picture" : "sound") +
                               " could be decoded from " + ClockText(seconds) + " on";
@@ -151,8 +151,8 @@ bool TTranscoder::ReadPacket() {
         if (audio) {
             const auto decoded = Audio->DecodeAudioPacket(packet);
             AV.av_packet_unref(packet);
-            if (decoded != transcode::AudioPath::Decoded::Nothing) {
-                NoteDecoding(false, decoded == transcode::AudioPath::Decoded::Damaged);
+            if (decoded != transcode::TAudioPath::Decoded::Nothing) {
+                NoteDecoding(false, decoded == transcode::TAudioPath::Decoded::Damaged);
             }
             return true;
         }
@@ -175,15 +175,15 @@ bool TTranscoder::ReadPacket() {
 bool TTranscoder::ReceivePicture() {
     while (true) {
         switch (Video->ReceivePicture()) {
-            case transcode::VideoPath::Received::Picture:
+            case transcode::TVideoPath::Received::Picture:
                 NoteDecoding(true, false);
                 return true;
-            case transcode::VideoPath::Received::Ended:
+            case transcode::TVideoPath::Received::Ended:
                 return false;
-            case transcode::VideoPath::Received::Damaged:
+            case transcode::TVideoPath::Received::Damaged:
                 NoteDecoding(true, true);
                 break;
-            case transcode::VideoPath::Received::NeedsInput:
+            case transcode::TVideoPath::Received::NeedsInput:
                 // Once the input has ended the decoder has been told so and gives
                 // its last pictures; it never waits for more bytes.
                 if (State->InputEnded || State->VideoEndSent) return false;

@@ -25,7 +25,7 @@ struct TTranscoder::TranscodeState {
     bool SoundSearchOver = false;  // a skipped video packet lay beyond SoundSearchEnd
 
     // Jumps of the time stamps, followed where the format allows them.
-    std::optional<TimestampJumps> Jumps;
+    std::optional<TTimestampJumps> Jumps;
     bool Stopped = false;       // a stop request has been seen
     bool VideoEndSent = false;  // the video decoder was told of the end (at a stop)
     bool PacketsSeen = false;   // a packet of the converted streams has been read

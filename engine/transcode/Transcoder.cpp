@@ -37,15 +37,15 @@ bool SameFile(const std::string& first, const std::string& second) {
 }
 
 // The error with its reason line, naming the file it concerns.
-EngineError Completed(const EngineError& error, const std::string& sourcePath,
-                      const std::string& outputPath) {
-    const bool output = error.Concern() == EngineError::Concerns::Destination;
+TEngineError Completed(const TEngineError& error, const std::string& sourcePath,
+                       const std::string& outputPath) {
+    const bool output = error.Concern() == TEngineError::Concerns::Destination;
     return NamingFile(error, output ? outputPath : sourcePath);
 }
 
 }  // namespace
 
-TTranscoder::TTranscoder(const ConversionParameters& parameters, TranscodeObserver& observer)
+TTranscoder::TTranscoder(const ConversionParameters& parameters, TTranscodeObserver& observer)
     : Parameters(parameters), Observer(observer) {}
 
 TTranscoder::~TTranscoder() {
@@ -83,7 +83,7 @@ void TTranscoder::ConvertFile(const std::string& sourcePathUtf8, const std::stri
     Remarked = false;
     const int64_t limit = Parameters.SizeLimitBytes;
     // A result within the limit, but far below it; removed unless committed.
-    std::unique_ptr<TemporaryOutputFile> kept;
+    std::unique_ptr<TTemporaryOutputFile> kept;
     StoppedEmpty = false;
     for (int pass = 1;; ++pass) {
         if (pass > 1) Observer.FileRestarted();
@@ -154,7 +154,7 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
     Duration = 0;
     try {
         State = std::make_unique<TranscodeState>();
-        Output = std::make_unique<transcode::OutputFile>();
+        Output = std::make_unique<transcode::TOutputFile>();
         OpenSource(sourcePathUtf8, outputPathUtf8);
         if (Parameters.SizeLimitBytes > 0 && !Planned) PlanForLimit();
         StartDecoders();
@@ -182,8 +182,8 @@ int64_t TTranscoder::EncodeOnce(const std::string& sourcePathUtf8,
         return Output->Finish();
     } catch (const std::bad_alloc&) {
         DiscardDestination();
-        throw EngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePathUtf8);
-    } catch (const EngineError& error) {
+        throw TEngineError("Memory error\n", 0, SystemErrorText(ENOMEM), sourcePathUtf8);
+    } catch (const TEngineError& error) {
         DiscardDestination();
         throw Completed(error, sourcePathUtf8, outputPathUtf8);
     } catch (...) {
@@ -296,7 +296,7 @@ void TTranscoder::StartDecoders() {
             Observer.Warning(warning);
     }
     if (s.InputVideo) {
-        Video = std::make_unique<transcode::VideoPath>(Current, *s.InputVideo, *Output);
+        Video = std::make_unique<transcode::TVideoPath>(Current, *s.InputVideo, *Output);
         Video->StartDecoder();
         // A transport stream that began just before its clock wrapped starts
         // at a negative time once the library has unwrapped it: its first
@@ -316,7 +316,7 @@ void TTranscoder::StartDecoders() {
         }
     }
     if (s.InputAudio) {
-        Audio = std::make_unique<transcode::AudioPath>(Current, *s.InputAudio, *Output);
+        Audio = std::make_unique<transcode::TAudioPath>(Current, *s.InputAudio, *Output);
         Audio->StartDecoder();
         if (Video) {
             Audio->PlaceAgainstVideo(*s.InputVideo, Video->Start());
@@ -339,9 +339,9 @@ void TTranscoder::StartSubtitles(const std::string& sourcePath) {
     if (!Video || !Current.BurnSubtitles) return;
     try {
         if (!Current.SubtitleFile.empty()) {
-            Subtitles = std::make_unique<subtitles::SubtitlePath>(Current.SubtitleFile);
+            Subtitles = std::make_unique<subtitles::TSubtitlePath>(Current.SubtitleFile);
         } else if (s.InputSubtitle) {
-            Subtitles = std::make_unique<subtitles::SubtitlePath>(*s.Input, *s.InputSubtitle);
+            Subtitles = std::make_unique<subtitles::TSubtitlePath>(*s.Input, *s.InputSubtitle);
             // Cues begun before a later start come from the source's beginning.
             if (Range.Start > 0) {
                 Subtitles->ReadUpTo(sourcePath,
@@ -349,9 +349,9 @@ void TTranscoder::StartSubtitles(const std::string& sourcePath) {
                                                     AVRational{1, AV_TIME_BASE}));
             }
         } else if (const std::string beside = SubtitleFileBeside(sourcePath); !beside.empty()) {
-            Subtitles = std::make_unique<subtitles::SubtitlePath>(beside);
+            Subtitles = std::make_unique<subtitles::TSubtitlePath>(beside);
         }
-    } catch (const subtitles::SubtitleProblem& problem) {
+    } catch (const subtitles::TSubtitleProblem& problem) {
         Subtitles.reset();
         if (s.InputSubtitle) s.InputSubtitle->discard = AVDISCARD_ALL;
         s.InputSubtitle = nullptr;

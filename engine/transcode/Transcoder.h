@@ -15,18 +15,18 @@
 #include "ConversionParameters.h"
 
 namespace subtitles {
-class SubtitlePath;
+class TSubtitlePath;
 }
 
 namespace transcode {
-class AudioPath;
-class OutputFile;
-class VideoPath;
+class TAudioPath;
+class TOutputFile;
+class TVideoPath;
 }  // namespace transcode
 
-class TranscodeObserver {
+class TTranscodeObserver {
 public:
-    virtual ~TranscodeObserver() = default;
+    virtual ~TTranscodeObserver() = default;
     // Called on the worker's thread whenever the file's whole percentage grows
     // beyond the last reported one (at most once per whole percent, 1 to 100).
     virtual void FilePercent(int32_t percent) = 0;
@@ -86,7 +86,7 @@ class TTranscoder {
 public:
     // Keeps a copy of the parameters and a reference to the observer, which
     // must outlive the transcoder.
-    TTranscoder(const ConversionParameters& parameters, TranscodeObserver& observer);
+    TTranscoder(const ConversionParameters& parameters, TTranscodeObserver& observer);
     ~TTranscoder();
     TTranscoder(const TTranscoder&) = delete;
     TTranscoder& operator=(const TTranscoder&) = delete;
@@ -94,7 +94,7 @@ public:
     // Converts one source file into one output file; both paths are the file
     // system's bytes (UTF-8 for any ordinary name), each opened as a local file
     // whatever it looks like. Returns normally when the file was converted or
-    // stopped. On failure throws EngineError with the message to show: its
+    // stopped. On failure throws TEngineError with the message to show: its
     // first line ("Could not open source file\n", ..., "Could not open
     // destination file"), then the reason and the path of the file concerned;
     // everything the file held is released first and the temporary output
@@ -164,7 +164,7 @@ private:
     bool NothingEncoded() const;
 
     const ConversionParameters Parameters;
-    TranscodeObserver& Observer;
+    TTranscodeObserver& Observer;
     // What the current encoding uses: Parameters with the bitrates the size
     // limit gives.
     ConversionParameters Current;
@@ -182,8 +182,8 @@ private:
     // The parts of the file being converted; all absent between files, and a
     // path also when the source has no such stream.
     std::unique_ptr<TranscodeState> State;
-    std::unique_ptr<transcode::OutputFile> Output;
-    std::unique_ptr<transcode::VideoPath> Video;
-    std::unique_ptr<transcode::AudioPath> Audio;
-    std::unique_ptr<subtitles::SubtitlePath> Subtitles;  // absent: none burned in
+    std::unique_ptr<transcode::TOutputFile> Output;
+    std::unique_ptr<transcode::TVideoPath> Video;
+    std::unique_ptr<transcode::TAudioPath> Audio;
+    std::unique_ptr<subtitles::TSubtitlePath> Subtitles;  // absent: none burned in
 };

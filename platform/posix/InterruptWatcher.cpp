@@ -41,12 +41,12 @@ void Handle(int signalNumber, void (*handler)(int), int flags) {
 
 }  // namespace
 
-struct InterruptWatcher::TState {
+struct TInterruptWatcher::TState {
     std::unique_ptr<QSocketNotifier> Notifier;
     std::vector<int> HandledSignals;  // those not ignored when the program started
 };
 
-InterruptWatcher::InterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent)
+TInterruptWatcher::TInterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent)
     : QObject(parent), OnInterrupt(std::move(onInterrupt)), State(std::make_unique<TState>()) {
     if (pipe(SignalPipe) != 0) return;
     for (const int fd : SignalPipe) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -67,7 +67,7 @@ InterruptWatcher::InterruptWatcher(std::function<void(int)> onInterrupt, QObject
     }
 }
 
-InterruptWatcher::~InterruptWatcher() {
+TInterruptWatcher::~TInterruptWatcher() {
     if (SignalPipe[0] < 0) return;
     for (const int signalNumber : State->HandledSignals) Handle(signalNumber, SIG_DFL, 0);
     State->Notifier.reset();
@@ -76,10 +76,10 @@ InterruptWatcher::~InterruptWatcher() {
     SignalPipe[0] = SignalPipe[1] = -1;
 }
 
-void InterruptWatcher::Deliver(int signalNumber) {
+void TInterruptWatcher::Deliver(int signalNumber) {
     if (OnInterrupt) OnInterrupt(signalNumber);
 }
 
-bool InterruptWatcher::IsClosedPipe(int signalNumber) {
+bool TInterruptWatcher::IsClosedPipe(int signalNumber) {
     return signalNumber == SIGPIPE;
 }

@@ -15,7 +15,7 @@ namespace platform {
 
 namespace {
 
-struct DirectoryCloser {
+struct TDirectoryCloser {
     void operator()(DIR* directory) const { closedir(directory); }
 };
 
@@ -70,7 +70,7 @@ void TLockedFile::Close() {
 
 int RemoveUnheldFiles(const std::string& folder,
                       const std::function<bool(std::string_view)>& nameMatches) {
-    const std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folder.c_str()));
+    const std::unique_ptr<DIR, TDirectoryCloser> directory(opendir(folder.c_str()));
     if (!directory) return 0;
     const int folderDescriptor = dirfd(directory.get());
     int removed = 0;

@@ -15,7 +15,7 @@ constexpr int kHangUp = 1;  // SIGHUP's number, which Windows does not define
 
 // The watcher the console's handler reports to. The handler runs on a thread
 // of the system's own, so it only ever posts a call to the watcher's thread.
-std::atomic<InterruptWatcher*> ActiveWatcher{nullptr};
+std::atomic<TInterruptWatcher*> ActiveWatcher{nullptr};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     int number = 0;
@@ -32,7 +32,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         default:
             return FALSE;
     }
-    InterruptWatcher* watcher = ActiveWatcher.load();
+    TInterruptWatcher* watcher = ActiveWatcher.load();
     if (watcher == nullptr) return FALSE;
     QMetaObject::invokeMethod(
         watcher, [watcher, number] { watcher->Deliver(number); }, Qt::QueuedConnection);
@@ -47,24 +47,24 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 }  // namespace
 
-struct InterruptWatcher::TState {};
+struct TInterruptWatcher::TState {};
 
-InterruptWatcher::InterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent)
+TInterruptWatcher::TInterruptWatcher(std::function<void(int)> onInterrupt, QObject* parent)
     : QObject(parent), OnInterrupt(std::move(onInterrupt)), State(std::make_unique<TState>()) {
     ActiveWatcher = this;
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-InterruptWatcher::~InterruptWatcher() {
+TInterruptWatcher::~TInterruptWatcher() {
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
     ActiveWatcher = nullptr;
 }
 
-void InterruptWatcher::Deliver(int signalNumber) {
+void TInterruptWatcher::Deliver(int signalNumber) {
     if (OnInterrupt) OnInterrupt(signalNumber);
 }
 
-bool InterruptWatcher::IsClosedPipe(int) {
+bool TInterruptWatcher::IsClosedPipe(int) {
     // A closed pipe fails the write itself on Windows; there is no signal.
     return false;
 }

@@ -36,7 +36,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& part) {
 }
 
 // Every wrapper of one library, as (name, resolved) pairs.
-std::vector<std::pair<std::string, bool>> WrappersOf(const av::Binding& b,
+std::vector<std::pair<std::string, bool>> WrappersOf(const av::TBinding& b,
                                                      const av::TLibrary& lib) {
     std::vector<std::pair<std::string, bool>> result;
 #define KESTOVAR_COLLECT(library, name) \
@@ -80,7 +80,7 @@ TEST(Binding, DefaultNamesFollowTheHeadersMajorVersions) {
 TEST(Binding, MissingLibraryLeavesOnlyItsFunctionsUnresolved) {
     av::LibraryFiles files = av::LibraryFiles::Default();
     files.Swscale = "libkestovar-no-such-library.so.6";
-    const av::Binding binding(files);  // completes without a word
+    const av::TBinding binding(files);  // completes without a word
 
     EXPECT_FALSE(binding.SwscaleLibrary.IsLoaded());
     for (const auto& [name, resolved] : WrappersOf(binding, binding.SwscaleLibrary))
@@ -107,7 +107,7 @@ TEST(Binding, LibraryWithoutAFunctionLeavesOnlyThatWrapperUnresolved) {
     // scaler wrapper is unresolved and named; nothing else is touched.
     av::LibraryFiles files = av::LibraryFiles::Default();
     files.Swscale = FakeLibrary("kfake");
-    const av::Binding binding(files);
+    const av::TBinding binding(files);
 
     ASSERT_TRUE(binding.SwscaleLibrary.IsLoaded());
     const std::vector<std::string> problems = binding.Problems();
@@ -153,7 +153,7 @@ TEST(Binding, ReleasesLoadedLibrariesInReverseOrderAndOnlyThose) {
                                  "libkestovar-never-there.so.57", FakeLibrary("kfakescale"),
                                  FakeLibrary("kfakeresample"),    FakeLibrary("kfakefilter")};
     {
-        const av::Binding binding(files);
+        const av::TBinding binding(files);
         EXPECT_TRUE(IsStillLoaded(files.Avcodec));
         EXPECT_FALSE(binding.AvutilLibrary.IsLoaded());
     }

@@ -20,7 +20,7 @@ CliParseResult Parse(QStringList arguments) {
 TEST(StartupCheck, NamesAMissingLibraryFile) {
     av::LibraryFiles files = av::LibraryFiles::Default();
     files.Swscale = "libswscale-kestovar-missing.so.6";
-    const av::Binding broken(files);
+    const av::TBinding broken(files);
     const auto message = BindingStartupProblem(broken);
     ASSERT_TRUE(message.has_value());
     EXPECT_NE(message->find("libswscale-kestovar-missing.so.6"), std::string::npos) << *message;
@@ -109,7 +109,7 @@ TEST(CommandLine, RefusalsSayWhatIsAllowed) {
 TEST(ConsoleDisplay, TerminalLineIsRedrawnInPlace) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    ConsoleHost host(buffer, true, 120);
+    TConsoleHost host(buffer, true, 120);
     host.ShowStatus({"Converting - holiday.avi", 12, 36, 25});
     host.ShowProgress(50, 25);
     host.ShowCompletion("All tasks has been completed!");
@@ -123,7 +123,7 @@ TEST(ConsoleDisplay, TerminalLineIsRedrawnInPlace) {
     // A narrow terminal shortens the status text, never wraps.
     QBuffer narrow;
     narrow.open(QIODevice::WriteOnly);
-    ConsoleHost small(narrow, true, 70);
+    TConsoleHost small(narrow, true, 70);
     small.ShowStatus({"Converting - a rather long name for a holiday film.avi", 1, 1, 1});
     small.ShowProgress(40, 20);
     for (const QString& line : QString::fromUtf8(narrow.data()).split('\r', Qt::SkipEmptyParts)) {
@@ -136,7 +136,7 @@ TEST(ConsoleDisplay, TerminalLineIsRedrawnInPlace) {
 TEST(ConsoleDisplay, PlainLinesElsewhere) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    ConsoleHost host(buffer, false);
+    TConsoleHost host(buffer, false);
     host.ShowStatus({"", 0, 0, 0});
     host.ShowStatus({"Converting - a.mpg", 0, 0, 0});
     host.ShowProgress(0, 0);

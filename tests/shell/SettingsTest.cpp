@@ -257,7 +257,7 @@ private slots:
         try {
             TMainForm form;
             QFAIL("the window was built");
-        } catch (const SettingsError& error) {
+        } catch (const TSettingsError& error) {
             QCOMPARE(QString::fromUtf8(error.what()), message);
         }
         // The stored values are left as they were.
@@ -268,7 +268,7 @@ private slots:
         settings->WriteFile("PhoneManufacturer=2\nPhoneModel=40\nResolution=x\nQuality=3\n");
         ProfileSelection s;
         QString folder = "unchanged";
-        QVERIFY_THROWS_EXCEPTION(SettingsError, SettingsStore::LoadSettings(s, folder));
+        QVERIFY_THROWS_EXCEPTION(TSettingsError, SettingsStore::LoadSettings(s, folder));
         QCOMPARE(s.PhoneManufacturer, 2);
         QCOMPARE(s.PhoneModel, 40);
         QCOMPARE(s.Resolution, 11);
@@ -305,7 +305,7 @@ private slots:
         try {
             SettingsStore::SaveSettings(ProfileSelection{}, "/tmp/x");
             QFAIL("the save succeeded");
-        } catch (const SettingsError& error) {
+        } catch (const TSettingsError& error) {
             QCOMPARE(QString::fromUtf8(error.what()),
                      QString("Failed to set data for 'PhoneManufacturer'"));
         }

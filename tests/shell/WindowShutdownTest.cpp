@@ -20,7 +20,7 @@
 #include "WorkerHost.h"
 
 // Stands in for the window's own report procedures, on the window's thread.
-class RecordingHost : public WorkerHost {
+class RecordingHost : public TWorkerHost {
 public:
     QObject* Object = nullptr;
     int Statuses = 0, Progresses = 0, Errors = 0, Completions = 0, Detaches = 0, Idles = 0;

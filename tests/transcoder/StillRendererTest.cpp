@@ -115,7 +115,7 @@ TEST(StillRenderer, NothingWithoutPicturesOrWhenStopped) {
     try {
         RenderStill(H263Qcif(), missing, 0);
         FAIL() << "a missing source gave a still";
-    } catch (const EngineError& error) {
+    } catch (const TEngineError& error) {
         EXPECT_EQ(error.FirstLine(), "Could not open source file\n");
         EXPECT_EQ(error.Path(), missing);
     }

@@ -68,7 +68,7 @@ std::optional<std::string> Convert(const QString& source, const QString& output,
     TTranscoder transcoder(parameters, observer ? *observer : local);
     try {
         transcoder.ConvertFile(source.toStdString(), output.toStdString(), range);
-    } catch (const EngineError& error) {
+    } catch (const TEngineError& error) {
         return std::string(error.what());
     }
     return std::nullopt;

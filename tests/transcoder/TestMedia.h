@@ -34,7 +34,7 @@ QString NewFolder(const QString& name);
 QString MakeClip(const QString& fileName, const QStringList& arguments);
 
 // Records the percentages; asks to stop once StopAtPercent is reached.
-class RecordingObserver : public TranscodeObserver {
+class RecordingObserver : public TTranscodeObserver {
 public:
     void FilePercent(int32_t percent) override { Percents.push_back(percent); }
     void FileRestarted() override { ++Restarts; }
@@ -46,7 +46,7 @@ public:
     int Restarts = 0;  // passes after the first (FileRestarted)
 };
 
-// Converts; the EngineError's message, or nothing when it succeeded.
+// Converts; the TEngineError's message, or nothing when it succeeded.
 std::optional<std::string> Convert(const QString& source, const QString& output,
                                    const ConversionParameters& parameters = {},
                                    RecordingObserver* observer = nullptr,

@@ -44,7 +44,7 @@ TEST(DtsGuard, CorrectsWhereItCanAndFailsWhereItCannot) {
     try {
         guard.Check(*impossible, "Error while writing video frame\n");
         FAIL() << "a DTS that cannot follow was let through";
-    } catch (const EngineError& error) {
+    } catch (const TEngineError& error) {
         EXPECT_EQ(error.FirstLine(), "Error while writing video frame\n");
         EXPECT_NE(error.Reason().find("out of order"), std::string::npos) << error.Reason();
     }

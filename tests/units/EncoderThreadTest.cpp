@@ -15,7 +15,7 @@
 #include "EncoderThread.h"
 #include "PacketSink.h"
 
-using transcode::EncoderThread;
+using transcode::TEncoderThread;
 
 namespace {
 
@@ -27,7 +27,7 @@ av::FramePtr Picture(int64_t number) {
 }
 
 // One packet per picture, its times the picture's.
-void PacketFor(const AVFrame& picture, EncoderThread::Packets& made) {
+void PacketFor(const AVFrame& picture, TEncoderThread::Packets& made) {
     av::PacketPtr packet = transcode::NewPacket();
     packet->pts = packet->dts = picture.pts;
     made.push_back(std::move(packet));
@@ -37,7 +37,7 @@ void PacketFor(const AVFrame& picture, EncoderThread::Packets& made) {
 
 TEST(EncoderThread, KeepsTheOrderOfPicturesAndPackets) {
     std::vector<int64_t> encoded;  // only the thread writes it before Finish
-    EncoderThread thread([&](AVFrame& picture, EncoderThread::Packets& made) {
+    TEncoderThread thread([&](AVFrame& picture, TEncoderThread::Packets& made) {
         encoded.push_back(picture.pts);
         // Some pictures give no packet at once, some two: the encoder's delay.
         if (picture.pts % 3 != 1) PacketFor(picture, made);
@@ -70,7 +70,7 @@ TEST(EncoderThread, KeepsTheOrderOfPicturesAndPackets) {
 
 TEST(EncoderThread, FailureOnTheThreadComesBackToTheCaller) {
     std::atomic<int> calls{0};
-    EncoderThread thread([&](AVFrame& picture, EncoderThread::Packets& made) {
+    TEncoderThread thread([&](AVFrame& picture, TEncoderThread::Packets& made) {
         ++calls;
         if (picture.pts == 5) throw std::runtime_error("encoder failed at 5");
         PacketFor(picture, made);
@@ -102,7 +102,7 @@ TEST(EncoderThread, AbandonEndsWithAFullQueue) {
     bool release = false;
     std::atomic<int> calls{0};
     auto thread =
-        std::make_unique<EncoderThread>([&](AVFrame& picture, EncoderThread::Packets& made) {
+        std::make_unique<TEncoderThread>([&](AVFrame& picture, TEncoderThread::Packets& made) {
             ++calls;
             std::unique_lock<std::mutex> held(lock);
             started = true;

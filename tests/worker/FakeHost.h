@@ -23,7 +23,7 @@ struct HostCall {
     const void* Worker = nullptr;
 };
 
-class FakeHost : public QObject, public WorkerHost {
+class FakeHost : public QObject, public TWorkerHost {
 public:
     QObject* HostObject() override { return this; }
     void ShowStatus(const StatusReport& r) override {

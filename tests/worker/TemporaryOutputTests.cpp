@@ -54,7 +54,7 @@ TEST(TemporaryOutput, WrittenUnderAShortLockedName) {
         QDir::toNativeSeparators(folder.path() + u'/' + QString(240, u'n') + ".3gp"));
     std::string temporary;
     {
-        TemporaryOutputFile file(finalPath);
+        TTemporaryOutputFile file(finalPath);
         temporary = file.Path();
         const QString nativeName =
             QFileInfo(PathFromNative(QByteArray::fromStdString(temporary))).fileName();
@@ -64,7 +64,7 @@ TEST(TemporaryOutput, WrittenUnderAShortLockedName) {
         EXPECT_TRUE(Exists(temporary));
     }
     EXPECT_FALSE(Exists(temporary));
-    TemporaryOutputFile committed(finalPath);
+    TTemporaryOutputFile committed(finalPath);
     committed.Commit();
     EXPECT_TRUE(Exists(finalPath));
 }
@@ -88,7 +88,7 @@ TEST(TemporaryOutput, TheFirstClaimOfANameHoldsIt) {
     EXPECT_FALSE(Exists(claimFile));
     EXPECT_FALSE(IsBeingWritten(clip));
     {
-        const TemporaryOutputFile written(clip);
+        const TTemporaryOutputFile written(clip);
         EXPECT_FALSE(TOutputNameClaim(clip).Holds());
     }
     EXPECT_TRUE(TOutputNameClaim(clip).Holds());
