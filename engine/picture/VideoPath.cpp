@@ -451,6 +451,10 @@ void TVideoPath::ScalePicture() {
     // source, at a fraction of the work.
     if (Rotation != 0) RotatePicture(turned, *OutputPicture, Rotation);
     PictureScaled = true;
+    // From here on the slots are filled from the scaled picture: the decoded
+    // one goes back to the decoder's pool at once instead of when the next
+    // picture arrives, which saves the decoder a buffer of the source's size.
+    AV.av_frame_unref(&source);
     OutputDrawnOn = false;
     if (Subtitles) {
         if (!CleanPicture) CleanPicture = NewPicture(OutputPicture->width, OutputPicture->height);
