@@ -24,6 +24,12 @@ void LogWarning(const char* format, ...) {
     va_end(arguments);
 }
 
+// A packet's time for the order: its DTS, or its PTS when it has none; a
+// packet with neither goes first.
+int64_t OrderTime(const AVPacket& packet) {
+    return packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
+}
+
 }  // namespace
 
 void TOutputFile::Create(const std::string& outputPath) {
@@ -89,30 +95,25 @@ void TOutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     if (static_cast<std::size_t>(index) < Ended.size() && Ended[index]) {
         throw DestinationError(writeError, 0, "A packet after the end of its stream");
     }
-    if (index == SoundStream) {
-        if (PastSoundCut(packet)) {
-            AV.av_packet_unref(&packet);
-            return;
-        }
-        if (PictureStream >= 0) {
-            av::PacketPtr held(AV.av_packet_alloc());
-            if (!held) throw std::bad_alloc();
-            AV.av_packet_move_ref(held.get(), &packet);
-            HeldSound.push_back(std::move(held));
-            SoundWriteError = writeError;
-            ReleaseSound(false);
-            return;
-        }
+    if (index == SoundStream && PastSoundCut(packet)) {
+        AV.av_packet_unref(&packet);
+        return;
     }
-    Deliver(packet, writeError);
+    const int slot = HeldSlot(index);
+    if (slot < 0) {
+        Deliver(packet, writeError);
+        return;
+    }
+    av::PacketPtr held(AV.av_packet_alloc());
+    if (!held) throw std::bad_alloc();
+    AV.av_packet_move_ref(held.get(), &packet);
+    Held[slot].push_back(std::move(held));
+    HeldWriteError[slot] = writeError;
+    ReleaseHeld(false);
 }
 
 void TOutputFile::Deliver(AVPacket& packet, const char* writeError) {
     const int index = packet.stream_index;
-    if (index == PictureStream && packet.pts != AV_NOPTS_VALUE) {
-        const int64_t end = packet.pts + std::max<int64_t>(packet.duration, 0);
-        if (PicturesEnd == AV_NOPTS_VALUE || end > PicturesEnd) PicturesEnd = end;
-    }
     if (index < 2) {
         Bytes[index] += packet.size;
         // The encoder's quality of the picture: its quantiser in lambda units.
@@ -130,21 +131,52 @@ void TOutputFile::Deliver(AVPacket& packet, const char* writeError) {
     if (const int code = AV.av_interleaved_write_frame(Context.get(), &packet); code < 0) {
         throw DestinationError(writeError, code);
     }
-    if (index == PictureStream) ReleaseSound(false);
 }
 
-void TOutputFile::ReleaseSound(bool all) {
-    while (!HeldSound.empty()) {
-        AVPacket& held = *HeldSound.front();
-        if (!all) {
-            if (PicturesEnd == AV_NOPTS_VALUE || held.pts == AV_NOPTS_VALUE) return;
-            const AVRational soundBase = Context->streams[SoundStream]->time_base;
-            const AVRational pictureBase = Context->streams[PictureStream]->time_base;
-            if (AV.av_compare_ts(held.pts, soundBase, PicturesEnd, pictureBase) >= 0) return;
+int TOutputFile::HeldSlot(int streamIndex) const {
+    if (PictureStream < 0 || streamIndex < 0) return -1;
+    if (streamIndex == PictureStream) return 0;
+    if (streamIndex == SoundStream) return 1;
+    return -1;
+}
+
+bool TOutputFile::Earlier(const AVPacket& first, const AVPacket& second) const {
+    const int64_t a = OrderTime(first);
+    const int64_t b = OrderTime(second);
+    if (a == AV_NOPTS_VALUE || b == AV_NOPTS_VALUE) return a == AV_NOPTS_VALUE;
+    const int order = AV.av_compare_ts(a, Context->streams[first.stream_index]->time_base, b,
+                                       Context->streams[second.stream_index]->time_base);
+    return order < 0 || (order == 0 && first.stream_index == PictureStream);
+}
+
+bool TOutputFile::HeldTooLong(int slot) const {
+    const std::deque<av::PacketPtr>& held = Held[slot];
+    if (held.size() < 2) return false;
+    const int64_t first = OrderTime(*held.front());
+    const int64_t last = OrderTime(*held.back());
+    if (first == AV_NOPTS_VALUE || last == AV_NOPTS_VALUE) return true;
+    const AVRational base = Context->streams[held.front()->stream_index]->time_base;
+    return AV.av_compare_ts(last - first, base, kLongestHeldSeconds, AVRational{1, 1}) > 0;
+}
+
+void TOutputFile::ReleaseHeld(bool all) {
+    const int streams[2] = {PictureStream, SoundStream};
+    while (!Held[0].empty() || !Held[1].empty()) {
+        int next = -1;
+        if (!Held[0].empty() && !Held[1].empty()) {
+            next = Earlier(*Held[1].front(), *Held[0].front()) ? 1 : 0;
+        } else {
+            const int waiting = Held[0].empty() ? 1 : 0;
+            const int other = 1 - waiting;
+            const bool otherEnded =
+                streams[other] < 0 ||
+                (static_cast<std::size_t>(streams[other]) < Ended.size() && Ended[streams[other]]);
+            if (all || otherEnded || HeldTooLong(waiting)) next = waiting;
         }
-        const av::PacketPtr packet = std::move(HeldSound.front());
-        HeldSound.pop_front();
-        Deliver(*packet, SoundWriteError);
+        if (next < 0) return;
+        const av::PacketPtr packet = std::move(Held[next].front());
+        Held[next].pop_front();
+        Deliver(*packet, HeldWriteError[next]);
     }
 }
 
@@ -158,13 +190,10 @@ void TOutputFile::EndStream(int streamIndex) {
     if (streamIndex < 0) return;
     if (static_cast<std::size_t>(streamIndex) >= Ended.size()) Ended.resize(streamIndex + 1);
     Ended[streamIndex] = true;
-    if (streamIndex == PictureStream) {
-        PictureStream = -1;
-        ReleaseSound(true);
-    }
+    if (HeldSlot(streamIndex) >= 0) ReleaseHeld(false);
 }
 
-void TOutputFile::HoldSoundBehindPictures(int pictureStream, int soundStream) {
+void TOutputFile::InterleavePicturesAndSound(int pictureStream, int soundStream) {
     PictureStream = pictureStream;
     SoundStream = soundStream;
 }
@@ -172,12 +201,12 @@ void TOutputFile::HoldSoundBehindPictures(int pictureStream, int soundStream) {
 void TOutputFile::CutSoundAt(int64_t time, AVRational base) {
     SoundCut = time;
     SoundCutBase = base;
-    while (!HeldSound.empty() && PastSoundCut(*HeldSound.back())) HeldSound.pop_back();
+    while (!Held[1].empty() && PastSoundCut(*Held[1].back())) Held[1].pop_back();
 }
 
 int64_t TOutputFile::Finish() {
+    ReleaseHeld(true);
     PictureStream = -1;
-    ReleaseSound(true);
     for (unsigned i = 0; i < Context->nb_streams; ++i) {
         if (i >= Ended.size() || !Ended[i]) {
             throw DestinationError("Could not finish destination file\n", 0,
@@ -226,7 +255,8 @@ void TOutputFile::Discard() noexcept {
 
 void TOutputFile::ReleaseState() noexcept {
     // The file is closed before its temporary name goes.
-    HeldSound.clear();
+    Held[0].clear();
+    Held[1].clear();
     Context.reset();
     Temporary.reset();
 }

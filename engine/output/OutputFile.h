@@ -40,12 +40,17 @@ public:
     // increasing (TDtsGuard) and hands it to the muxer. A packet of a stream
     // already ended is refused.
     void WritePacket(AVPacket& packet, const char* writeError) override;
-    // Ending the picture stream lets the sound still held through.
+    // Ending one of two interleaved streams lets the other's held packets
+    // through.
     void EndStream(int streamIndex) override;
-    // From now on the sound's packets wait until the pictures written reach
-    // their time (a frame or two in a file whose streams run together), so
-    // that CutSoundAt can still end the sound where the pictures end.
-    void HoldSoundBehindPictures(int pictureStream, int soundStream);
+    // From now on the packets of the two streams go to the muxer in the order
+    // of their times (pictures first at equal times), whichever thread made
+    // them and however late they arrive: each waits until the other stream
+    // has a later packet or has ended. So the file is the same from run to
+    // run, and CutSoundAt can still end the sound where the pictures end. A
+    // stream more than kLongestHeldSeconds ahead of a quiet one is written
+    // anyway, so that a stream that has gone silent holds nothing in memory.
+    void InterleavePicturesAndSound(int pictureStream, int soundStream);
     // No sound from time (in base) on: the packets held past it are dropped,
     // and so are those that come later.
     void CutSoundAt(int64_t time, AVRational base);
@@ -76,20 +81,27 @@ public:
 private:
     // Counts, orders and hands one packet to the muxer.
     void Deliver(AVPacket& packet, const char* writeError);
-    // Writes the held sound that the pictures have reached, or all of it.
-    void ReleaseSound(bool all);
+    // Writes the held packets whose turn has come, or all of them.
+    void ReleaseHeld(bool all);
+    // True when the held packet of `first` comes before that of `second`.
+    bool Earlier(const AVPacket& first, const AVPacket& second) const;
+    // True when the held packets of the stream span more than kLongestHeld.
+    bool HeldTooLong(int slot) const;
     bool PastSoundCut(const AVPacket& packet) const;
+    // The slot in Held of a stream index: 0 pictures, 1 sound, -1 neither.
+    int HeldSlot(int streamIndex) const;
+
+    static constexpr int64_t kLongestHeldSeconds = 30;
 
     av::OutputContextPtr Context;
     TDtsGuard Order;
     std::vector<bool> Ended;  // per stream index: EndStream was called
     std::unique_ptr<TTemporaryOutputFile> Temporary;
     int32_t H263Level = 0;
-    int PictureStream = -1;  // while sound is held behind the pictures
+    int PictureStream = -1;  // while the two streams are interleaved here
     int SoundStream = -1;
-    int64_t PicturesEnd = AV_NOPTS_VALUE;  // in the picture stream's time base
-    std::deque<av::PacketPtr> HeldSound;
-    const char* SoundWriteError = nullptr;
+    std::deque<av::PacketPtr> Held[2];  // the pictures' and the sound's packets
+    const char* HeldWriteError[2] = {nullptr, nullptr};
     int64_t SoundCut = AV_NOPTS_VALUE;
     AVRational SoundCutBase{1, 1};
     // Per stream index (two streams at most): coded bytes, and the sum and

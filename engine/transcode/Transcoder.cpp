@@ -368,7 +368,8 @@ void TTranscoder::CreateOutput(const std::string& outputPath) {
     if (Video) Video->NewVideoStream();
     if (Audio) Audio->NewAudioStream();
     // A stop ends the file at the last picture and the sound with it.
-    if (Video && Audio) Output->HoldSoundBehindPictures(Video->OutputIndex(), Audio->OutputIndex());
+    if (Video && Audio)
+        Output->InterleavePicturesAndSound(Video->OutputIndex(), Audio->OutputIndex());
 
     const ConversionParameters& p = Current;
     const bool videoValid = p.Width > 0 && p.Height > 0 && p.FrameRateNumerator > 0 &&
