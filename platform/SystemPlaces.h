@@ -26,8 +26,8 @@ QString SettingsPlaceText();
 // The file name libass is loaded by.
 std::string TextLayoutLibraryName();
 
-// The font file plain subtitles are set in; null where the system's own font
-// lookup finds the family.
-const char* SubtitleFontFile();
+// The font file plain subtitles are set in (DejaVu Sans): the system's own
+// on Linux, the copy beside the program on Windows.
+std::filesystem::path SubtitleFontFile();
 
 }  // namespace platform

@@ -8,8 +8,9 @@
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
-#include <system_error>
 
 #include "Dynamicavimport.h"
 #include "LibassBinding.h"
@@ -60,6 +61,18 @@ struct TTrackFree {
 };
 
 void Quiet(int, const char*, va_list, void*) {}
+
+// The bytes of a font file; empty when it is missing or cannot be read, so
+// that libass falls back on the system's fonts.
+std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return {};
+    std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return {};
+    }
+    return bytes;
+}
 
 Rect Bounds(const ASS_Image* images) {
     int32_t left = std::numeric_limits<int32_t>::max();
@@ -128,10 +141,15 @@ TTextLayout::TTextLayout(const AVFormatContext* input, const std::string& header
     if (!Layout->Renderer || !Layout->Track) {
         throw TSubtitleProblem("The subtitle library could not be started");
     }
-    std::error_code error;
-    const char* fontFile = platform::SubtitleFontFile();
-    const bool haveDefault = fontFile && std::filesystem::is_regular_file(fontFile, error);
-    ass.ass_set_fonts(Layout->Renderer.get(), haveDefault ? fontFile : nullptr, kDefaultFontFamily,
+    // The default font is handed over in memory rather than by its name:
+    // FreeType opens named files with the system's narrow calls, which on
+    // Windows cannot reach a program folder with a name outside its code page.
+    const std::string defaultFont = ReadWholeFile(platform::SubtitleFontFile());
+    if (!defaultFont.empty()) {
+        ass.ass_add_font(Layout->Library.get(), "DejaVuSans.ttf", defaultFont.data(),
+                         static_cast<int>(defaultFont.size()));
+    }
+    ass.ass_set_fonts(Layout->Renderer.get(), nullptr, kDefaultFontFamily,
                       ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
     std::string styles = OwnStyle ? std::string(kOwnHeader) : header;
     ass.ass_process_codec_private(Layout->Track.get(), styles.data(),

@@ -26,7 +26,7 @@ std::string TextLayoutLibraryName() {
     return "libass.so.9";
 }
 
-const char* SubtitleFontFile() {
+std::filesystem::path SubtitleFontFile() {
     return "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 }
 

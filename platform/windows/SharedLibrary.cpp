@@ -2,30 +2,10 @@
 
 #include <windows.h>
 
+#include "ProgramFolder.h"
 #include "WindowsText.h"
 
 namespace platform {
-
-namespace {
-
-// The folder of the running program, with a trailing backslash.
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-}  // namespace
 
 std::string SharedLibraryFileName(const char* base, int major) {
     return std::string(base) + "-" + std::to_string(major) + ".dll";

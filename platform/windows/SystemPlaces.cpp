@@ -1,5 +1,7 @@
 #include "SystemPlaces.h"
 
+#include "ProgramFolder.h"
+
 namespace platform {
 
 bool IsPathSeparator(QChar c) {
@@ -24,8 +26,8 @@ std::string TextLayoutLibraryName() {
     return "libass-9.dll";
 }
 
-const char* SubtitleFontFile() {
-    return nullptr;
+std::filesystem::path SubtitleFontFile() {
+    return std::filesystem::path(ProgramFolder() + L"fonts\\DejaVuSans.ttf");
 }
 
 }  // namespace platform
