@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs from Debian's own packages and sources:
 #   1. installs the cross tools (apt) and fetches the source packages;
-#   2. builds opencore-amr, zimg, FFmpeg and Qt's qtbase for x86_64-w64-mingw32
+#   2. builds opencore-amr, zimg, FFmpeg, libass (with FreeType, FriBidi and
+#      HarfBuzz) and Qt's qtbase for x86_64-w64-mingw32
 #      into a cache outside the build tree (each stage is skipped once done);
 #   3. builds kestovar3gp.exe and kestovar3gp-cli.exe with the project's CMake,
 #      lays out the DLLs beside them, and makes the installer and the zip.
@@ -28,6 +29,7 @@ NICE=(nice -n 15)
 PACKAGES=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     libz-mingw-w64-dev wine64 nsis nasm zip icoutils dpkg-dev autoconf automake libtool
+    fonts-dejavu-core
     xvfb xdotool x11-apps imagemagick
     cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev ffmpeg
 )
@@ -63,12 +65,25 @@ deps() {
 
 sources() {
     mkdir -p "$SRC" "$WORK" "$LOGS"
-    for pkg in opencore-amr zimg lame x264 ffmpeg qt6-base; do
+    for pkg in opencore-amr zimg lame x264 ffmpeg qt6-base freetype fribidi harfbuzz libass; do
         if ! compgen -G "$SRC/$pkg-[0-9]*/" >/dev/null; then
             log "fetching the source package $pkg"
-            (cd "$SRC" && apt-get source "$pkg" >"$LOGS/source-$pkg.log" 2>&1)
+            (cd "$SRC" && apt-get source "$pkg" >"$LOGS/source-$pkg.log" 2>&1) || fetch_older "$pkg"
         fi
     done
+}
+
+# A security update's source may be listed before the mirror carries it
+# (libass 0.17.1-1+deb12u1 was): then the newest version that comes is taken.
+fetch_older() {
+    local pkg="$1" version
+    for version in $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -urV); do
+        log "fetching $pkg=$version instead"
+        rm -f "$SRC/${pkg}_"*
+        (cd "$SRC" && apt-get source "$pkg=$version" >>"$LOGS/source-$pkg.log" 2>&1) && return 0
+    done
+    log "no source of $pkg could be fetched (see $LOGS/source-$pkg.log)"
+    return 1
 }
 
 srcdir() { compgen -G "$SRC/$1-[0-9]*/" | head -1 | sed 's:/$::'; }
@@ -128,6 +143,70 @@ build_x264() {
             --disable-cli --disable-opencl --bit-depth=8 --enable-win32thread --enable-strip &&
         "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/x264.log" 2>&1
     stamp x264
+}
+
+# The subtitles' text layout: libass with FreeType, FriBidi and HarfBuzz, as
+# DLLs that the program loads at run time (libass-9.dll, as on Linux
+# libass.so.9), with DirectWrite for the system's fonts instead of
+# fontconfig. DejaVu Sans goes beside them for plain subtitles.
+build_freetype() {
+    stamp_done freetype && return
+    log "freetype"
+    local s; s="$(srcdir freetype)"
+    rm -rf "$WORK/freetype" && mkdir -p "$WORK/freetype"
+    (cd "$WORK/freetype" &&
+        cmake -S "$s" -B . -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=ON \
+            -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+            -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install .) >"$LOGS/freetype.log" 2>&1
+    stamp freetype
+}
+
+build_fribidi() {
+    stamp_done fribidi && return
+    log "fribidi"
+    local s; s="$(srcdir fribidi)"
+    rm -rf "$WORK/fribidi" && cp -a "$s" "$WORK/fribidi"
+    (cd "$WORK/fribidi" &&
+        ./configure --host=$HOST --prefix="$PREFIX" --enable-shared --disable-static \
+            --disable-docs CC=$HOST-gcc-posix &&
+        "${NICE[@]}" make -j"$JOBS" -C lib && make -C lib install &&
+        install -m 644 fribidi.pc "$PREFIX/lib/pkgconfig/") >"$LOGS/fribidi.log" 2>&1
+    stamp fribidi
+}
+
+build_harfbuzz() {
+    stamp_done harfbuzz && return
+    log "harfbuzz"
+    local s; s="$(srcdir harfbuzz)"
+    cross_env
+    rm -rf "$WORK/harfbuzz" && mkdir -p "$WORK/harfbuzz"
+    (cd "$WORK/harfbuzz" &&
+        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-shared --disable-static \
+            --with-freetype=yes --with-glib=no --with-gobject=no --with-cairo=no --with-chafa=no \
+            --with-icu=no --with-graphite2=no --with-uniscribe=no --with-gdi=no \
+            --with-directwrite=no --disable-introspection --disable-gtk-doc \
+            CC=$HOST-gcc-posix CXX=$HOST-g++-posix &&
+        "${NICE[@]}" make -j"$JOBS" -C src libharfbuzz.la && make -C src install-libLTLIBRARIES \
+            install-pkgincludeHEADERS install-nodist_pkgincludeHEADERS install-pkgconfigDATA) \
+        >"$LOGS/harfbuzz.log" 2>&1
+    stamp harfbuzz
+}
+
+build_libass() {
+    stamp_done libass && return
+    log "libass"
+    local s; s="$(srcdir libass)"
+    cross_env
+    rm -rf "$WORK/libass" && mkdir -p "$WORK/libass"
+    (cd "$WORK/libass" &&
+        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-shared --disable-static \
+            --disable-fontconfig --enable-directwrite --disable-asm --disable-require-system-font-provider \
+            CC=$HOST-gcc-posix &&
+        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/libass.log" 2>&1
+    stamp libass
 }
 
 FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
@@ -234,6 +313,10 @@ libs() {
     build_lame
     build_x264
     build_ffmpeg
+    build_freetype
+    build_fribidi
+    build_harfbuzz
+    build_libass
     build_qt
     build_gtest
     log "libraries ready in $((SECONDS - t0)) s ($PREFIX)"
@@ -259,6 +342,10 @@ lay_out_runtime() {
     local f
     for f in "${FFMPEG_DLLS[@]}"; do cp -u "$PREFIX/bin/$f.dll" "$dir/"; done
     for f in "${QT_DLLS[@]}"; do cp -u "$PREFIX/qt/bin/$f.dll" "$dir/"; done
+    # libass and what it needs; the font plain subtitles are set in.
+    for f in libass-9 libfreetype libfribidi-0 libharfbuzz-0; do cp -u "$PREFIX/bin/$f.dll" "$dir/"; done
+    mkdir -p "$dir/fonts"
+    cp -u /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$dir/fonts/"
     cp -u "$PREFIX/qt/plugins/platforms/qwindows.dll" "$dir/platforms/"
     cp -u "$PREFIX/qt/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
     runtime_dlls | while read -r f; do cp -u "$f" "$dir/"; done
