@@ -2,6 +2,7 @@
 
 #include "CompressThread.h"
 #include "ConfigureWorker.h"
+#include "Process.h"
 #include "ProfileSelection.h"
 #include "WorkerShutdown.h"
 
@@ -34,6 +35,7 @@ bool TRunController::Start(const ::ClipList& clips, const QString& folder) {
     LastWorker = worker;
     connect(worker, &QThread::finished, this, &TRunController::RunWorkerFinished);
     worker->WorkPriority = ConversionPriority;
+    platform::ReturnFreedMemory();
     worker->start(ConversionPriority);
     return true;
 }

@@ -24,6 +24,7 @@
 #include "OutputFolder.h"
 #include "PathNames.h"
 #include "PreviewOutput.h"
+#include "Process.h"
 #include "StartupCheck.h"
 #include "Terminal.h"
 #include "WorkerParameters.h"
@@ -168,6 +169,7 @@ int Convert(QCoreApplication& app, CliRequest& request) {
     });
 
     QObject::connect(worker, &QThread::finished, &app, &QCoreApplication::quit);
+    platform::ReturnFreedMemory();
     worker->start();
     app.exec();
     // Let the finished worker's deferred deletion run before the clip list goes.
