@@ -54,7 +54,8 @@ platform_check() {
     "$cxx" "${flags[@]}" -shared "$ROOT/tests/windows/PlatformCheckLibrary.cpp" -o "$out/platformcheck-1.dll" &&
         "$cxx" "${flags[@]}" "$ROOT/tests/windows/PlatformCheck.cpp" "$ROOT/platform/windows/LockedFile.cpp" \
             "$ROOT/platform/windows/WindowsText.cpp" "$ROOT/platform/windows/FileKind.cpp" \
-            "$ROOT/platform/windows/SharedLibrary.cpp" -o "$out/PlatformCheck.exe" ||
+            "$ROOT/platform/windows/SharedLibrary.cpp" "$ROOT/platform/windows/ProgramFolder.cpp" \
+            -o "$out/PlatformCheck.exe" ||
         { fail "the platform check did not build"; return; }
     if "$WINE" "$out/PlatformCheck.exe" "$(winpath "$out/files")" >"$WORK/platform.log" 2>&1; then
         pass "the Windows platform side under Wine: $(tail -n 1 "$WORK/platform.log")"
