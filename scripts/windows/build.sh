@@ -206,6 +206,8 @@ build_libass() {
             --disable-fontconfig --enable-directwrite --disable-asm --disable-require-system-font-provider \
             CC=$HOST-gcc-posix &&
         "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/libass.log" 2>&1
+    # Built with -g by default: HarfBuzz alone would weigh 57 MB.
+    $HOST-strip --strip-unneeded "$PREFIX/bin/"{libass-9,libfreetype,libfribidi-0,libharfbuzz-0}.dll
     stamp libass
 }
 

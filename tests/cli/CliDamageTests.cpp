@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <iostream>
 
 #include "DamagedClips.h"
 #include "RunProgram.h"
+#include "TestClips.h"
 #include "TestMedia.h"
 
 namespace {
@@ -76,9 +78,14 @@ TEST_F(CliDamage, CutShortSourcesSayWhereTheyEnd) {
         << shorter.Err.toStdString();
     EXPECT_EQ(Outputs(), QStringList{"cut-short.3gp"});
 
-    for (const QString& source : {test_support::MakeWebmCutInItsHeader(Sources.path()),
-                                  test_support::MakeFlacCutInItsHeader(Sources.path()),
-                                  test_support::MakeOggWithoutPages(Sources.path())}) {
+    QStringList damaged{test_support::MakeFlacCutInItsHeader(Sources.path()),
+                        test_support::MakeOggWithoutPages(Sources.path())};
+    if (const QString why = test_support::SkipWithoutEncoder("libvpx"); !why.isEmpty()) {
+        std::cout << "[ LEFT OUT ] the WebM cut in its header: " << why.toStdString() << "\n";
+    } else {
+        damaged.prepend(test_support::MakeWebmCutInItsHeader(Sources.path()));
+    }
+    for (const QString& source : damaged) {
         ASSERT_FALSE(source.isEmpty());
         const ProcessResult failed = Cli({source});
         EXPECT_EQ(failed.ExitCode, 1);

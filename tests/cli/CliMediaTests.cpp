@@ -58,6 +58,9 @@ TEST_F(CliMedia, AudioTrackOutOfRangeIsRefused) {
 
 // The remark on an HLG clip comes once, and only with --verbose.
 TEST_F(CliMedia, HdrRemarkOnlyWhenVerbose) {
+    if (const QString why = test_support::SkipWithoutEncoder("libx265"); !why.isEmpty()) {
+        GTEST_SKIP() << why.toStdString();
+    }
     const QString source =
         Make("hlg.mkv", {"-f", "lavfi", "-i", "smptehdbars=s=320x180:r=25:d=0.2", "-vf",
                          "zscale=tin=bt709:min=bt709:pin=bt709:rin=tv:t=arib-std-b67:m=bt2020nc:"

@@ -1,5 +1,8 @@
 #include "TestClips.h"
 
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QtGlobal>
 
 namespace test_support {
@@ -22,6 +25,30 @@ ProgramResult RunFfmpeg(const QStringList& arguments, const QString& outputPath,
                     QStringLiteral("-y")};
     all << arguments << outputPath;
     return RunProgram(ffmpeg, all);
+}
+
+bool FfmpegHasEncoder(const QString& encoder, const QString& ffmpeg) {
+    // Asked once per program: the list does not change while the tests run.
+    static QMutex lock;
+    static QHash<QString, QByteArray> lists;
+    QMutexLocker locked(&lock);
+    if (!lists.contains(ffmpeg)) {
+        lists.insert(
+            ffmpeg,
+            RunProgram(ffmpeg, {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")}).Out);
+    }
+    // A row is " V....D libx265              libx265 H.265 / HEVC (codec hevc)".
+    for (const QByteArray& row : lists.value(ffmpeg).split('\n')) {
+        const QList<QByteArray> words = row.simplified().split(' ');
+        if (words.size() >= 2 && words[1] == encoder.toUtf8()) return true;
+    }
+    return false;
+}
+
+QString SkipWithoutEncoder(const QString& encoder, const QString& ffmpeg) {
+    if (FfmpegHasEncoder(encoder, ffmpeg)) return {};
+    return QStringLiteral("the ffmpeg program the test clips are made with (%1) has no %2 encoder")
+        .arg(ffmpeg, encoder);
 }
 
 QString MakeMpeg4PcmClip(const QString& path, int seconds, int width, int height, int sampleRate) {

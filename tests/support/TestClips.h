@@ -22,6 +22,19 @@ QStringList SineToneInput(int sampleRate, double seconds = 0);
 ProgramResult RunFfmpeg(const QStringList& arguments, const QString& outputPath,
                         const QString& ffmpeg = QStringLiteral("ffmpeg"));
 
+// True when the ffmpeg program has the encoder. Debian's has every one the
+// tests make clips with; the one cross-built for the Windows tests lacks the
+// external ones (libx265, libvpx, libvorbis), and the tests whose sources
+// need them are skipped there, saying so (SkipWithoutEncoder).
+bool FfmpegHasEncoder(const QString& encoder, const QString& ffmpeg = QStringLiteral("ffmpeg"));
+
+// The reason to skip a test whose source needs the encoder, or an empty
+// string when the ffmpeg program has it:
+//   if (const QString why = SkipWithoutEncoder("libx265"); !why.isEmpty())
+//       GTEST_SKIP() << why.toStdString();
+QString SkipWithoutEncoder(const QString& encoder,
+                           const QString& ffmpeg = QStringLiteral("ffmpeg"));
+
 // A clip of `seconds` seconds: testsrc pictures of width x height at 25 fps as
 // MPEG-4 video (-q:v 5) and a sine tone as 16-bit PCM, in the container the
 // path's extension names (AVI takes both). Returns the path, or an empty
