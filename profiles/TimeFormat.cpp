@@ -9,11 +9,13 @@
 
 namespace {
 
-// The locale's long time format less its time-zone part ("t" up to "tttt"),
-// with the blank that separated the zone from the rest. Quoted literal text is
-// kept as it stands.
-QString LongTimeFormatWithoutZone() {
-    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+// The locale's long time format less its time-zone part ("t" up to "tttt")
+// and its AM/PM designator ("AP", "ap", "A", "a"), each with the blank that
+// separated it from the rest. A duration is no clock time: without the
+// designator the locale's hours count from 0 to 23, so that two seconds read
+// "0:00:02" and not "12:00:02 AM". Quoted literal text is kept as it stands.
+QString LongTimeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
     QString result;
     bool quoted = false;
     for (qsizetype i = 0; i < format.size(); ++i) {
@@ -23,8 +25,15 @@ QString LongTimeFormatWithoutZone() {
             result += c;
             continue;
         }
-        if (!quoted && c == u't') {
-            while (i + 1 < format.size() && format.at(i + 1) == u't') ++i;
+        const bool zone = c == u't';
+        const bool designator = c == u'a' || c == u'A';
+        if (!quoted && (zone || designator)) {
+            if (zone) {
+                while (i + 1 < format.size() && format.at(i + 1) == u't') ++i;
+            } else if (i + 1 < format.size() &&
+                       (format.at(i + 1) == u'p' || format.at(i + 1) == u'P')) {
+                ++i;
+            }
             // Drop the blanks before the zone; at the start, those after it.
             if (!result.isEmpty()) {
                 while (!result.isEmpty() && result.back().isSpace()) result.chop(1);
@@ -40,7 +49,7 @@ QString LongTimeFormatWithoutZone() {
 
 }  // namespace
 
-QString FormatTimeOfDay(int64_t seconds) {
+QString FormatTimeOfDay(int64_t seconds, const QLocale& locale) {
     if (seconds < 0) seconds = 0;
     const int64_t hours = seconds / 3600;
     const int minutes = static_cast<int>((seconds / 60) % 60);
@@ -53,7 +62,7 @@ QString FormatTimeOfDay(int64_t seconds) {
             .arg(secs, 2, 10, QLatin1Char('0'));
     }
     const QTime time(static_cast<int>(hours), minutes, secs);
-    return QLocale::system().toString(time, LongTimeFormatWithoutZone());
+    return locale.toString(time, LongTimeFormatWithoutZone(locale));
 }
 
 std::string ClipTimeText(double seconds) {

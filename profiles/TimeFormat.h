@@ -3,16 +3,18 @@
 // reports times as numbers (seconds); only these functions turn them into text.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <cstdint>
 #include <optional>
 
 #include "TimeText.h"
 
-// A duration in whole seconds as a time of day in the system locale's long
-// time format, without a time zone ("1:02:05" or "01:02:05 AM" style, as the
-// locale says). From 24 hours on it shows the total hours: "27:03:10".
-QString FormatTimeOfDay(int64_t seconds);
+// A duration in whole seconds as a time of day in the locale's long time
+// format (the system's by default), without a time zone and without AM or PM
+// ("1:02:05" or "01:02:05", as the locale writes its hours, "0:00:02" rather
+// than "12:00:02 AM"). From 24 hours on it shows the total hours: "27:03:10".
+QString FormatTimeOfDay(int64_t seconds, const QLocale& locale = QLocale::system());
 
 // A time within a clip as the trim dialog shows it: "00:01:05.5", hours,
 // minutes and seconds with one decimal (rounded to the nearest tenth).

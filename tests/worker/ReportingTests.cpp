@@ -92,8 +92,19 @@ TEST(TimeFormat, ClockTimesAndTotalHours) {
     EXPECT_TRUE(shown.contains(QRegularExpression("^\\D*0?1\\D02\\D05(\\D*)$")))
         << shown.toStdString();
     EXPECT_FALSE(shown.contains("UTC")) << shown.toStdString();
-    // Midnight, on a 24-hour or a 12-hour clock.
-    EXPECT_TRUE(FormatTimeOfDay(0).contains(QRegularExpression("(0?0|12)\\D00\\D00")))
+    EXPECT_TRUE(FormatTimeOfDay(0).contains(QRegularExpression("0?0\\D00\\D00")))
         << FormatTimeOfDay(0).toStdString();
     EXPECT_EQ(FormatTimeOfDay(-5), FormatTimeOfDay(0));
+}
+
+// A locale with a 12-hour clock (the usual one of Windows in English) keeps
+// its separators and digits, but a duration gets no AM or PM: two seconds
+// are not "12:00:02 AM", thirteen hours not "1:00:05 PM".
+TEST(TimeFormat, DurationsNeverReadAsAClockTime) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(FormatTimeOfDay(2, english), "0:00:02");
+    EXPECT_EQ(FormatTimeOfDay(13 * 3600 + 5, english), "13:00:05");
+    const QLocale korean(QLocale::Korean, QLocale::SouthKorea);  // "AP h시 m분 s초"
+    EXPECT_EQ(FormatTimeOfDay(13 * 3600 + 2 * 60 + 5, korean), QString::fromUtf8("13시 2분 5초"));
+    EXPECT_EQ(FormatTimeOfDay(3725, QLocale(QLocale::German, QLocale::Germany)), "01:02:05");
 }
