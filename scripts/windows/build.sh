@@ -213,11 +213,12 @@ build_libass() {
 
 FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
 wmv1,wmv2,wmav1,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis,\
-srt,subrip,mov_text,ass,ssa,webvtt,dvdsub,dvbsub
+srt,subrip,movtext,ass,ssa,webvtt,dvdsub,dvbsub
 # configure's names: tgp and tg2 are 3gp and 3g2, mpeg1system and mpeg2vob
-# are mpeg and vob.
+# are mpeg and vob, pcm_s16le is s16le; the encoder movtext is mov_text.
 FFMPEG_MUXERS=tgp,tg2,mp4,mov,ipod,avi,mpeg1system,mpeg2vob,mpegts,asf,matroska,webm,flv,mjpeg,null,framemd5,\
-framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc
+framecrc,rawvideo,wav,ogg,h263,m4v,amr,adts,mp3,image2,mpeg1video,mpeg2video,md5,crc,\
+pcm_s16le,flac,h264,hevc,srt,ass,webvtt,matroska_audio
 # movie and amovie make libavfilter link libavformat, which the metadata
 # filter's file output needs.
 FFMPEG_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\

@@ -161,7 +161,8 @@ interrupt() {
     local i
     for i in $(seq 1 120); do
         sleep 0.5
-        compgen -G "$out/.k3gp-*.part" >/dev/null && [ "$(stat -c %s "$out"/.k3gp-*.part | head -1)" -gt 20000 ] && break
+        # The largest: the first name is the program's claim on the output name, empty.
+        compgen -G "$out/.k3gp-*.part" >/dev/null && [ "$(stat -c %s "$out"/.k3gp-*.part | sort -n | tail -1)" -gt 20000 ] && break
     done
     sleep 0.5
     kill -INT "$pid"
