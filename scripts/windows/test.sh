@@ -117,10 +117,19 @@ cli() {
     "${ff[@]}" -f lavfi -i "$pic" -f lavfi -i "$tone" -t 3 -c:v wmv2 -c:a wmav2 "$src/windows-media.wmv"
     "${ff[@]}" -f lavfi -i "testsrc=size=640x360:rate=30000/1001" -f lavfi -i "$tone" -t 3 -c:v libx264 -pix_fmt yuv420p -c:a libmp3lame "$src/ntsc.mkv"
     "${ff[@]}" -f lavfi -i "$pic" -f lavfi -i "$tone" -t 3 -c:v mpeg4 -c:a aac "$src/Müller – Ünïcode.mp4"
+    # HDR (HLG, 10-bit HEVC: the tone mapping) and a SubRip track burned in
+    # (libass), which the Windows test ffmpeg.exe could not make itself.
+    "${ff[@]}" -f lavfi -i "smptehdbars=s=640x360:r=25:d=1" -f lavfi -i "$tone" -t 1 \
+        -vf "zscale=tin=bt709:min=bt709:pin=bt709:rin=tv:t=arib-std-b67:m=bt2020nc:p=bt2020:r=tv:npl=203,format=yuv420p10le" \
+        -c:v libx265 -x265-params log-level=error -color_primaries bt2020 -color_trc arib-std-b67 \
+        -colorspace bt2020nc -c:a aac "$src/hlg-hevc.mkv"
+    printf '1\n00:00:00,500 --> 00:00:02,500\nA subtitle, burned in\n' >"$WORK/cue.srt"
+    "${ff[@]}" -f lavfi -i "$pic" -f lavfi -i "$tone" -i "$WORK/cue.srt" -t 3 -map 0 -map 1 -map 2 \
+        -c:v mpeg4 -c:a aac -c:s srt "$src/subtitled.mkv"
 
     local lcli; lcli="$(linux_cli)"
     [ -x "$lcli" ] || { fail "no Linux CLI to compare with"; return; }
-    local model=(-m "Nokia N93" -q medium)
+    local model=(-m "Nokia N93" -q medium --subtitles)
     log "converting with the Linux CLI"
     "$lcli" "${model[@]}" -o "$out/linux" "$src"/*.* >"$WORK/linux-cli.log" 2>&1 ||
         fail "Linux CLI (log $WORK/linux-cli.log)"
