@@ -92,7 +92,7 @@ void TOutputFile::WritePacket(AVPacket& packet, const char* writeError) {
     if (index < 0 || static_cast<unsigned>(index) >= Context->nb_streams) {
         throw DestinationError(writeError, 0, "A packet of no stream of the file");
     }
-    if (static_cast<std::size_t>(index) < Ended.size() && Ended[index]) {
+    if (StreamEnded(index)) {
         throw DestinationError(writeError, 0, "A packet after the end of its stream");
     }
     if (index == SoundStream && PastSoundCut(packet)) {
@@ -133,6 +133,11 @@ void TOutputFile::Deliver(AVPacket& packet, const char* writeError) {
     }
 }
 
+bool TOutputFile::StreamEnded(int streamIndex) const {
+    return streamIndex >= 0 && static_cast<std::size_t>(streamIndex) < Ended.size() &&
+           Ended[streamIndex];
+}
+
 int TOutputFile::HeldSlot(int streamIndex) const {
     if (PictureStream < 0 || streamIndex < 0) return -1;
     if (streamIndex == PictureStream) return 0;
@@ -168,9 +173,7 @@ void TOutputFile::ReleaseHeld(bool all) {
         } else {
             const int waiting = Held[0].empty() ? 1 : 0;
             const int other = 1 - waiting;
-            const bool otherEnded =
-                streams[other] < 0 ||
-                (static_cast<std::size_t>(streams[other]) < Ended.size() && Ended[streams[other]]);
+            const bool otherEnded = streams[other] < 0 || StreamEnded(streams[other]);
             if (all || otherEnded || HeldTooLong(waiting)) next = waiting;
         }
         if (next < 0) return;
@@ -208,7 +211,7 @@ int64_t TOutputFile::Finish() {
     ReleaseHeld(true);
     PictureStream = -1;
     for (unsigned i = 0; i < Context->nb_streams; ++i) {
-        if (i >= Ended.size() || !Ended[i]) {
+        if (!StreamEnded(static_cast<int>(i))) {
             throw DestinationError("Could not finish destination file\n", 0,
                                    "A stream of the file was not ended");
         }

@@ -88,6 +88,8 @@ private:
     // True when the held packets of the stream span more than kLongestHeld.
     bool HeldTooLong(int slot) const;
     bool PastSoundCut(const AVPacket& packet) const;
+    // True once EndStream was called for the stream index.
+    bool StreamEnded(int streamIndex) const;
     // The slot in Held of a stream index: 0 pictures, 1 sound, -1 neither.
     int HeldSlot(int streamIndex) const;
 
