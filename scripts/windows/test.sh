@@ -6,9 +6,11 @@
 #   3. a clip with a non-ASCII name;
 #   4. Ctrl+C during a conversion: a complete shorter file and exit 130;
 #   5. the desktop program on Xvfb: its window, one conversion driven with
-#      xdotool, and its settings in the registry after Exit.
+#      xdotool, and its settings in the registry after Exit;
+#   6. the installer, silently for the current user and for all users, and
+#      its uninstaller.
 # Wine keeps a private prefix in the build folder. Never part of ./test.sh or
-# CI. Usage: scripts/windows/test.sh [platform|units|cli|interrupt|gui|all]
+# CI. Usage: scripts/windows/test.sh [platform|units|cli|interrupt|gui|installer|all]
 # (default all; "platform" needs no build, only mingw-w64 and Wine).
 set -uo pipefail
 
@@ -208,7 +210,11 @@ summary() {
         cli) needs_build; cli ;;
         interrupt) needs_build; interrupt ;;
         gui) needs_build; source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
-        all) platform_check; needs_build; units; cli; source "$ROOT/scripts/windows/gui-test.sh"; gui ;;
+        installer) needs_build; source "$ROOT/scripts/windows/installer-test.sh"; installer ;;
+        all)
+            platform_check; needs_build; units; cli
+            source "$ROOT/scripts/windows/gui-test.sh"; gui
+            source "$ROOT/scripts/windows/installer-test.sh"; installer ;;
         *) echo "unknown part $1" >&2; exit 2 ;;
     esac
     summary
