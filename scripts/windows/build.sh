@@ -2,8 +2,10 @@
 # Cross-builds the Windows programs from Debian's own packages and sources:
 #   1. installs the cross tools (apt) and fetches the source packages;
 #   2. builds opencore-amr, zimg, FFmpeg, libass (with FreeType, FriBidi and
-#      HarfBuzz) and Qt's qtbase for x86_64-w64-mingw32
-#      into a cache outside the build tree (each stage is skipped once done);
+#      HarfBuzz) and Qt's qtbase for x86_64-w64-mingw32, and the ffmpeg.exe
+#      and ffprobe.exe the Windows tests make their clips with (with x264,
+#      x265, LAME, libvpx and Vorbis), into a cache outside the build tree
+#      (each stage is skipped once done);
 #   3. builds kestovar3gp.exe and kestovar3gp-cli.exe with the project's CMake,
 #      lays out the DLLs beside them, and makes the installer and the zip.
 #
@@ -24,6 +26,8 @@ PREFIX="$CACHE/prefix"
 SRC="$CACHE/src"
 WORK="$CACHE/work"
 LOGS="$CACHE/logs"
+# The test tools (ffmpeg.exe and ffprobe.exe) and what only they link.
+TOOLS="$CACHE/tools"
 NICE=(nice -n 15)
 
 PACKAGES=(
@@ -65,7 +69,8 @@ deps() {
 
 sources() {
     mkdir -p "$SRC" "$WORK" "$LOGS"
-    for pkg in opencore-amr zimg lame x264 ffmpeg qt6-base freetype fribidi harfbuzz libass; do
+    for pkg in opencore-amr zimg lame x264 x265 libvpx libogg libvorbis ffmpeg qt6-base \
+        freetype fribidi harfbuzz libass; do
         if ! compgen -G "$SRC/$pkg-[0-9]*/" >/dev/null; then
             log "fetching the source package $pkg"
             (cd "$SRC" && apt-get source "$pkg" >"$LOGS/source-$pkg.log" 2>&1) || fetch_older "$pkg"
@@ -94,16 +99,23 @@ cross_env() {
     export PKG_CONFIG_SYSROOT_DIR=
 }
 
+# Builds the source package $1 in $WORK/$1 with its configure and the options
+# after it, out of its tree, and installs it; skipped once done.
+configure_make() {
+    local name="$1"
+    shift
+    stamp_done "$name" && return
+    log "$name"
+    local s; s="$(srcdir "$name")"
+    rm -rf "$WORK/$name" && mkdir -p "$WORK/$name"
+    (cd "$WORK/$name" && "$s/configure" "$@" && "${NICE[@]}" make -j"$JOBS" && make install) \
+        >"$LOGS/$name.log" 2>&1
+    stamp "$name"
+}
+
 build_opencore() {
-    stamp_done opencore-amr && return
-    log "opencore-amr"
-    local s; s="$(srcdir opencore-amr)"
-    rm -rf "$WORK/opencore-amr" && mkdir -p "$WORK/opencore-amr"
-    (cd "$WORK/opencore-amr" &&
-        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
-            CC=$HOST-gcc-posix CXX=$HOST-g++-posix &&
-        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/opencore-amr.log" 2>&1
-    stamp opencore-amr
+    configure_make opencore-amr --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
+        CC=$HOST-gcc-posix CXX=$HOST-g++-posix
 }
 
 build_zimg() {
@@ -118,31 +130,60 @@ build_zimg() {
     stamp zimg
 }
 
-# LAME and x264 only serve the ffmpeg.exe and ffprobe.exe that the Windows
-# test programs make their source clips with (the clips the Linux tests make
-# with Debian's ffmpeg use them); the program itself never encodes with them.
+# LAME and x264 serve the ffmpeg.exe that the Windows test programs make their
+# source clips with (the clips the Linux tests make with Debian's ffmpeg use
+# them); the program itself never encodes with them.
 build_lame() {
-    stamp_done lame && return
-    log "lame"
-    local s; s="$(srcdir lame)"
-    rm -rf "$WORK/lame" && mkdir -p "$WORK/lame"
-    (cd "$WORK/lame" &&
-        "$s/configure" --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
-            --disable-frontend --disable-decoder --disable-gtktest CC=$HOST-gcc-posix &&
-        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/lame.log" 2>&1
-    stamp lame
+    configure_make lame --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
+        --disable-frontend --disable-decoder --disable-gtktest CC=$HOST-gcc-posix
 }
 
 build_x264() {
-    stamp_done x264 && return
-    log "x264"
-    local s; s="$(srcdir x264)"
-    rm -rf "$WORK/x264" && mkdir -p "$WORK/x264"
-    (cd "$WORK/x264" &&
-        "$s/configure" --host=$HOST --cross-prefix=$HOST- --prefix="$PREFIX" --enable-static \
-            --disable-cli --disable-opencl --bit-depth=8 --enable-win32thread --enable-strip &&
-        "${NICE[@]}" make -j"$JOBS" && make install) >"$LOGS/x264.log" 2>&1
-    stamp x264
+    configure_make x264 --host=$HOST --cross-prefix=$HOST- --prefix="$PREFIX" --enable-static \
+        --disable-cli --disable-opencl --bit-depth=8 --enable-win32thread --enable-strip
+}
+
+# x265 (8 and 10 bits in one library), libvpx (VP8) and Vorbis serve only that
+# ffmpeg.exe too, for the HEVC, HDR and WebM sources; they go into a prefix of
+# their own, which nothing shipped links.
+build_x265() {
+    stamp_done x265 && return
+    log "x265 (8 and 10 bits)"
+    local s; s="$(srcdir x265)/source"
+    rm -rf "$WORK/x265" && mkdir -p "$WORK/x265/10bit" "$WORK/x265/8bit"
+    local common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$TOOLS"
+        -DENABLE_SHARED=OFF -DENABLE_CLI=OFF -DENABLE_ASSEMBLY=OFF -DENABLE_LIBNUMA=OFF)
+    (cd "$WORK/x265/10bit" &&
+        cmake -S "$s" -B . "${common[@]}" -DHIGH_BIT_DEPTH=ON -DEXPORT_C_API=OFF &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" &&
+        cp libx265.a ../8bit/libx265_main10.a &&
+        cd ../8bit &&
+        cmake -S "$s" -B . "${common[@]}" -DEXTRA_LIB=x265_main10.a -DEXTRA_LINK_FLAGS=-L. \
+            -DLINKED_10BIT=ON &&
+        "${NICE[@]}" cmake --build . --parallel "$JOBS" && cmake --install . &&
+        printf 'CREATE %s\nADDLIB libx265.a\nADDLIB libx265_main10.a\nSAVE\nEND\n' \
+            "$TOOLS/lib/libx265.a" | $HOST-ar -M &&
+        # The C++ runtime is linked statically, never libgcc_s's DLL.
+        sed -i 's/^Libs.private:.*/Libs.private: -lstdc++/' "$TOOLS/lib/pkgconfig/x265.pc") \
+        >"$LOGS/x265.log" 2>&1
+    stamp x265
+}
+
+build_libvpx() {
+    CROSS=$HOST- CC=$HOST-gcc-posix CXX=$HOST-g++-posix configure_make libvpx \
+        --target=x86_64-win64-gcc --prefix="$TOOLS" --as=nasm --enable-static --disable-shared \
+        --disable-examples --disable-tools --disable-docs --disable-unit-tests \
+        --disable-vp9 --disable-vp8-decoder
+}
+
+build_vorbis() {
+    local pkg
+    for pkg in libogg libvorbis; do
+        PKG_CONFIG_LIBDIR="$TOOLS/lib/pkgconfig" configure_make $pkg --host=$HOST --prefix="$TOOLS" \
+            --enable-static --disable-shared --disable-docs --disable-examples \
+            --with-ogg="$TOOLS" CC=$HOST-gcc-posix
+    done
 }
 
 # The subtitles' text layout: libass with FreeType, FriBidi and HarfBuzz, as
@@ -230,44 +271,71 @@ channelmap,channelsplit,aformat,settb,asettb,framerate,setparams,premultiply,alp
 ebur128,highpass,lowpass,surround,volumedetect,anoisesrc,geq,limiter,loop,metadata,psnr,signalstats,field,\
 movie,amovie
 
-build_ffmpeg() {
-    local args; args="$(declare -f build_ffmpeg | md5sum | cut -c1-32) $FFMPEG_ENCODERS $FFMPEG_MUXERS $FFMPEG_FILTERS"
-    stamp_done ffmpeg && [ "$(cat "$WORK/ffmpeg/.configured" 2>/dev/null)" = "$args" ] && return
-    log "ffmpeg (DLLs)"
+# Builds FFmpeg in $WORK/$1 into the prefix $2 with the options after them.
+# Every default decoder, demuxer and parser, as the Linux build accepts them;
+# the encoders, muxers and filters named in the options; zlib. Nothing else is
+# autodetected from the build machine, and leaving out the other encoders,
+# muxers and filters halves the build.
+# A build that was stopped goes on where it was. When the options changed,
+# configure runs again in the same folder: it rewrites only the headers whose
+# contents change, so a changed list of components rebuilds little more than
+# the component tables.
+make_ffmpeg() {
+    local name="$1" prefix="$2" linkage="$3" libraries="$4" encoders="$5" include="$6" libdir="$7"
+    local args; args="$(declare -f make_ffmpeg | md5sum | cut -c1-32) $*"
+    stamp_done "$name" && [ "$(cat "$WORK/$name/.configured" 2>/dev/null)" = "$args" ] && return
+    log "$name"
     local s; s="$(srcdir ffmpeg)"
-    cross_env
-    mkdir -p "$WORK/ffmpeg"
-    # Every default decoder, demuxer and parser, as the Linux build accepts
-    # them; the encoders, muxers and filters the program uses (the AMR-NB
-    # encoder from opencore-amr, zscale from zimg), and those the test
-    # programs make their clips with through ffmpeg.exe and read back through
-    # ffprobe.exe (built for the tests only); zlib. Nothing else is
-    # autodetected from the build machine. Leaving out the other encoders,
-    # muxers and filters halves the build.
-    # A build that was stopped goes on where it was. When the configuration
-    # changed, configure runs again in the same folder: it rewrites only the
-    # headers whose contents change, so a changed list of components rebuilds
-    # little more than the component tables.
-    if [ "$(cat "$WORK/ffmpeg/.configured" 2>/dev/null)" != "$args" ]; then
-        rm -f "$WORK/ffmpeg/.configured"
+    mkdir -p "$WORK/$name"
+    if [ "$(cat "$WORK/$name/.configured" 2>/dev/null)" != "$args" ]; then
+        rm -f "$WORK/$name/.configured"
     fi
-    (cd "$WORK/ffmpeg" && { [ -f "$WORK/ffmpeg/.configured" ] ||
-        "$s/configure" --prefix="$PREFIX" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
+    # The options stay in this order: FFmpeg keeps them in config.h, so any
+    # change to them rebuilds everything.
+    # shellcheck disable=SC2086 # $linkage and $libraries are lists of options
+    (cd "$WORK/$name" && { [ -f .configured ] ||
+        "$s/configure" --prefix="$prefix" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
             --cross-prefix=$HOST- --cc=$HOST-gcc-posix --cxx=$HOST-g++-posix \
             --pkg-config=pkg-config --pkg-config-flags=--static \
-            --enable-shared --disable-static --enable-gpl --enable-version3 \
+            $linkage --enable-gpl --enable-version3 \
             --disable-ffplay --disable-doc --disable-debug --disable-autodetect \
-            --enable-w32threads --disable-network --enable-zlib \
-            --enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame \
-            --disable-encoders --enable-encoder="$FFMPEG_ENCODERS" \
+            --enable-w32threads --disable-network --enable-zlib $libraries \
+            --disable-encoders --enable-encoder="$encoders" \
             --disable-muxers --enable-muxer="$FFMPEG_MUXERS" \
             --disable-filters --enable-filter="$FFMPEG_FILTERS" \
             --disable-devices --enable-indev=lavfi \
             --disable-protocols --enable-protocol=file,pipe \
-            --extra-cflags="-I$PREFIX/include" --extra-ldflags="-L$PREFIX/lib -static-libgcc -static-libstdc++" \
+            --extra-cflags="$include" --extra-ldflags="$libdir -static-libgcc -static-libstdc++" \
             --extra-libs="-lstdc++" && printf '%s' "$args" >.configured; } &&
-        "${NICE[@]}" make -j"$JOBS" && make install) >>"$LOGS/ffmpeg.log" 2>&1
-    stamp ffmpeg
+        "${NICE[@]}" make -j"$JOBS" && make install) >>"$LOGS/$name.log" 2>&1
+    stamp "$name"
+}
+
+FFMPEG_LIBRARIES="--enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame"
+
+# The DLLs the programs load, with the AMR-NB encoder from opencore-amr. They
+# also carry the encoders, muxers and filters that served the tests' clips
+# before the test tools had a build of their own (the tests' two helper
+# programs still link them: DVD subtitles into Matroska, the Dolby Vision box
+# into MP4), and x264, LAME and zimg with them. The ffmpeg.exe and ffprobe.exe
+# this build also makes are not used.
+build_ffmpeg() {
+    cross_env
+    make_ffmpeg ffmpeg "$PREFIX" "--enable-shared --disable-static" "$FFMPEG_LIBRARIES" \
+        "$FFMPEG_ENCODERS" "-I$PREFIX/include" "-L$PREFIX/lib"
+}
+
+# The ffmpeg.exe and ffprobe.exe that the Windows test programs make their
+# source clips with and read the outputs back through, linked statically, with
+# HEVC (8 and 10 bits), VP8 and Vorbis besides, which only the tests' sources
+# need.
+build_ffmpeg_tools() {
+    cross_env
+    export PKG_CONFIG_LIBDIR="$TOOLS/lib/pkgconfig:$PREFIX/lib/pkgconfig"
+    make_ffmpeg ffmpeg-tools "$TOOLS" "--enable-static --disable-shared" \
+        "$FFMPEG_LIBRARIES --enable-libx265 --enable-libvpx --enable-libvorbis" \
+        "$FFMPEG_ENCODERS,libx265,libvpx_vp8,libvorbis" \
+        "-I$PREFIX/include -I$TOOLS/include" "-L$PREFIX/lib -L$TOOLS/lib"
 }
 
 build_qt() {
@@ -316,6 +384,10 @@ libs() {
     build_lame
     build_x264
     build_ffmpeg
+    build_x265
+    build_libvpx
+    build_vorbis
+    build_ffmpeg_tools
     build_freetype
     build_fribidi
     build_harfbuzz
@@ -337,7 +409,7 @@ FFMPEG_DLLS=(avcodec-59 avformat-59 avutil-57 swscale-6 swresample-4 avfilter-8 
 QT_DLLS=(Qt6Core Qt6Gui Qt6Widgets)
 
 # Puts what the programs load beside them in $1: the FFmpeg and Qt DLLs, the
-# Qt platform and style plugins and the GCC runtime. With "tests", also
+# Qt platform and style plugins, zlib and the GCC runtime. With "tests", also
 # Qt6Test.dll and the ffmpeg.exe and ffprobe.exe the test programs run.
 lay_out_runtime() {
     local dir="$1" what="${2:-}"
@@ -352,10 +424,11 @@ lay_out_runtime() {
     cp -u "$PREFIX/qt/plugins/platforms/qwindows.dll" "$dir/platforms/"
     cp -u "$PREFIX/qt/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
     runtime_dlls | while read -r f; do cp -u "$f" "$dir/"; done
+    # FFmpeg's zlib, from libz-mingw-w64. Wine brings a zlib1.dll of its own,
+    # Windows does not.
+    cp -u /usr/$HOST/lib/zlib1.dll "$dir/"
     if [ "$what" = tests ]; then
-        # The ffmpeg program reads the lavfi sources through libavdevice.
-        cp -u "$PREFIX/qt/bin/Qt6Test.dll" "$PREFIX/bin/ffmpeg.exe" "$PREFIX/bin/ffprobe.exe" \
-            "$PREFIX/bin/avdevice-59.dll" "$dir/"
+        cp -u "$PREFIX/qt/bin/Qt6Test.dll" "$TOOLS/bin/ffmpeg.exe" "$TOOLS/bin/ffprobe.exe" "$dir/"
     fi
 }
 

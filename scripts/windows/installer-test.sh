@@ -1,4 +1,7 @@
-# The installer under Wine, sourced by scripts/windows/test.sh: a silent
+# What is shipped, sourced by scripts/windows/test.sh: first, that every DLL
+# the programs and their DLLs import is shipped or is Windows' own (Wine
+# brings DLLs that Windows lacks, such as zlib1.dll, so running under Wine
+# alone cannot show a missing one). Then the installer under Wine: a silent
 # install for the current user and one for all users, each in a fresh prefix
 # of its own. Checks the installed files, the Start-menu shortcut, the "Open
 # with" entries and the uninstall entry; that the installed CLI converts a
@@ -102,6 +105,29 @@ installer_mode() {
     fi
 }
 
+# The DLLs every Windows 10 has that the shipped files may import.
+WINDOWS_DLLS="advapi32 authz bcrypt comdlg32 d3d11 d3d9 dwmapi dwrite dxgi gdi32 imm32 kernel32 mpr msvcrt
+netapi32 ole32 oleaut32 shcore shell32 shlwapi user32 userenv uxtheme version winmm ws2_32 wtsapi32"
+
+shipped_imports() {
+    local shipped missing="" file name
+    shipped="$(cd "$DIST" && find . -type f -iname '*.dll' -printf '%f\n' | tr 'A-Z' 'a-z')"
+    while read -r file; do
+        while read -r name; do
+            name="$(tr 'A-Z' 'a-z' <<<"$name")"
+            case "$name" in api-ms-win-*) continue ;; esac
+            grep -qxF "$name" <<<"$shipped" && continue
+            grep -qw "${name%.dll}" <<<"$WINDOWS_DLLS" && continue
+            missing="$missing ${file#"$DIST"/} needs $name;"
+        done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\tDLL Name: //p')
+    done < <(find "$DIST" -type f \( -iname '*.exe' -o -iname '*.dll' \))
+    if [ -z "$missing" ]; then
+        pass "every DLL that the shipped programs and DLLs import is shipped or Windows' own"
+    else
+        fail "not shipped:$missing"
+    fi
+}
+
 installer() {
     local version; version="$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
     SETUP="$BUILD/kestovar3gp-$version-setup.exe"
@@ -114,6 +140,7 @@ installer() {
     mkdir -p "$(dirname "$INSTALLER_CLIP")"
     ffmpeg -v error -nostdin -y -f lavfi -i "testsrc=size=320x240:rate=25" -f lavfi -i "sine=frequency=440" \
         -t 2 -c:v mpeg4 -c:a pcm_s16le "$INSTALLER_CLIP"
+    shipped_imports
     local prefix="$WINEPREFIX"
     installer_mode CurrentUser HKCU "users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
     installer_mode AllUsers HKLM "ProgramData/Microsoft/Windows/Start Menu/Programs"
