@@ -7,8 +7,9 @@
 #   4. Ctrl+C during a conversion: a complete shorter file and exit 130;
 #   5. the desktop program on Xvfb: its window, one conversion driven with
 #      xdotool, and its settings in the registry after Exit;
-#   6. the installer, silently for the current user and for all users, and
-#      its uninstaller.
+#   6. that every DLL a shipped file imports is shipped or Windows' own; the
+#      installer, silently for the current user and for all users, and its
+#      uninstaller.
 # Wine keeps a private prefix in the build folder. Never part of ./test.sh or
 # CI. Usage: scripts/windows/test.sh [platform|units|cli|interrupt|gui|installer|all]
 # (default all; "platform" needs no build, only mingw-w64 and Wine).
