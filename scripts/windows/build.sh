@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs from Debian's own packages and sources:
 #   1. installs the cross tools (apt) and fetches the source packages;
-#   2. builds opencore-amr, zimg, FFmpeg, libass (with FreeType, FriBidi and
+#   2. builds opencore-amr, FFmpeg, libass (with FreeType, FriBidi and
 #      HarfBuzz) and Qt's qtbase for x86_64-w64-mingw32, and the ffmpeg.exe
-#      and ffprobe.exe the Windows tests make their clips with (with x264,
-#      x265, LAME, libvpx and Vorbis), into a cache outside the build tree
-#      (each stage is skipped once done);
+#      and ffprobe.exe the Windows tests make their clips with (an FFmpeg of
+#      their own, with zimg, x264, x265, LAME, libvpx and Vorbis), into a
+#      cache outside the build tree (each stage is skipped once done);
 #   3. builds kestovar3gp.exe and kestovar3gp-cli.exe with the project's CMake,
 #      lays out the DLLs beside them, and makes the installer and the zip.
 #
@@ -118,6 +118,9 @@ build_opencore() {
         CC=$HOST-gcc-posix CXX=$HOST-g++-posix
 }
 
+# zimg, LAME and x264 serve the ffmpeg.exe that the Windows test programs make
+# their source clips with (the clips the Linux tests make with Debian's ffmpeg
+# use them); the program itself never uses them.
 build_zimg() {
     stamp_done zimg && return
     log "zimg"
@@ -130,9 +133,6 @@ build_zimg() {
     stamp zimg
 }
 
-# LAME and x264 serve the ffmpeg.exe that the Windows test programs make their
-# source clips with (the clips the Linux tests make with Debian's ffmpeg use
-# them); the program itself never encodes with them.
 build_lame() {
     configure_make lame --host=$HOST --prefix="$PREFIX" --enable-static --disable-shared \
         --disable-frontend --disable-decoder --disable-gtktest CC=$HOST-gcc-posix
@@ -252,6 +252,7 @@ build_libass() {
     stamp libass
 }
 
+# What the test tools make the tests' sources with and read them back through.
 FFMPEG_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb,libx264,libmp3lame,aac,mp2,ac3,pcm_s16le,pcm_u8,\
 wmv1,wmv2,wmav1,wmav2,mpeg1video,mpeg2video,mjpeg,flv,rawvideo,wrapped_avframe,png,flac,vorbis,\
 srt,subrip,movtext,ass,ssa,webvtt,dvdsub,dvbsub
@@ -281,7 +282,8 @@ movie,amovie
 # contents change, so a changed list of components rebuilds little more than
 # the component tables.
 make_ffmpeg() {
-    local name="$1" prefix="$2" linkage="$3" libraries="$4" encoders="$5" include="$6" libdir="$7"
+    local name="$1" prefix="$2" linkage="$3" libraries="$4" encoders="$5" muxers="$6" filters="$7"
+    local include="$8" libdir="$9"
     local args; args="$(declare -f make_ffmpeg | md5sum | cut -c1-32) $*"
     stamp_done "$name" && [ "$(cat "$WORK/$name/.configured" 2>/dev/null)" = "$args" ] && return
     log "$name"
@@ -301,8 +303,8 @@ make_ffmpeg() {
             --disable-ffplay --disable-doc --disable-debug --disable-autodetect \
             --enable-w32threads --disable-network --enable-zlib $libraries \
             --disable-encoders --enable-encoder="$encoders" \
-            --disable-muxers --enable-muxer="$FFMPEG_MUXERS" \
-            --disable-filters --enable-filter="$FFMPEG_FILTERS" \
+            --disable-muxers --enable-muxer="$muxers" \
+            --disable-filters --enable-filter="$filters" \
             --disable-devices --enable-indev=lavfi \
             --disable-protocols --enable-protocol=file,pipe \
             --extra-cflags="$include" --extra-ldflags="$libdir -static-libgcc -static-libstdc++" \
@@ -311,30 +313,35 @@ make_ffmpeg() {
     stamp "$name"
 }
 
-FFMPEG_LIBRARIES="--enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame"
+# The DLLs the programs load: every decoder, demuxer and parser; the encoders
+# of the outputs (the AMR-NB encoder from opencore-amr); the 3GP muxer and the
+# MPEG one the output falls back to; the filters of the deinterlacing and of
+# the loudness, with those that the filter graphs insert to convert between
+# them.
+FFMPEG_PROGRAM_ENCODERS=h263,h263p,mpeg4,libopencore_amrnb
+FFMPEG_PROGRAM_MUXERS=tgp,mpeg1system
+FFMPEG_PROGRAM_FILTERS=buffer,buffersink,abuffer,abuffersink,format,aformat,scale,aresample,null,anull,\
+yadif,loudnorm
 
-# The DLLs the programs load, with the AMR-NB encoder from opencore-amr. They
-# also carry the encoders, muxers and filters that served the tests' clips
-# before the test tools had a build of their own (the tests' two helper
-# programs still link them: DVD subtitles into Matroska, the Dolby Vision box
-# into MP4), and x264, LAME and zimg with them. The ffmpeg.exe and ffprobe.exe
-# this build also makes are not used.
 build_ffmpeg() {
     cross_env
-    make_ffmpeg ffmpeg "$PREFIX" "--enable-shared --disable-static" "$FFMPEG_LIBRARIES" \
-        "$FFMPEG_ENCODERS" "-I$PREFIX/include" "-L$PREFIX/lib"
+    make_ffmpeg ffmpeg "$PREFIX" "--enable-shared --disable-static" "--enable-libopencore-amrnb" \
+        "$FFMPEG_PROGRAM_ENCODERS" "$FFMPEG_PROGRAM_MUXERS" "$FFMPEG_PROGRAM_FILTERS" \
+        "-I$PREFIX/include" "-L$PREFIX/lib"
 }
 
 # The ffmpeg.exe and ffprobe.exe that the Windows test programs make their
-# source clips with and read the outputs back through, linked statically, with
-# HEVC (8 and 10 bits), VP8 and Vorbis besides, which only the tests' sources
-# need.
+# source clips with and read the outputs back through, and the static
+# libraries the tests' two helper programs link (DVD subtitles into Matroska,
+# the Dolby Vision box into MP4): with x264, x265 (8 and 10 bits), LAME,
+# libvpx, Vorbis and zimg (zscale), which only the tests' sources need.
 build_ffmpeg_tools() {
     cross_env
     export PKG_CONFIG_LIBDIR="$TOOLS/lib/pkgconfig:$PREFIX/lib/pkgconfig"
-    make_ffmpeg ffmpeg-tools "$TOOLS" "--enable-static --disable-shared" \
-        "$FFMPEG_LIBRARIES --enable-libx265 --enable-libvpx --enable-libvorbis" \
-        "$FFMPEG_ENCODERS,libx265,libvpx_vp8,libvorbis" \
+    local libraries="--enable-libopencore-amrnb --enable-libzimg --enable-libx264 --enable-libmp3lame"
+    libraries+=" --enable-libx265 --enable-libvpx --enable-libvorbis"
+    make_ffmpeg ffmpeg-tools "$TOOLS" "--enable-static --disable-shared" "$libraries" \
+        "$FFMPEG_ENCODERS,libx265,libvpx_vp8,libvorbis" "$FFMPEG_MUXERS" "$FFMPEG_FILTERS" \
         "-I$PREFIX/include -I$TOOLS/include" "-L$PREFIX/lib -L$TOOLS/lib"
 }
 
@@ -450,7 +457,7 @@ programs() {
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$BUILD/bin" \
         -DKESTOVAR_BUILD_TESTS="${KESTOVAR_WINDOWS_TESTS:-ON}" \
-        -DKESTOVAR_FFMPEG=ffmpeg.exe -DKESTOVAR_FFPROBE=ffprobe.exe \
+        -DKESTOVAR_FFMPEG=ffmpeg.exe -DKESTOVAR_FFPROBE=ffprobe.exe -DKESTOVAR_TEST_FFMPEG_PREFIX="$TOOLS" \
         "${launcher[@]}" >"$BUILD/configure.log" 2>&1 || { cat "$BUILD/configure.log"; exit 1; }
     log "building the programs"
     "${NICE[@]}" cmake --build "$BUILD" --parallel "$JOBS"
