@@ -277,10 +277,11 @@ movie,amovie
 # the encoders, muxers and filters named in the options; zlib. Nothing else is
 # autodetected from the build machine, and leaving out the other encoders,
 # muxers and filters halves the build.
-# A build that was stopped goes on where it was. When the options changed,
-# configure runs again in the same folder: it rewrites only the headers whose
-# contents change, so a changed list of components rebuilds little more than
-# the component tables.
+# A build that was stopped goes on where it was. When the options or this
+# function changed, configure runs again in the same folder. It rewrites only
+# the headers whose contents change, but config.h holds the whole configure
+# line: changed options rebuild everything, and an edit here that leaves them
+# as they were rebuilds nothing.
 make_ffmpeg() {
     local name="$1" prefix="$2" linkage="$3" libraries="$4" encoders="$5" muxers="$6" filters="$7"
     local include="$8" libdir="$9"
@@ -292,8 +293,8 @@ make_ffmpeg() {
     if [ "$(cat "$WORK/$name/.configured" 2>/dev/null)" != "$args" ]; then
         rm -f "$WORK/$name/.configured"
     fi
-    # The options stay in this order: FFmpeg keeps them in config.h, so any
-    # change to them rebuilds everything.
+    # The options stay in this order, so that the DLLs' and the tools'
+    # config.h stay as they are.
     # shellcheck disable=SC2086 # $linkage and $libraries are lists of options
     (cd "$WORK/$name" && { [ -f .configured ] ||
         "$s/configure" --prefix="$prefix" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
