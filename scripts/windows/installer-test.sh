@@ -114,7 +114,7 @@ shipped_imports() {
     shipped="$(cd "$DIST" && find . -type f -iname '*.dll' -printf '%f\n' | tr 'A-Z' 'a-z')"
     while read -r file; do
         while read -r name; do
-            name="$(tr 'A-Z' 'a-z' <<<"$name")"
+            name="${name,,}"
             case "$name" in api-ms-win-*) continue ;; esac
             grep -qxF "$name" <<<"$shipped" && continue
             grep -qw "${name%.dll}" <<<"$WINDOWS_DLLS" && continue
